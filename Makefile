@@ -1,0 +1,19 @@
+# Two entry points for a fresh Debian machine: `make run` and `make test`.
+.PHONY: run test build clean format
+
+run:
+	@scripts/run
+
+test:
+	@scripts/test
+
+build:
+	@scripts/setup
+	@cmake -S . -B build -DVELMORA_WERROR=ON >/dev/null
+	@cmake --build build -j2
+
+format:
+	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build build-asan build-fuzz

@@ -1,0 +1,30 @@
+// The viewer's process-wide objects and the start-up steps shared by the viewer and its tools.
+#pragma once
+
+#include <string>
+
+#include "app/Config.h"
+
+class Frustum;
+class OnScreenDisplay;
+class BSPMap;
+class Camera;
+class LightingModule;
+
+extern Frustum viewFrustum;
+extern OnScreenDisplay* onScreenDisplay;
+extern BSPMap* bspMap;
+extern Camera* camera;
+
+// Reads the configuration named by argv[1] and prints the "root directory:" and "level name:"
+// lines. On a usage error or an unreadable file it prints why and exits with status 1.
+ViewerConfig loadViewerConfig(int argc, char** argv);
+// glutInit, the double-buffered depth window titled "Velmora" of the configured size, initGL.
+void openViewerWindow(int& argc, char** argv, const ViewerConfig& config);
+void initGL();
+// The on-screen display, the level, the camera and the sky, in start-up order. A level that cannot
+// be opened or fails validation is reported line by line and ends the process with status 1.
+void createViewerObjects(const ViewerConfig& config, LightingModule& lighting);
+void registerCallbacks();
+// Deletes the on-screen display, the camera and the level.
+void cleanup();

@@ -1,0 +1,124 @@
+// BSPMap: the loaded level. Construction reads every lump the viewer uses (level/BSPMap.cpp);
+// the per-frame visibility and drawing live in render/.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <fstream>
+#include <iosfwd>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "geometry/Plane.h"
+#include "level/Face.h"
+#include "level/Records.h"
+#include "level/Vertex.h"
+#include "level/VisData.h"
+
+class OnScreenDisplay;
+class LightingModule;
+class Camera;
+class Skybox;
+class TextureManager;
+
+class BSPMap {
+public:
+    // Opens levelFile (unchanged, not joined to dataPath), loads it whole and writes the loading
+    // transcript to the standard error stream. Makes no GL call.
+    BSPMap(const std::string& dataPath, const std::string& levelFile, OnScreenDisplay* display,
+           LightingModule* lighting);
+    // The same from bytes already in memory; levelFile only names them; the transcript goes to log.
+    BSPMap(const std::string& dataPath, const std::string& levelFile,
+           std::vector<std::uint8_t> levelBytes, OnScreenDisplay* display, LightingModule* lighting,
+           std::ostream& log);
+    virtual ~BSPMap();
+    BSPMap(const BSPMap&) = delete;
+    BSPMap& operator=(const BSPMap&) = delete;
+
+    // Every problem found while loading and validating, one line each, without the file name.
+    // Empty for a sound level; the per-frame path may only run on a sound level.
+    const std::vector<std::string>& getProblems() const { return problems; }
+    bool isSound() const { return problems.empty(); }
+    const std::string& getLevelFile() const { return levelFile; }
+
+    // Attaches the (not owned) camera and creates the sky texture. Needs a GL context.
+    void setCamera(Camera* newCamera);
+    // One frame: move the camera, draw the sky and the visible faces, extend and draw the overlay.
+    void render(std::ostringstream& overlayText, float timeStep, bool texturesEnabled,
+                bool lightingEnabled);
+    // Re-tessellates every patch of every patch face at level (2..20 from the keys).
+    void setPatchLevel(int level);
+
+    // The leaf holding the camera's current position.
+    std::int32_t findCameraLeaf() const;
+    // The same descent for any position.
+    std::int32_t findLeaf(const Point& position) const;
+    // Fills visibleFaceSet and faceDrawList from the leaves in the PVS and the frustum.
+    void collectVisibleFaces(std::int32_t cameraCluster);
+    // True when a leaf of cluster leafCluster is in the PVS of cameraCluster.
+    bool isClusterVisible(std::int32_t cameraCluster, std::int32_t leafCluster) const;
+
+    // What the last render found: the camera leaf, its cluster and the visible-face count.
+    std::int32_t getLastCameraLeaf() const { return lastCameraLeaf; }
+    std::int32_t getLastCameraCluster() const { return lastCameraCluster; }
+    std::size_t getLastVisibleFaceCount() const { return lastVisibleFaceCount; }
+
+    const std::vector<DirectoryEntry>& getDirectory() const { return directory; }
+    const std::vector<Plane>& getPlanes() const { return planes; }
+    const std::vector<Node>& getNodes() const { return nodes; }
+    const std::vector<Leaf>& getLeaves() const { return leaves; }
+    const std::vector<std::int32_t>& getLeafFaces() const { return leafFaces; }
+    const std::vector<std::int32_t>& getLeafBrushes() const { return leafBrushes; }
+    const std::vector<Model>& getModels() const { return models; }
+    const std::vector<Brush>& getBrushes() const { return brushes; }
+    const std::vector<BrushSide>& getBrushSides() const { return brushSides; }
+    const std::vector<Vertex>& getVertices() const { return vertices; }
+    const std::vector<std::int32_t>& getMeshVertices() const { return meshVertices; }
+    const std::vector<Face>& getFaces() const { return faces; }
+    const char* getEntityText() const { return entityText.data(); }
+    const VisData& getVisData() const { return *visData; }
+    std::size_t getTextureCount() const { return textureCount; }
+    const std::set<std::int32_t>& getVisibleFaceSet() const { return visibleFaceSet; }
+    const std::vector<std::uint32_t>& getFaceDrawList() const { return faceDrawList; }
+    GLuint getSkyTexture() const { return skyTexture; }
+    Camera* getCamera() const { return camera; }
+
+private:
+    void load(std::vector<std::uint8_t> levelBytes, std::ostream& log);
+    void drawFace(const Face& face, bool texturesEnabled);
+
+    OnScreenDisplay* display;  // not owned
+    LightingModule* lighting;  // not owned
+    std::string dataPath;
+    std::string levelFile;
+    std::ifstream levelStream;
+    std::vector<DirectoryEntry> directory;
+    std::vector<Plane> planes;
+    std::vector<Node> nodes;
+    std::vector<Leaf> leaves;
+    std::vector<std::int32_t> leafFaces;
+    std::vector<std::int32_t> leafBrushes;
+    std::vector<Model> models;
+    std::vector<Brush> brushes;
+    std::vector<BrushSide> brushSides;
+    std::vector<Vertex> vertices;
+    std::vector<std::int32_t> meshVertices;
+    std::vector<Face> faces;
+    // The entity lump's bytes followed by a NUL.
+    std::vector<char> entityText;
+    VisData* visData = nullptr;
+    Camera* camera = nullptr;  // not owned
+    Skybox* skybox = nullptr;
+    GLuint skyTexture = 0;
+    TextureManager* textureManager = nullptr;
+    std::set<std::int32_t> visibleFaceSet;
+    std::vector<std::uint32_t> faceDrawList;
+
+    std::size_t textureCount = 0;
+    std::vector<std::string> problems;
+    std::int32_t lastCameraLeaf = 0;
+    std::int32_t lastCameraCluster = 0;
+    std::size_t lastVisibleFaceCount = 0;
+};

@@ -1,0 +1,61 @@
+// Face: one face record of the level and, for patch faces, the bezier patches cut from its grid.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "level/Vertex.h"
+#include "patch/BezierPatch.h"
+
+class ByteReader;
+class TextureManager;
+
+enum FaceType : std::int32_t {
+    kPolygonFace = 1,
+    kPatchFace = 2,
+    kMeshFace = 3,
+    kBillboardFace = 4,
+};
+
+// The level at which the loader first tessellates every patch.
+inline constexpr int kInitialPatchLevel = 10;
+
+class Face {
+public:
+    Face() = default;
+    // Reads one 104-byte face record; the normal changes axes, the lightmap vectors do not.
+    explicit Face(ByteReader& reader);
+    virtual ~Face() = default;
+    Face(const Face&) = default;
+    Face& operator=(const Face&) = default;
+    Face(Face&&) = default;
+    Face& operator=(Face&&) = default;
+
+    // t becomes 1 - t on vertices firstVertex .. firstVertex + numVertices - 1 that exist.
+    void flipTextureT(std::vector<Vertex>& levelVertices) const;
+
+    // Cuts the control grid into 3 x 3 patches, tessellating each at the initial level as it is
+    // appended; stops at the first patch whose controls run past levelVertices.
+    void buildPatches(const std::vector<Vertex>& levelVertices);
+    void tessellatePatches(int level);
+    void drawPatches(std::int32_t textureIndex, TextureManager& textureManager,
+                     bool texturesEnabled) const;
+
+    std::int32_t texture = 0;
+    std::int32_t effect = 0;
+    std::int32_t type = 0;
+    std::int32_t firstVertex = 0;
+    std::int32_t numVertices = 0;
+    std::int32_t firstMeshVertex = 0;
+    std::int32_t numMeshVertices = 0;
+    std::int32_t lightmap = 0;
+    std::int32_t lightmapStart[2] = {0, 0};
+    std::int32_t lightmapSize[2] = {0, 0};
+    float lightmapOrigin[3] = {0.0f, 0.0f, 0.0f};
+    float lightmapVectors[2][3] = {{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}};
+    float normal[3] = {0.0f, 0.0f, 0.0f};
+    // Control-grid width, then height; meaningful for patch faces.
+    std::int32_t patchSize[2] = {0, 0};
+
+    std::vector<BezierPatch> patches;
+};

@@ -1,0 +1,54 @@
+// Reading the small fixed-size records, field by field in file order.
+#include "level/Records.h"
+
+#include "geometry/Plane.h"
+#include "level/AxisChange.h"
+#include "level/ByteReader.h"
+
+Node::Node(ByteReader& reader) {
+    plane = reader.readInt32();
+    front = reader.readInt32();
+    back = reader.readInt32();
+    readConvertedInts(reader, mins);
+    readConvertedInts(reader, maxs);
+}
+
+Leaf::Leaf(ByteReader& reader) {
+    cluster = reader.readInt32();
+    area = reader.readInt32();
+    readConvertedInts(reader, mins);
+    readConvertedInts(reader, maxs);
+    firstLeafFace = reader.readInt32();
+    numLeafFaces = reader.readInt32();
+    firstLeafBrush = reader.readInt32();
+    numLeafBrushes = reader.readInt32();
+}
+
+Model::Model(ByteReader& reader) {
+    readConvertedFloats(reader, mins);
+    readConvertedFloats(reader, maxs);
+    firstFace = reader.readInt32();
+    numFaces = reader.readInt32();
+    firstBrush = reader.readInt32();
+    numBrushes = reader.readInt32();
+}
+
+Brush::Brush(ByteReader& reader) {
+    firstSide = reader.readInt32();
+    numSides = reader.readInt32();
+    texture = reader.readInt32();
+}
+
+BrushSide::BrushSide(ByteReader& reader) {
+    plane = reader.readInt32();
+    texture = reader.readInt32();
+}
+
+static Vec3 readPlaneNormal(ByteReader& reader) {
+    float normal[3];
+    readConvertedFloats(reader, normal);
+    return Vec3(normal[0], normal[1], normal[2]);
+}
+
+Plane::Plane(ByteReader& reader)
+    : normal(readPlaneNormal(reader)), distance(reader.readFloat32()) {}

@@ -1,0 +1,132 @@
+// The small fixed-size records of a level file: directory entries, nodes, leaves, models, brushes
+// and brush sides, each read field by field with the axis change applied to its boxes.
+#pragma once
+
+#include <cstdint>
+
+class ByteReader;
+
+// Lump indices, in directory order.
+enum LumpIndex : int {
+    kEntitiesLump = 0,
+    kTexturesLump = 1,
+    kPlanesLump = 2,
+    kNodesLump = 3,
+    kLeavesLump = 4,
+    kLeafFacesLump = 5,
+    kLeafBrushesLump = 6,
+    kModelsLump = 7,
+    kBrushesLump = 8,
+    kBrushSidesLump = 9,
+    kVerticesLump = 10,
+    kMeshVerticesLump = 11,
+    kEffectsLump = 12,
+    kFacesLump = 13,
+    kLightmapsLump = 14,
+    kLightVolumesLump = 15,
+    kVisibilityLump = 16,
+    kLumpCount = 17
+};
+
+inline constexpr int kHeaderBytes = 8 + kLumpCount * 8;
+inline constexpr int kTextureRecordBytes = 72;
+inline constexpr int kTextureNameBytes = 64;
+inline constexpr int kPlaneRecordBytes = 16;
+inline constexpr int kNodeRecordBytes = 36;
+inline constexpr int kLeafRecordBytes = 48;
+inline constexpr int kIndexRecordBytes = 4;
+inline constexpr int kModelRecordBytes = 40;
+inline constexpr int kBrushRecordBytes = 12;
+inline constexpr int kBrushSideRecordBytes = 8;
+inline constexpr int kVertexRecordBytes = 44;
+inline constexpr int kFaceRecordBytes = 104;
+inline constexpr int kLightmapRecordBytes = 128 * 128 * 3;
+
+class DirectoryEntry {
+public:
+    DirectoryEntry(std::int32_t offsetValue, std::int32_t lengthValue)
+        : offset(offsetValue), length(lengthValue) {}
+    virtual ~DirectoryEntry() = default;
+    DirectoryEntry(const DirectoryEntry&) = default;
+    DirectoryEntry& operator=(const DirectoryEntry&) = default;
+
+    std::int32_t offset;
+    std::int32_t length;
+};
+
+class Node {
+public:
+    Node() = default;
+    explicit Node(ByteReader& reader);
+    virtual ~Node() = default;
+    Node(const Node&) = default;
+    Node& operator=(const Node&) = default;
+
+    std::int32_t plane = 0;
+    // A child >= 0 is a node; a negative child c is leaf -(c + 1).
+    std::int32_t front = 0;
+    std::int32_t back = 0;
+    std::int32_t mins[3] = {0, 0, 0};
+    std::int32_t maxs[3] = {0, 0, 0};
+};
+
+class Leaf {
+public:
+    Leaf() = default;
+    explicit Leaf(ByteReader& reader);
+    virtual ~Leaf() = default;
+    Leaf(const Leaf&) = default;
+    Leaf& operator=(const Leaf&) = default;
+
+    // Negative: the leaf lies outside the level.
+    std::int32_t cluster = 0;
+    std::int32_t area = 0;
+    // Two opposite corners; after the axis change mins is not smaller than maxs on every axis.
+    std::int32_t mins[3] = {0, 0, 0};
+    std::int32_t maxs[3] = {0, 0, 0};
+    std::int32_t firstLeafFace = 0;
+    std::int32_t numLeafFaces = 0;
+    std::int32_t firstLeafBrush = 0;
+    std::int32_t numLeafBrushes = 0;
+};
+
+class Model {
+public:
+    Model() = default;
+    explicit Model(ByteReader& reader);
+    virtual ~Model() = default;
+    Model(const Model&) = default;
+    Model& operator=(const Model&) = default;
+
+    float mins[3] = {0.0f, 0.0f, 0.0f};
+    float maxs[3] = {0.0f, 0.0f, 0.0f};
+    std::int32_t firstFace = 0;
+    std::int32_t numFaces = 0;
+    std::int32_t firstBrush = 0;
+    std::int32_t numBrushes = 0;
+};
+
+class Brush {
+public:
+    Brush() = default;
+    explicit Brush(ByteReader& reader);
+    virtual ~Brush() = default;
+    Brush(const Brush&) = default;
+    Brush& operator=(const Brush&) = default;
+
+    std::int32_t firstSide = 0;
+    std::int32_t numSides = 0;
+    std::int32_t texture = 0;
+};
+
+class BrushSide {
+public:
+    BrushSide() = default;
+    explicit BrushSide(ByteReader& reader);
+    virtual ~BrushSide() = default;
+    BrushSide(const BrushSide&) = default;
+    BrushSide& operator=(const BrushSide&) = default;
+
+    std::int32_t plane = 0;
+    std::int32_t texture = 0;
+};

@@ -1,0 +1,23 @@
+// VisData: the potentially-visible-set bit matrix, one row of bytesPerCluster bytes per cluster.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class ByteReader;
+
+class VisData {
+public:
+    VisData() = default;
+    // Reads the 8-byte header at the reader's position, then the matrix when it fits in
+    // availableBytes (the bytes of the lump after the header); otherwise the data holds no rows.
+    VisData(ByteReader& reader, std::int64_t availableBytes);
+    virtual ~VisData() = default;
+
+    bool hasRows() const { return !bits.empty(); }
+
+    std::int32_t numClusters = 0;
+    std::int32_t bytesPerCluster = 0;
+    // numClusters x bytesPerCluster bytes, row-major; empty when the lump holds no matrix.
+    std::vector<std::uint8_t> bits;
+};

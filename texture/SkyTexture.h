@@ -1,0 +1,19 @@
+// The GL set-up that turns the decoded sky image into a mipmapped texture.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <string>
+
+class Texture;
+
+// The sky image's name under the data directory, without its ".jpg".
+inline constexpr char kSkyTextureName[] = "textures/skies/ridarirovozavo";
+
+// Creates and binds a texture name with the sky's parameters and, when the image loaded, builds
+// its mipmaps, printing "SKYBOX DONE " or "Error: " with GLU's text. The name is returned either
+// way.
+GLuint createSkyTexture(const Texture& image);
+
+// Decodes the sky image under dataPath and creates the sky texture from it.
+GLuint loadSkyTexture(const std::string& dataPath);
