@@ -105,3 +105,7 @@ GLuint loadSkyTexture(const std::string&) {
     return 0;
 }
 void Skybox::draw(GLuint) const {}
+
+// ---- validation
+#include "level/LevelValidator.h"
+void validateLevel(const BSPMap&, std::vector<std::string>&) {}
