@@ -16,35 +16,6 @@
 #include "texture/SkyTexture.h"
 #include "texture/Skybox.h"
 
-// ---- app (shell)
-Frustum viewFrustum;
-OnScreenDisplay* onScreenDisplay = nullptr;
-BSPMap* bspMap = nullptr;
-Camera* camera = nullptr;
-int patchLevel = 10;
-bool lightingEnabled = true;
-bool texturesEnabled = false;
-bool readConfig(const std::string&, ViewerConfig&, std::ostream&) {
-    return false;
-}
-ViewerConfig loadViewerConfig(int, char**) {
-    return {};
-}
-void openViewerWindow(int&, char**, const ViewerConfig&) {}
-void initGL() {}
-void createViewerObjects(const ViewerConfig&, LightingModule&) {}
-void registerCallbacks() {}
-void cleanup() {}
-void display() {}
-void reshape(int, int) {}
-void keyboard(unsigned char, int, int) {}
-void specialKeys(int, int, int) {}
-void drawFrame(float) {}
-void OnScreenDisplay::drawText(float, float, const char*) const {}
-LightingModule::LightingModule(std::string) {}
-void LightingModule::enable() {}
-void LightingModule::disable() {}
-
 // ---- camera, frustum, visibility and render
 Camera::Camera(const Point& start, Frustum* cameraFrustum)
     : speed(0), up(0, 1, 0), reverse(true), frustum(cameraFrustum), position(start), yaw(0) {}
