@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "support/JpegFiles.h"
 #include "texture/JPEGTexture.h"
 
 namespace {
@@ -22,34 +21,6 @@ namespace fs = std::filesystem;
 struct Colour {
     std::uint8_t r, g, b;
 };
-
-// Writes pixels (rows top first, components interleaved) as a JPEG at the best quality.
-void writeJpeg(const fs::path& file, int width, int height, int components, J_COLOR_SPACE space,
-               const std::vector<std::uint8_t>& pixels) {
-    fs::create_directories(file.parent_path());
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    ASSERT_NE(out, nullptr) << file;
-    jpeg_compress_struct compressor;
-    jpeg_error_mgr errors;
-    compressor.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&compressor);
-    jpeg_stdio_dest(&compressor, out);
-    compressor.image_width = static_cast<JDIMENSION>(width);
-    compressor.image_height = static_cast<JDIMENSION>(height);
-    compressor.input_components = components;
-    compressor.in_color_space = space;
-    jpeg_set_defaults(&compressor);
-    jpeg_set_quality(&compressor, 100, TRUE);
-    jpeg_start_compress(&compressor, TRUE);
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * components;
-    while (compressor.next_scanline < compressor.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(&pixels[compressor.next_scanline * rowBytes]);
-        jpeg_write_scanlines(&compressor, &row, 1);
-    }
-    jpeg_finish_compress(&compressor);
-    jpeg_destroy_compress(&compressor);
-    std::fclose(out);
-}
 
 // Four flat quadrants, so the lossy coding stays close to the source colours.
 constexpr Colour kTopLeft{230, 20, 20}, kTopRight{20, 220, 30}, kBottomLeft{20, 30, 230},
@@ -91,8 +62,19 @@ protected:
         std::memcpy(field, text, std::min(std::strlen(text), sizeof field));
     }
 
+    // Decodes dataPath + text + ".jpg", keeping what it prints in printed.
+    JPEGTexture decodeQuietly(const char* text) {
+        char name[64];
+        nameField(text, name);
+        testing::internal::CaptureStderr();
+        JPEGTexture texture(dataPath, name);
+        printed = testing::internal::GetCapturedStderr();
+        return texture;
+    }
+
     fs::path directory;
     std::string dataPath;
+    std::string printed;
 };
 
 }  // namespace
@@ -100,11 +82,9 @@ protected:
 TEST_F(JPEGTextureTest, colourImageDecodesToUnpaddedRowsTopLeftFirst) {
     const int width = 37;  // rows of 111 bytes: not a multiple of 4
     const int height = 18;
-    writeJpeg(directory / "textures/sky.jpg", width, height, 3, JCS_RGB,
-              quadrantImage(width, height));
-    char name[64];
-    nameField("textures/sky", name);
-    const JPEGTexture texture(dataPath, name);
+    ASSERT_TRUE(writeTestJpeg(directory / "textures/sky.jpg", width, height, 3,
+                              quadrantImage(width, height)));
+    const JPEGTexture texture = decodeQuietly("textures/sky");
     ASSERT_TRUE(texture.isLoaded());
     EXPECT_EQ(texture.imageWidth(), 37u);
     EXPECT_EQ(texture.imageHeight(), 18u);
@@ -127,10 +107,8 @@ TEST_F(JPEGTextureTest, greyscaleImageIsLuminanceWithOneBytePerPixel) {
             grey[y * width + x] = y < 4 ? 40 : 200;
         }
     }
-    writeJpeg(directory / "grey.jpg", width, height, 1, JCS_GRAYSCALE, grey);
-    char name[64];
-    nameField("grey", name);
-    const JPEGTexture texture(dataPath, name);
+    ASSERT_TRUE(writeTestJpeg(directory / "grey.jpg", width, height, 1, grey));
+    const JPEGTexture texture = decodeQuietly("grey");
     ASSERT_TRUE(texture.isLoaded());
     EXPECT_EQ(texture.pixelFormat(), static_cast<GLenum>(GL_LUMINANCE));
     EXPECT_NEAR(texture.pixelData()[0], 40, 12);
@@ -142,10 +120,8 @@ TEST_F(JPEGTextureTest, fourComponentImageIsRgba) {
     const int width = 6;
     const int height = 5;
     std::vector<std::uint8_t> cmyk(width * height * 4, 128);
-    writeJpeg(directory / "cmyk.jpg", width, height, 4, JCS_CMYK, cmyk);
-    char name[64];
-    nameField("cmyk", name);
-    const JPEGTexture texture(dataPath, name);
+    ASSERT_TRUE(writeTestJpeg(directory / "cmyk.jpg", width, height, 4, cmyk));
+    const JPEGTexture texture = decodeQuietly("cmyk");
     ASSERT_TRUE(texture.isLoaded());
     EXPECT_EQ(texture.pixelFormat(), static_cast<GLenum>(GL_RGBA));
     EXPECT_NEAR(texture.pixelData()[width * height * 4 - 1], 128, 8);
@@ -157,7 +133,7 @@ TEST_F(JPEGTextureTest, pathJoinsDataPathNameAndExtensionWithoutSeparator) {
     testing::internal::CaptureStderr();
     const JPEGTexture withSeparator(dataPath, name);
     const JPEGTexture withoutSeparator(directory.string(), name);
-    const std::string printed = testing::internal::GetCapturedStderr();
+    printed = testing::internal::GetCapturedStderr();
     const std::string first = dataPath + "textures/skies/ridarirovozavo.jpg";
     const std::string second = directory.string() + "textures/skies/ridarirovozavo.jpg";
     EXPECT_EQ(withSeparator.getPath(), first);
@@ -180,9 +156,9 @@ TEST_F(JPEGTextureTest, nameFilledToSixtyFourBytesStillEndsTheName) {
 TEST_F(JPEGTextureTest, unsupportedShapesAreRefusedWithoutDecoding) {
     // Two components: neither luminance nor RGB nor RGBA.
     std::vector<std::uint8_t> pairs(4 * 4 * 2, 90);
-    writeJpeg(directory / "pairs.jpg", 4, 4, 2, JCS_UNKNOWN, pairs);
+    ASSERT_TRUE(writeTestJpeg(directory / "pairs.jpg", 4, 4, 2, pairs));
     // A header claiming 65000 x 65000 pixels: the block would be far larger than any sky.
-    writeJpeg(directory / "huge.jpg", 8, 8, 3, JCS_RGB, quadrantImage(8, 8));
+    ASSERT_TRUE(writeTestJpeg(directory / "huge.jpg", 8, 8, 3, quadrantImage(8, 8)));
     std::vector<char> bytes;
     {
         std::ifstream in(directory / "huge.jpg", std::ios::binary);
@@ -203,11 +179,7 @@ TEST_F(JPEGTextureTest, unsupportedShapesAreRefusedWithoutDecoding) {
     std::ofstream(directory / "huge.jpg", std::ios::binary).write(bytes.data(), bytes.size());
 
     for (const char* file : {"pairs", "huge"}) {
-        char name[64];
-        nameField(file, name);
-        testing::internal::CaptureStderr();
-        const JPEGTexture texture(dataPath, name);
-        const std::string printed = testing::internal::GetCapturedStderr();
+        const JPEGTexture texture = decodeQuietly(file);
         EXPECT_FALSE(texture.isLoaded()) << file;
         EXPECT_NE(printed.find(dataPath + file + ".jpg: "), std::string::npos) << printed;
     }
