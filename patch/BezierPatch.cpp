@@ -7,6 +7,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "texture/TextureManager.h"
 
 namespace {
@@ -29,17 +33,59 @@ void scatterFloats(const VertexFloats& values, Vertex& vertex) {
     std::memcpy(vertex.normal, &values[7], sizeof vertex.normal);
 }
 
-// The same rounding steps as a.scaled(wa) + b.scaled(wb) + c.scaled(wc) with the Vertex
-// operations: each product rounded to float, then float sums from the left. Kept exactly so, the
-// fast path yields the very bits of the plain formula.
-inline void blendThree(const VertexFloats& a, const VertexFloats& b, const VertexFloats& c,
-                       const std::array<double, 3>& weights, VertexFloats& out) {
+// Three sets of interpolated floats, widened to double (which is exact) once, so that blending
+// them for many weights does not convert them again: the three controls of a control row, or the
+// three control rows evaluated at one u.
+struct WideTriple {
+    alignas(16) double values[3][kInterpolatedFloats];
+};
+
+void widen(const VertexFloats& first, const VertexFloats& second, const VertexFloats& third,
+           WideTriple& wide) {
     for (int f = 0; f < kInterpolatedFloats; ++f) {
-        const float first = static_cast<float>(a[f] * weights[0]);
-        const float second = static_cast<float>(b[f] * weights[1]);
-        const float third = static_cast<float>(c[f] * weights[2]);
+        wide.values[0][f] = first[f];
+        wide.values[1][f] = second[f];
+        wide.values[2][f] = third[f];
+    }
+}
+
+// The same rounding steps as a.scaled(w0) + b.scaled(w1) + c.scaled(w2) with the Vertex
+// operations: each float times its double weight rounded back to float, then float sums from the
+// left. The SSE2 path does two floats at a time with the very same IEEE operations, so both paths
+// give the bits of the plain formula.
+#if defined(__SSE2__)
+inline void blendPair(const WideTriple& triple, int f, __m128d w0, __m128d w1, __m128d w2,
+                      VertexFloats& out) {
+    const __m128 first = _mm_cvtpd_ps(_mm_mul_pd(_mm_load_pd(&triple.values[0][f]), w0));
+    const __m128 second = _mm_cvtpd_ps(_mm_mul_pd(_mm_load_pd(&triple.values[1][f]), w1));
+    const __m128 third = _mm_cvtpd_ps(_mm_mul_pd(_mm_load_pd(&triple.values[2][f]), w2));
+    const __m128 sum = _mm_add_ps(_mm_add_ps(first, second), third);
+    _mm_storel_pi(reinterpret_cast<__m64*>(&out[f]), sum);
+}
+#endif
+
+inline void blend(const WideTriple& triple, const std::array<double, 3>& weights,
+                  VertexFloats& out) {
+#if defined(__SSE2__)
+    const __m128d w0 = _mm_set1_pd(weights[0]);
+    const __m128d w1 = _mm_set1_pd(weights[1]);
+    const __m128d w2 = _mm_set1_pd(weights[2]);
+    // Written out: the compiler keeps a five-step loop rolled, and the loop costs as much as
+    // the arithmetic.
+    static_assert(kInterpolatedFloats == 10);
+    blendPair(triple, 0, w0, w1, w2, out);
+    blendPair(triple, 2, w0, w1, w2, out);
+    blendPair(triple, 4, w0, w1, w2, out);
+    blendPair(triple, 6, w0, w1, w2, out);
+    blendPair(triple, 8, w0, w1, w2, out);
+#else
+    for (int f = 0; f < kInterpolatedFloats; ++f) {
+        const float first = static_cast<float>(triple.values[0][f] * weights[0]);
+        const float second = static_cast<float>(triple.values[1][f] * weights[1]);
+        const float third = static_cast<float>(triple.values[2][f] * weights[2]);
         out[f] = (first + second) + third;
     }
+#endif
 }
 
 // B0, B1, B2 at x = k / L for k = 0 .. L. Every patch of a level change shares one level, so the
@@ -71,23 +117,29 @@ void BezierPatch::tessellate(int level) {
     const int side = level + 1;
     const auto& weights = bernsteinWeights(level);
 
-    std::array<VertexFloats, 9> control;
-    for (int i = 0; i < 9; ++i) {
-        gatherFloats(controls[i], control[i]);
+    WideTriple controlRows[3];
+    for (int r = 0; r < 3; ++r) {
+        VertexFloats row[3];
+        for (int c = 0; c < 3; ++c) {
+            gatherFloats(controls[3 * r + c], row[c]);
+        }
+        widen(row[0], row[1], row[2], controlRows[r]);
     }
 
     // resize keeps the storage when the size is unchanged or shrinks; every element is rewritten.
     vertices.resize(static_cast<std::size_t>(side) * side);
-    std::array<VertexFloats, 3> rows;
+    VertexFloats rows[3];
+    WideTriple rowsAtU;
     VertexFloats blended;
     for (int i = 0; i < side; ++i) {
-        // The three control rows evaluated at u depend on i only.
+        // R0, R1, R2 at u depend on i only: evaluated once per vertex line.
         for (int r = 0; r < 3; ++r) {
-            blendThree(control[3 * r], control[3 * r + 1], control[3 * r + 2], weights[i], rows[r]);
+            blend(controlRows[r], weights[i], rows[r]);
         }
+        widen(rows[0], rows[1], rows[2], rowsAtU);
         Vertex* out = &vertices[static_cast<std::size_t>(i) * side];
         for (int j = 0; j < side; ++j) {
-            blendThree(rows[0], rows[1], rows[2], weights[j], blended);
+            blend(rowsAtU, weights[j], blended);
             scatterFloats(blended, out[j]);
             std::memcpy(out[j].color, controls[0].color, sizeof out[j].color);
         }
