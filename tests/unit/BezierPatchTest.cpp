@@ -259,15 +259,3 @@ TEST(BezierPatchTest, tessellationMatchesReferenceBitForBit) {
         }
     }
 }
-
-TEST(BezierPatchTest, copiesOwnTheirArrays) {
-    Controls controls;
-    fillFlatGrid(controls);
-    BezierPatch original(controls);
-    original.tessellate(4);
-    BezierPatch copy = original;
-    original.tessellate(2);
-    EXPECT_EQ(copy.getTessLevel(), 4);
-    EXPECT_EQ(copy.getVertices().size(), 25u);
-    EXPECT_TRUE(sameBits(copy.getControl(8), controls[8]));
-}
