@@ -61,22 +61,6 @@ Face::Face(ByteReader&) {}
 void Face::flipTextureT(std::vector<Vertex>&) const {}
 VisData::VisData(ByteReader&, std::int64_t) {}
 
-// ---- patches, textures, sky
-BezierPatch::BezierPatch(const Vertex (&)[9]) {}
-void BezierPatch::tessellate(int) {}
-void BezierPatch::draw(std::int32_t, TextureManager&, bool) const {}
-void Face::buildPatches(const std::vector<Vertex>&) {}
-void Face::tessellatePatches(int) {}
-void Face::drawPatches(std::int32_t, TextureManager&, bool) const {}
-JPEGTexture::JPEGTexture(const std::string&, const char (&)[64]) {}
-GLuint createSkyTexture(const Texture&) {
-    return 0;
-}
-GLuint loadSkyTexture(const std::string&) {
-    return 0;
-}
-void Skybox::draw(GLuint) const {}
-
 // ---- validation
 #include "level/LevelValidator.h"
 void validateLevel(const BSPMap&, std::vector<std::string>&) {}
