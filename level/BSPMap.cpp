@@ -2,14 +2,12 @@
 // in memory, in a fixed order, with one transcript line per step on the log.
 #include "level/BSPMap.h"
 
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <sstream>
-#include <system_error>
 
 #include "level/ByteReader.h"
+#include "level/LevelFile.h"
 #include "level/LevelValidator.h"
 #include "texture/Skybox.h"
 #include "texture/TextureManager.h"
@@ -24,25 +22,6 @@ struct LumpBytes {
 
 void endLine(std::ostream& log) {
     log << '\n' << std::flush;
-}
-
-// Reads the whole level file through the open stream; returns an empty text on success, else
-// why it could not be read.
-std::string readWholeFile(std::ifstream& stream, const std::string& path,
-                          std::vector<std::uint8_t>& bytes) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return "cannot read level file: it is not a regular file";
-    }
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) {
-        return "cannot read level file: " + error.message();
-    }
-    bytes.resize(static_cast<std::size_t>(size));
-    stream.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    // A file that shrank since its size was taken is loaded as far as it goes.
-    bytes.resize(static_cast<std::size_t>(stream.gcount()));
-    return {};
 }
 
 // The directory entry of a lump when it lies within the file; otherwise a problem line and no
@@ -150,15 +129,11 @@ BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileVal
       levelFile(levelFileValue),
       entityText(1, '\0'),
       visData(new VisData()) {
-    levelStream.open(levelFile, std::ios::binary);
-    if (!levelStream) {
-        problems.push_back(std::string("cannot open level file: ") + std::strerror(errno));
-        return;
-    }
     std::vector<std::uint8_t> bytes;
-    const std::string readError = readWholeFile(levelStream, levelFile, bytes);
-    if (!readError.empty()) {
-        problems.push_back(readError);
+    const std::string readProblem = readLevelFile(levelStream, levelFile, bytes);
+    if (!readProblem.empty()) {
+        // Nothing could be read, so there is no transcript to print either.
+        problems.push_back(readProblem);
         return;
     }
     load(std::move(bytes), std::cerr);
