@@ -45,6 +45,39 @@ LumpBytes checkedLump(const std::vector<DirectoryEntry>& directory, int lump, st
     return {};
 }
 
+// The magic, the version and the 17 directory entries, each echoed on the log.
+void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, std::ostream& log) {
+    char magic[4];
+    reader.readBytes(magic, sizeof magic);
+    const std::int32_t version = reader.readInt32();
+    log << "magic: " << std::string(magic, strnlen(magic, sizeof magic));
+    endLine(log);
+    log << "version: " << version;
+    endLine(log);
+    directory.reserve(kLumpCount);
+    for (unsigned i = 0; i < kLumpCount; ++i) {
+        const std::int32_t offset = reader.readInt32();
+        const std::int32_t length = reader.readInt32();
+        directory.emplace_back(offset, length);
+        log << "dir_entry #" << i << ":  offset=" << offset << " length=" << length;
+        endLine(log);
+    }
+}
+
+// Hands every texture name to the manager (the level keeps none) and returns the record count.
+std::size_t readTextures(ByteReader& reader, const LumpBytes& lump, const std::string& dataPath,
+                         TextureManager& textureManager, std::ostream& log) {
+    const auto count = static_cast<std::size_t>(lump.length / kTextureRecordBytes);
+    log << "this level contains " << count << " distinct textures";
+    endLine(log);
+    reader.seek(lump.offset);
+    for (std::size_t i = 0; i < count; ++i) {
+        const TextureRecord record(reader);
+        textureManager.loadTexture(dataPath, record.name);
+    }
+    return count;
+}
+
 // Reads length / recordBytes records from the lump's offset, appending them in file order. The
 // count is bounded by the checked lump, so reserving it allocates no more than the file holds.
 template <typename Record, typename ReadRecord>
@@ -168,35 +201,10 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
                            "-byte header");
     }
 
-    // Directory.
-    char magic[4];
-    reader.readBytes(magic, sizeof magic);
-    const std::int32_t version = reader.readInt32();
-    log << "magic: " << std::string(magic, strnlen(magic, sizeof magic));
-    endLine(log);
-    log << "version: " << version;
-    endLine(log);
-    directory.reserve(kLumpCount);
-    for (unsigned i = 0; i < kLumpCount; ++i) {
-        const std::int32_t offset = reader.readInt32();
-        const std::int32_t length = reader.readInt32();
-        directory.emplace_back(offset, length);
-        log << "dir_entry #" << i << ":  offset=" << offset << " length=" << length;
-        endLine(log);
-    }
+    readDirectory(reader, directory, log);
     auto lump = [&](int index) { return checkedLump(directory, index, fileSize, problems); };
-
-    // Textures: the manager gets every name; the level keeps none of them.
     textureManager = new TextureManager();
-    const LumpBytes textureLump = lump(kTexturesLump);
-    textureCount = static_cast<std::size_t>(textureLump.length / kTextureRecordBytes);
-    log << "this level contains " << textureCount << " distinct textures";
-    endLine(log);
-    reader.seek(textureLump.offset);
-    for (std::size_t i = 0; i < textureCount; ++i) {
-        const TextureRecord record(reader);
-        textureManager->loadTexture(dataPath, record.name);
-    }
+    textureCount = readTextures(reader, lump(kTexturesLump), dataPath, *textureManager, log);
 
     auto step = [&](const char* opening, const char* closing, auto readLump) {
         log << opening << std::flush;
