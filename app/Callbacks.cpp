@@ -34,6 +34,7 @@ constexpr float kOverlayY = 35.0f;
 constexpr double kFieldOfViewDegrees = 45.0;
 constexpr double kNearDistance = 1.25;
 constexpr double kFarDistance = 5000.0;
+constexpr std::streamsize kDefaultStreamPrecision = 6;
 
 // Until a level and a camera exist the overlay is all there is to draw.
 void drawOverlayOnly(const std::ostringstream& overlayText) {
@@ -75,6 +76,21 @@ void steerCamera(unsigned char key) {
     }
 }
 
+// The overlay stream lives from frame to frame so that its buffer is not allocated anew every
+// frame. Emptied (str from an lvalue keeps the capacity) and with the default formatting back, it
+// is as good as a fresh one.
+std::ostringstream& freshOverlayText() {
+    static std::ostringstream overlayText;
+    static const std::string kEmptyText;
+    overlayText.str(kEmptyText);
+    overlayText.clear();
+    overlayText.flags(std::ios_base::dec | std::ios_base::skipws);
+    overlayText.precision(kDefaultStreamPrecision);
+    overlayText.width(0);
+    overlayText.fill(' ');
+    return overlayText;
+}
+
 }  // namespace
 
 void countFrame(int nowMs) {
@@ -109,7 +125,7 @@ bool stepPatchLevel(unsigned char key, int& level) {
 void drawFrame(float frameTimeStep) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     // The level extends the line and draws it; the stream starts fresh in default formatting.
-    std::ostringstream overlayText;
+    std::ostringstream& overlayText = freshOverlayText();
     const Point eye = camera != nullptr ? camera->getPosition() : Point();
     beginOverlayLine(overlayText, fps, eye);
     if (bspMap != nullptr && camera != nullptr) {

@@ -75,6 +75,11 @@ void createOnScreenDisplay() {
 }
 
 void createViewerObjects(const ViewerConfig& config, LightingModule& lighting) {
+    createLevel(config, lighting);
+    createCamera(config);
+}
+
+void createLevel(const ViewerConfig& config, LightingModule& lighting) {
     if (onScreenDisplay == nullptr) {
         createOnScreenDisplay();
     }
@@ -84,6 +89,9 @@ void createViewerObjects(const ViewerConfig& config, LightingModule& lighting) {
         cleanup();
         std::exit(1);
     }
+}
+
+void createCamera(const ViewerConfig& config) {
     camera = new Camera(config.start, &viewFrustum);
     bspMap->setCamera(camera);
 }

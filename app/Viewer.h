@@ -28,6 +28,10 @@ void createOnScreenDisplay();
 // order. A level that cannot be opened or fails validation is reported line by line, each line
 // prefixed with the level file path, and ends the process with status 1.
 void createViewerObjects(const ViewerConfig& config, LightingModule& lighting);
+// The two halves of createViewerObjects, for tools that time them apart: the on-screen display
+// (unless it exists already) and the checked level, then the camera and the sky.
+void createLevel(const ViewerConfig& config, LightingModule& lighting);
+void createCamera(const ViewerConfig& config);
 void registerCallbacks();
 // Deletes the on-screen display, the camera and the level.
 void cleanup();

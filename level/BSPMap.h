@@ -60,6 +60,10 @@ public:
     void collectVisibleFaces(std::int32_t cameraCluster);
     // True when a leaf of cluster leafCluster is in the PVS of cameraCluster.
     bool isClusterVisible(std::int32_t cameraCluster, std::int32_t leafCluster) const;
+    // The visibility work of one frame on its own, for measuring it: the camera leaf and its
+    // cluster, the gathering against the frustum as it stands, and the emptying of the set, as
+    // render does them. Returns the number of faces gathered; the draw list keeps them.
+    std::size_t runVisibilityPass();
 
     // What the last render found: the camera leaf, its cluster and the visible-face count.
     std::int32_t getLastCameraLeaf() const { return lastCameraLeaf; }

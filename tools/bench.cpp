@@ -1,0 +1,316 @@
+// velmora-bench: loads a level like the viewer and measures what users feel: how long the level
+// and the sky take to appear, what a change of patch level costs, and the frames of a fixed flight
+// through the real render path (visibility work, whole frame, visible faces, allocations).
+#include <epoxy/gl.h>
+#include <GL/freeglut.h>
+#include <sys/resource.h>
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "app/Callbacks.h"
+#include "app/LightingModule.h"
+#include "app/Viewer.h"
+#include "geometry/Camera.h"
+#include "level/BSPMap.h"
+#include "tools/AllocationCounter.h"
+#include "tools/BenchRoute.h"
+#include "tools/BenchStatistics.h"
+
+namespace {
+
+constexpr int kBadArgumentStatus = 2;
+constexpr char kUsage[] = "usage: velmora-bench CONFIG [--spots N] [--json FILE]";
+constexpr int kDefaultSpots = 8;
+// A full circle in 2 degree steps at every spot.
+constexpr int kTurnStepDegrees = 2;
+constexpr int kStepsPerCircle = 360 / kTurnStepDegrees;
+constexpr int kEmptyFrames = 60;
+constexpr int kRetessellateLevels[] = {20, 2, 10};
+constexpr double kKilobytesPerMegabyte = 1024.0;
+
+class Stopwatch {
+public:
+    double elapsedMs() const {
+        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point start = Clock::now();
+};
+
+struct Options {
+    std::string configPath;
+    int spots = kDefaultSpots;
+    std::string jsonPath;
+};
+
+struct RetessellateFigures {
+    std::size_t patches = 0;
+    std::size_t verticesAt20 = 0;
+    std::vector<std::pair<int, double>> msByLevel;
+};
+
+struct RouteFigures {
+    std::size_t spots = 0;
+    std::vector<double> visibilityMs;
+    std::vector<double> frameMs;
+    std::vector<std::size_t> visibleFaces;
+    // Allocations of all route frames beyond one per visible face (the ordered set's entries).
+    std::size_t extraAllocations = 0;
+};
+
+// Parses the arguments; false (with the usage printed) for bad ones, exitStatus set either way.
+bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
+    CLI::App app{"Measures loading, re-tessellation and the frames of a flight through a level."};
+    app.add_option("CONFIG", options.configPath, "viewer configuration file")->required();
+    app.add_option("--spots", options.spots, "fly to at most N spawn points (default 8)")
+        ->check(CLI::Range(1, 1000));
+    app.add_option("--json", options.jsonPath, "also write the figures to FILE as JSON");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help();
+        exitStatus = 0;
+        return false;
+    } catch (const CLI::ParseError& error) {
+        std::cerr << kUsage << "\n" << error.what() << std::endl;
+        exitStatus = kBadArgumentStatus;
+        return false;
+    }
+    return true;
+}
+
+RetessellateFigures timeRetessellation() {
+    RetessellateFigures figures;
+    for (const int level : kRetessellateLevels) {
+        const Stopwatch stopwatch;
+        bspMap->setPatchLevel(level);
+        figures.msByLevel.emplace_back(level, stopwatch.elapsedMs());
+        if (level == kMaxPatchLevel) {
+            for (const Face& face : bspMap->getFaces()) {
+                figures.patches += face.patches.size();
+                for (const BezierPatch& patch : face.patches) {
+                    figures.verticesAt20 += patch.getVertices().size();
+                }
+            }
+        }
+    }
+    return figures;
+}
+
+// The frame as the viewer's display callback draws it, finished and shown.
+double timeFrame() {
+    const Stopwatch stopwatch;
+    drawFrame(0.0f);
+    glFinish();
+    glutSwapBuffers();
+    return stopwatch.elapsedMs();
+}
+
+// Frames with only the clear, the overlay and the swap: the viewer's frame before a level exists.
+double medianEmptyFrameMs() {
+    Camera* const heldCamera = camera;
+    camera = nullptr;
+    std::vector<double> frameMs;
+    for (int i = 0; i < kEmptyFrames; ++i) {
+        frameMs.push_back(timeFrame());
+    }
+    camera = heldCamera;
+    return median(frameMs);
+}
+
+void flySpot(const Point& spot, RouteFigures& figures) {
+    for (int step = 0; step < kStepsPerCircle; ++step) {
+        camera->setPosition(spot);
+        camera->setYaw(step * kTurnStepDegrees);
+        std::size_t allocations = 0;
+        double frameMs = 0.0;
+        {
+            const AllocationCount counter;
+            frameMs = timeFrame();
+            allocations = counter.count();
+        }
+        const std::size_t visible = bspMap->getLastVisibleFaceCount();
+        figures.frameMs.push_back(frameMs);
+        figures.visibleFaces.push_back(visible);
+        figures.extraAllocations += allocations > visible ? allocations - visible : 0;
+        // The same visibility work again for the pose just drawn, with the frustum it left.
+        const Stopwatch stopwatch;
+        bspMap->runVisibilityPass();
+        figures.visibilityMs.push_back(stopwatch.elapsedMs());
+    }
+}
+
+RouteFigures flyRoute(const std::vector<Point>& spots) {
+    RouteFigures figures;
+    figures.spots = spots.size();
+    for (const Point& spot : spots) {
+        flySpot(spot, figures);
+    }
+    return figures;
+}
+
+double peakResidentMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / kKilobytesPerMegabyte;
+}
+
+double sum(const std::vector<double>& values) {
+    double total = 0.0;
+    for (const double value : values) {
+        total += value;
+    }
+    return total;
+}
+
+struct Figures {
+    std::string level;
+    int width = 0;
+    int height = 0;
+    double loadMs = 0.0;
+    double skyMs = 0.0;
+    RetessellateFigures retessellate;
+    RouteFigures route;
+    double emptyFrameMs = 0.0;
+    double peakRssMb = 0.0;
+
+    std::size_t frames() const { return route.frameMs.size(); }
+    double fps() const {
+        const double totalMs = sum(route.frameMs);
+        return totalMs > 0.0 ? 1000.0 * static_cast<double>(frames()) / totalMs : 0.0;
+    }
+    double allocationsPerFrame() const {
+        return frames() > 0 ? static_cast<double>(route.extraAllocations) / frames() : 0.0;
+    }
+};
+
+nlohmann::ordered_json toJson(const Figures& figures) {
+    nlohmann::ordered_json json;
+    json["level"] = figures.level;
+    json["width"] = figures.width;
+    json["height"] = figures.height;
+    json["load_ms"] = figures.loadMs;
+    json["sky_ms"] = figures.skyMs;
+    json["patches"] = figures.retessellate.patches;
+    json["patch_vertices_at_20"] = figures.retessellate.verticesAt20;
+    nlohmann::ordered_json retessellate = nlohmann::ordered_json::object();
+    for (const auto& [level, ms] : figures.retessellate.msByLevel) {
+        retessellate[std::to_string(level)] = ms;
+    }
+    json["retessellate_ms"] = retessellate;
+    json["spots"] = figures.route.spots;
+    json["frames"] = figures.frames();
+    json["visibility_ms"] = {{"median", median(figures.route.visibilityMs)},
+                             {"p95", percentile(figures.route.visibilityMs, 95)}};
+    json["frame_ms"] = {{"median", median(figures.route.frameMs)},
+                        {"p95", percentile(figures.route.frameMs, 95)}};
+    json["fps"] = figures.fps();
+    json["visible_faces"] = {{"median", median(figures.route.visibleFaces)},
+                             {"max", percentile(figures.route.visibleFaces, 100)}};
+    json["empty_frame_ms"] = figures.emptyFrameMs;
+    json["allocations_per_frame_beyond_face_set"] = figures.allocationsPerFrame();
+    json["peak_rss_mb"] = figures.peakRssMb;
+    return json;
+}
+
+void printTable(const Figures& figures, std::ostream& out) {
+    const auto& route = figures.route;
+    const auto row = [&out](const char* label) -> std::ostream& {
+        return out << "  " << std::left << std::setw(34) << label << std::right;
+    };
+    out << std::fixed << std::setprecision(3);
+    out << "velmora-bench " << figures.level << " (" << figures.width << "x" << figures.height
+        << ")\n";
+    row("load, patches at 10 included") << figures.loadMs << " ms\n";
+    row("sky set-up") << figures.skyMs << " ms\n";
+    row("patches (vertices at level 20)")
+        << figures.retessellate.patches << " (" << figures.retessellate.verticesAt20 << ")\n";
+    for (const auto& [level, ms] : figures.retessellate.msByLevel) {
+        const std::string label = "re-tessellate at " + std::to_string(level);
+        row(label.c_str()) << ms << " ms\n";
+    }
+    row("route") << route.spots << " spots, " << figures.frames() << " frames\n";
+    row("visibility median / p95")
+        << median(route.visibilityMs) << " / " << percentile(route.visibilityMs, 95) << " ms\n";
+    row("frame median / p95") << median(route.frameMs) << " / " << percentile(route.frameMs, 95)
+                              << " ms\n";
+    row("frames per second") << std::setprecision(1) << figures.fps() << "\n";
+    row("visible faces median / max") << std::setprecision(1) << median(route.visibleFaces) << " / "
+                                      << percentile(route.visibleFaces, 100) << "\n";
+    row("empty frame") << std::setprecision(3) << figures.emptyFrameMs << " ms\n";
+    row("allocations per frame beyond set")
+        << std::setprecision(2) << figures.allocationsPerFrame() << "\n";
+    row("peak resident memory") << std::setprecision(1) << figures.peakRssMb << " MB\n";
+    out << std::flush;
+}
+
+bool writeJson(const Figures& figures, const std::string& path) {
+    std::ofstream file(path);
+    file << toJson(figures).dump(2) << "\n";
+    file.close();
+    if (!file) {
+        std::cerr << "velmora-bench: cannot write " << path << std::endl;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    int exitStatus = 0;
+    if (!parseOptions(argc, argv, options, exitStatus)) {
+        return exitStatus;
+    }
+
+    // The viewer's own start-up, as if it had been given only the configuration file, with the
+    // level and the sky timed apart.
+    std::string programName = argv[0];
+    char* viewerArgv[] = {programName.data(), options.configPath.data(), nullptr};
+    int viewerArgc = 2;
+    const ViewerConfig config = loadViewerConfig(viewerArgc, viewerArgv);
+    openViewerWindow(viewerArgc, viewerArgv, config);
+    LightingModule lighting(config.lightingFile);
+    createOnScreenDisplay();
+
+    Figures figures;
+    figures.level = config.levelFile;
+    figures.width = config.width;
+    figures.height = config.height;
+    Stopwatch stopwatch;
+    createLevel(config, lighting);
+    figures.loadMs = stopwatch.elapsedMs();
+    stopwatch = Stopwatch();
+    createCamera(config);
+    figures.skyMs = stopwatch.elapsedMs();
+
+    // Map the window without running the viewer's frame loop.
+    glutDisplayFunc([] {});
+    glutMainLoopEvent();
+    reshape(config.width, config.height);
+
+    figures.retessellate = timeRetessellation();
+    const std::vector<Point> spots =
+        benchRoute(*bspMap, static_cast<std::size_t>(options.spots), config.start);
+    // One frame untimed, so the driver's one-off set-up is not counted against the route.
+    camera->setPosition(spots.front());
+    timeFrame();
+    figures.emptyFrameMs = medianEmptyFrameMs();
+    figures.route = flyRoute(spots);
+    figures.peakRssMb = peakResidentMegabytes();
+
+    printTable(figures, std::cout);
+    const bool written = options.jsonPath.empty() || writeJson(figures, options.jsonPath);
+    cleanup();
+    return written ? 0 : 1;
+}
