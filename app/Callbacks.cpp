@@ -15,6 +15,9 @@
 #include "level/BSPMap.h"
 #include "level/Face.h"
 
+// The patches keep room for the top level the keys reach.
+static_assert(kMaxPatchLevel == kTopPatchLevel);
+
 int patchLevel = kInitialPatchLevel;
 bool lightingEnabled = true;
 bool texturesEnabled = false;

@@ -104,6 +104,18 @@ const std::vector<std::array<double, 3>>& bernsteinWeights(int level) {
     return table;
 }
 
+// Grows the array's capacity to count elements, writing each once: a reallocation on a later
+// resize, and the first touch of the pages behind it, are paid here instead.
+template <typename Element>
+void prepareRoom(std::vector<Element>& array, std::size_t count) {
+    if (array.capacity() >= count) {
+        return;
+    }
+    const std::size_t size = array.size();
+    array.resize(count);
+    array.resize(size);
+}
+
 }  // namespace
 
 BezierPatch::BezierPatch(const Vertex (&controlVertices)[9]) {
@@ -155,6 +167,13 @@ void BezierPatch::tessellate(int level) {
         }
     }
     stripCounts.assign(static_cast<std::size_t>(level), stripLength);
+}
+
+void BezierPatch::reserveLevel(int level) {
+    const auto side = static_cast<std::size_t>(level) + 1;
+    prepareRoom(vertices, side * side);
+    prepareRoom(indices, 2 * static_cast<std::size_t>(level) * side);
+    prepareRoom(stripCounts, static_cast<std::size_t>(level));
 }
 
 void BezierPatch::draw(std::int32_t textureIndex, TextureManager& textureManager,

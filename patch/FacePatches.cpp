@@ -43,6 +43,7 @@ void Face::buildPatches(const std::vector<Vertex>& levelVertices) {
                 return;
             }
             patches.emplace_back(controls);
+            patches.back().reserveLevel(kTopPatchLevel);
             patches.back().tessellate(kInitialPatchLevel);
         }
     }
