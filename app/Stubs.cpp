@@ -16,35 +16,6 @@
 #include "texture/SkyTexture.h"
 #include "texture/Skybox.h"
 
-// ---- app (shell)
-Frustum viewFrustum;
-OnScreenDisplay* onScreenDisplay = nullptr;
-BSPMap* bspMap = nullptr;
-Camera* camera = nullptr;
-int patchLevel = 10;
-bool lightingEnabled = true;
-bool texturesEnabled = false;
-bool readConfig(const std::string&, ViewerConfig&, std::ostream&) {
-    return false;
-}
-ViewerConfig loadViewerConfig(int, char**) {
-    return {};
-}
-void openViewerWindow(int&, char**, const ViewerConfig&) {}
-void initGL() {}
-void createViewerObjects(const ViewerConfig&, LightingModule&) {}
-void registerCallbacks() {}
-void cleanup() {}
-void display() {}
-void reshape(int, int) {}
-void keyboard(unsigned char, int, int) {}
-void specialKeys(int, int, int) {}
-void drawFrame(float) {}
-void OnScreenDisplay::drawText(float, float, const char*) const {}
-LightingModule::LightingModule(std::string) {}
-void LightingModule::enable() {}
-void LightingModule::disable() {}
-
 // ---- level loading
 BSPMap::BSPMap(const std::string&, const std::string&, OnScreenDisplay*, LightingModule*)
     : display(nullptr), lighting(nullptr) {}
@@ -55,22 +26,6 @@ BSPMap::~BSPMap() {}
 Face::Face(ByteReader&) {}
 void Face::flipTextureT(std::vector<Vertex>&) const {}
 VisData::VisData(ByteReader&, std::int64_t) {}
-
-// ---- patches, textures, sky
-BezierPatch::BezierPatch(const Vertex (&)[9]) {}
-void BezierPatch::tessellate(int) {}
-void BezierPatch::draw(std::int32_t, TextureManager&, bool) const {}
-void Face::buildPatches(const std::vector<Vertex>&) {}
-void Face::tessellatePatches(int) {}
-void Face::drawPatches(std::int32_t, TextureManager&, bool) const {}
-JPEGTexture::JPEGTexture(const std::string&, const char (&)[64]) {}
-GLuint createSkyTexture(const Texture&) {
-    return 0;
-}
-GLuint loadSkyTexture(const std::string&) {
-    return 0;
-}
-void Skybox::draw(GLuint) const {}
 
 // ---- validation
 #include "level/LevelValidator.h"
