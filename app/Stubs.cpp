@@ -16,17 +16,6 @@
 #include "texture/SkyTexture.h"
 #include "texture/Skybox.h"
 
-// ---- level loading
-BSPMap::BSPMap(const std::string&, const std::string&, OnScreenDisplay*, LightingModule*)
-    : display(nullptr), lighting(nullptr) {}
-BSPMap::BSPMap(const std::string&, const std::string&, std::vector<std::uint8_t>, OnScreenDisplay*,
-               LightingModule*, std::ostream&)
-    : display(nullptr), lighting(nullptr) {}
-BSPMap::~BSPMap() {}
-Face::Face(ByteReader&) {}
-void Face::flipTextureT(std::vector<Vertex>&) const {}
-VisData::VisData(ByteReader&, std::int64_t) {}
-
 // ---- validation
 #include "level/LevelValidator.h"
 void validateLevel(const BSPMap&, std::vector<std::string>&) {}

@@ -8,7 +8,7 @@ struct SkyCorner {
     float x, y, z;
 };
 
-// Six quads, each counter-clockwise seen from the centre; on the four sides t grows with y.
+// Six quads, each counter-clockwise seen from the centre.
 constexpr SkyCorner kSkyQuads[6][4] = {
     {{-2, -2, -2}, {2, -2, -2}, {2, 2, -2}, {-2, 2, -2}},  // z = -2
     {{2, -2, -2}, {2, -2, 2}, {2, 2, 2}, {2, 2, -2}},      // x = 2
@@ -17,7 +17,9 @@ constexpr SkyCorner kSkyQuads[6][4] = {
     {{-2, 2, -2}, {2, 2, -2}, {2, 2, 2}, {-2, 2, 2}},      // y = 2
     {{-2, -2, 2}, {2, -2, 2}, {2, -2, -2}, {-2, -2, -2}},  // y = -2
 };
-constexpr float kSkyTexCoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+// The sky texture's row 0 is the image's top row, so on the four sides t shrinks as y grows:
+// the picture stands upright, its top edge along the top edge of each side.
+constexpr float kSkyTexCoords[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
 
 }  // namespace
 

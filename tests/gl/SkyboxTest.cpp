@@ -136,7 +136,7 @@ TEST_F(SkyboxTest, drawLeavesTheStateFacesAreDrawnIn) {
     GLfloat texCoord[4] = {};
     glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
     EXPECT_EQ(texCoord[0], 0.0f);
-    EXPECT_EQ(texCoord[1], 1.0f);
+    EXPECT_EQ(texCoord[1], 0.0f);
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, static_cast<GLint>(skyTexture));
@@ -162,20 +162,19 @@ TEST_F(SkyboxTest, drawLeavesTheStateFacesAreDrawnIn) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-// Looking along -z only the quad at z = -2 is in view. Its t grows with y and texture row 0 is
-// the image's top row, so the image's top half lies in the lower half of the window; s grows
-// with x, so left stays left.
-TEST_F(SkyboxTest, skyFillsTheWindowWithImageTopAlongTheBottom) {
+// Looking along -z only the quad at z = -2 is in view. The picture stands upright: its top half
+// fills the upper half of the window, and left stays left.
+TEST_F(SkyboxTest, skyFillsTheWindowWithThePictureUpright) {
     drawFrame();
     const int w = kGlTestWindowWidth;
     const int h = kGlTestWindowHeight;
-    expectQuadrant(w / 4, h / 4, 0);          // lower left: image top-left
-    expectQuadrant(3 * w / 4, h / 4, 1);      // lower right: image top-right
-    expectQuadrant(w / 4, 3 * h / 4, 2);      // upper left: image bottom-left
-    expectQuadrant(3 * w / 4, 3 * h / 4, 3);  // upper right: image bottom-right
+    expectQuadrant(w / 4, 3 * h / 4, 0);      // upper left: image top-left
+    expectQuadrant(3 * w / 4, 3 * h / 4, 1);  // upper right: image top-right
+    expectQuadrant(w / 4, h / 4, 2);          // lower left: image bottom-left
+    expectQuadrant(3 * w / 4, h / 4, 3);      // lower right: image bottom-right
     // No pixel keeps the clear colour, corners included.
-    expectQuadrant(1, 1, 0);
-    expectQuadrant(w - 2, h - 2, 3);
+    expectQuadrant(1, h - 2, 0);
+    expectQuadrant(w - 2, 1, 3);
 }
 
 TEST_F(SkyboxTest, skyFollowsRotationButNotPosition) {
@@ -183,21 +182,21 @@ TEST_F(SkyboxTest, skyFollowsRotationButNotPosition) {
     drawFrame();
     const int w = kGlTestWindowWidth;
     const int h = kGlTestWindowHeight;
-    expectQuadrant(w / 4, h / 4, 0);
-    expectQuadrant(3 * w / 4, 3 * h / 4, 3);
+    expectQuadrant(w / 4, 3 * h / 4, 0);
+    expectQuadrant(3 * w / 4, h / 4, 3);
 
     // A quarter turn to the right brings the x = 2 quad in front, mapped the same way round.
     glLoadIdentity();
     glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
     drawFrame();
-    expectQuadrant(w / 4, h / 4, 0);
-    expectQuadrant(3 * w / 4, 3 * h / 4, 3);
+    expectQuadrant(w / 4, 3 * h / 4, 0);
+    expectQuadrant(3 * w / 4, h / 4, 3);
 
     // An eighth of a turn puts the cube's vertical edge, a seam between two copies of the
     // image, in the middle of the window: right of it the left edge of the image.
     glLoadIdentity();
     glRotatef(45.0f, 0.0f, 1.0f, 0.0f);
     drawFrame();
-    expectQuadrant(w / 2 - 30, h / 4, 1);
-    expectQuadrant(w / 2 + 30, h / 4, 0);
+    expectQuadrant(w / 2 - 30, 3 * h / 4, 1);
+    expectQuadrant(w / 2 + 30, 3 * h / 4, 0);
 }
