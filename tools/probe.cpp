@@ -60,8 +60,7 @@ bool parsePose(const std::string& text, Pose& pose) {
            std::isfinite(pose.x) && std::isfinite(pose.y) && std::isfinite(pose.z);
 }
 
-// Reads the back buffer (the frame just drawn, not yet swapped) and writes it as an RGB PNG;
-// GL's rows run bottom-up, so they are handed over with a negative stride.
+// Reads the back buffer (the frame just drawn, not yet swapped) and writes it as an RGB PNG.
 bool writeFrame(const std::string& path) {
     const int width = glutGet(GLUT_WINDOW_WIDTH);
     const int height = glutGet(GLUT_WINDOW_HEIGHT);
@@ -75,9 +74,10 @@ bool writeFrame(const std::string& path) {
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGB;
+    // A negative stride (in components) tells libpng the rows in memory run bottom-up; it finds
+    // the top row itself from the start of the buffer.
     const png_int_32 rowStride = -static_cast<png_int_32>(width * 3);
-    const png_byte* lastRow = pixels.data() + std::size_t(height - 1) * width * 3;
-    if (png_image_write_to_file(&image, path.c_str(), 0, lastRow, rowStride, nullptr) == 0) {
+    if (png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), rowStride, nullptr) == 0) {
         std::cerr << "velmora-probe: cannot write " << path << ": " << image.message << std::endl;
         return false;
     }
