@@ -46,6 +46,8 @@ public:
 
     // Attaches the (not owned) camera and creates the sky texture. Needs a GL context.
     void setCamera(Camera* newCamera);
+    // Attaches the camera only: enough for the leaf search and the gathering, which need no GL.
+    void attachCamera(Camera* newCamera) { camera = newCamera; }
     // One frame: move the camera, draw the sky and the visible faces, extend and draw the overlay.
     void render(std::ostringstream& overlayText, float timeStep, bool texturesEnabled,
                 bool lightingEnabled);
@@ -60,6 +62,8 @@ public:
     void collectVisibleFaces(std::int32_t cameraCluster);
     // True when a leaf of cluster leafCluster is in the PVS of cameraCluster.
     bool isClusterVisible(std::int32_t cameraCluster, std::int32_t leafCluster) const;
+    // The leaf's cluster; -1 (outside the level) for an index that names no leaf.
+    std::int32_t clusterOfLeaf(std::int32_t leaf) const;
     // The visibility work of one frame on its own, for measuring it: the camera leaf and its
     // cluster, the gathering against the frustum as it stands, and the emptying of the set, as
     // render does them. Returns the number of faces gathered; the draw list keeps them.
@@ -93,6 +97,8 @@ public:
 private:
     void load(std::vector<std::uint8_t> levelBytes, std::ostream& log);
     void drawFace(const Face& face, bool texturesEnabled);
+    void drawPolygonFace(const Face& face, bool texturesEnabled);
+    void resetTextureUnits();
 
     OnScreenDisplay* display;  // not owned
     LightingModule* lighting;  // not owned
@@ -126,4 +132,6 @@ private:
     std::int32_t lastCameraLeaf = 0;
     std::int32_t lastCameraCluster = 0;
     std::size_t lastVisibleFaceCount = 0;
+    // The whole overlay line of the last frame; reused so a frame does not allocate it anew.
+    std::string overlayLine;
 };

@@ -56,6 +56,9 @@ void Skybox::draw(GLuint skyTexture) const {
         }
         glEnd();
     }
+    // The faces drawn next sample the sky texture at the current coordinate: leave it where the
+    // faces have always sampled it.
+    glTexCoord2f(0.0f, 1.0f);
     glColor3f(1.0f, 1.0f, 1.0f);
     glPopMatrix();
 

@@ -136,7 +136,7 @@ TEST_F(SkyboxTest, drawLeavesTheStateFacesAreDrawnIn) {
     GLfloat texCoord[4] = {};
     glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
     EXPECT_EQ(texCoord[0], 0.0f);
-    EXPECT_EQ(texCoord[1], 0.0f);
+    EXPECT_EQ(texCoord[1], 1.0f);
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, static_cast<GLint>(skyTexture));

@@ -193,6 +193,23 @@ TEST(LevelLoaderTest, unreadableFileIsOneProblemAndNoTranscript) {
     EXPECT_STREQ(missing.getEntityText(), "");
 }
 
+// A patch face of w x h controls gives ((w - 1) / 2) * ((h - 1) / 2) patches, each tessellated
+// at the load level.
+void expectEveryPatchFaceCutWhole(const BSPMap& map) {
+    for (std::size_t index = 0; index < map.getFaces().size(); ++index) {
+        const Face& face = map.getFaces()[index];
+        if (face.type != kPatchFace) {
+            continue;
+        }
+        const std::size_t expected = static_cast<std::size_t>((face.patchSize[0] - 1) / 2) *
+                                     static_cast<std::size_t>((face.patchSize[1] - 1) / 2);
+        ASSERT_EQ(face.patches.size(), expected) << "face " << index;
+        for (const BezierPatch& patch : face.patches) {
+            ASSERT_EQ(patch.getTessLevel(), kInitialPatchLevel) << "face " << index;
+        }
+    }
+}
+
 TEST(LevelLoaderTest, everyRealLevelLoadsSoundWithOnlyItsTranscript) {
     const char* configured = std::getenv("VELMORA_MAPS_DIR");
     const std::filesystem::path mapsDir = configured ? configured : "/tmp/oa/maps";
@@ -219,6 +236,7 @@ TEST(LevelLoaderTest, everyRealLevelLoadsSoundWithOnlyItsTranscript) {
         EXPECT_TRUE(std::regex_match(output.substr(0, loadingAt), transcriptShape)) << output;
         EXPECT_FALSE(map.getNodes().empty());
         EXPECT_FALSE(map.getFaces().empty());
+        expectEveryPatchFaceCutWhole(map);
     }
     EXPECT_GT(levels, 0);
 }
