@@ -1,5 +1,6 @@
 // BSPMap's per-frame visibility: the leaf holding a position, the PVS bit of a cluster pair and the
 // gathering of the faces of every leaf in the PVS and the frustum.
+#include <algorithm>
 #include <cstdint>
 
 #include "geometry/Camera.h"
@@ -11,6 +12,48 @@ namespace {
 constexpr int kBitsPerByte = 8;
 constexpr int kBitShift = 3;
 constexpr std::int32_t kBitIndexMask = 7;
+
+// The camera cluster's row of the PVS. Without a row for that cluster nothing can be ruled out;
+// a leaf cluster that has no bit in the row (negative, beyond the row, or beyond the stored bytes)
+// is not visible.
+class PvsRow {
+public:
+    PvsRow(const VisData* visData, std::int32_t cameraCluster) {
+        if (visData == nullptr || !visData->hasRows() || cameraCluster < 0 ||
+            cameraCluster >= visData->numClusters) {
+            return;
+        }
+        seesAll = false;
+        if (visData->bytesPerCluster <= 0) {
+            return;
+        }
+        const std::uint64_t start =
+            std::uint64_t(cameraCluster) * std::uint64_t(visData->bytesPerCluster);
+        if (start >= visData->bits.size()) {
+            return;
+        }
+        const std::uint64_t storedBits = kBitsPerByte * (visData->bits.size() - start);
+        const std::uint64_t rowBits = std::uint64_t(kBitsPerByte) * visData->bytesPerCluster;
+        bitCount = static_cast<std::int64_t>(std::min(storedBits, rowBits));
+        row = visData->bits.data() + start;
+    }
+
+    bool sees(std::int32_t leafCluster) const {
+        if (seesAll) {
+            return true;
+        }
+        if (leafCluster < 0 || leafCluster >= bitCount) {
+            return false;
+        }
+        const unsigned mask = 1u << (leafCluster & kBitIndexMask);
+        return (row[leafCluster >> kBitShift] & mask) != 0;
+    }
+
+private:
+    bool seesAll = true;
+    const std::uint8_t* row = nullptr;
+    std::int64_t bitCount = 0;
+};
 
 }  // namespace
 
@@ -51,31 +94,16 @@ std::int32_t BSPMap::clusterOfLeaf(std::int32_t leaf) const {
 }
 
 bool BSPMap::isClusterVisible(std::int32_t cameraCluster, std::int32_t leafCluster) const {
-    // Without a row for the camera's cluster nothing can be ruled out.
-    if (visData == nullptr || !visData->hasRows() || cameraCluster < 0 ||
-        cameraCluster >= visData->numClusters) {
-        return true;
-    }
-    // A leaf cluster outside the row has no bit: it is not visible.
-    const std::int64_t bitsPerRow = std::int64_t(kBitsPerByte) * visData->bytesPerCluster;
-    if (leafCluster < 0 || leafCluster >= bitsPerRow) {
-        return false;
-    }
-    const std::uint64_t byteIndex =
-        std::uint64_t(cameraCluster) * std::uint64_t(visData->bytesPerCluster) +
-        std::uint64_t(leafCluster >> kBitShift);
-    if (byteIndex >= visData->bits.size()) {
-        return false;
-    }
-    const unsigned mask = 1u << (leafCluster & kBitIndexMask);
-    return (visData->bits[byteIndex] & mask) != 0;
+    return PvsRow(visData, cameraCluster).sees(leafCluster);
 }
 
 void BSPMap::collectVisibleFaces(std::int32_t cameraCluster) {
     const Frustum& frustum = *camera->getFrustum();
+    // The camera's row is looked up once for the whole walk over the leaves.
+    const PvsRow pvsRow(visData, cameraCluster);
     for (const Leaf& leaf : leaves) {
         // The cheap PVS test first: only its survivors pay for the eight-corner box test.
-        if (!isClusterVisible(cameraCluster, leaf.cluster) || !frustum.leafInFrustum(leaf)) {
+        if (!pvsRow.sees(leaf.cluster) || !frustum.leafInFrustum(leaf)) {
             continue;
         }
         if (leaf.numLeafFaces <= 0 || leaf.firstLeafFace < 0 ||

@@ -1,16 +1,15 @@
 // Frustum: plane extraction from projection x modelview in double precision, and the conservative
-// eight-corner box test.
+// box test.
 #include "render/Frustum.h"
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "level/Records.h"
 
 namespace {
-
-constexpr int kCornerCount = 8;
 
 // Row r of the column-major matrix c, as four coefficients a, b, c, d.
 void matrixRow(const double c[16], int r, double row[4]) {
@@ -65,21 +64,25 @@ void Frustum::updateFromMatrices(const float projection[16], const float modelvi
 }
 
 int Frustum::leafInFrustum(const Leaf& leaf) const {
-    const float low[3] = {static_cast<float>(leaf.mins[0]), static_cast<float>(leaf.mins[1]),
-                          static_cast<float>(leaf.mins[2])};
-    const float high[3] = {static_cast<float>(leaf.maxs[0]), static_cast<float>(leaf.maxs[1]),
-                           static_cast<float>(leaf.maxs[2])};
+    // The corners as the box test has always read them: integer to float, then double.
+    double low[3];
+    double high[3];
+    for (int axis = 0; axis < 3; ++axis) {
+        const double first = static_cast<float>(leaf.mins[axis]);
+        const double second = static_cast<float>(leaf.maxs[axis]);
+        low[axis] = std::min(first, second);
+        high[axis] = std::max(first, second);
+    }
     for (const double* plane : planes) {
-        bool passed = false;
-        // x changes fastest, then y, then z; the first corner strictly inside passes the plane.
-        for (int corner = 0; corner < kCornerCount && !passed; ++corner) {
-            const double x = (corner & 1) ? high[0] : low[0];
-            const double y = (corner & 2) ? high[1] : low[1];
-            const double z = (corner & 4) ? high[2] : low[2];
-            // A NaN fails the comparison and so counts as outside.
-            passed = (plane[1] * y + plane[0] * x) + plane[2] * z + plane[3] > 0.0;
-        }
-        if (!passed) {
+        // Only the corner farthest along the plane's normal needs testing: some corner lies
+        // strictly inside exactly when that one does. Rounding to nearest never reverses an
+        // order, so its computed value is not below any other corner's; and where it is not a
+        // number (an infinite coefficient), no corner's value is above 0 either.
+        const double x = plane[0] >= 0.0 ? high[0] : low[0];
+        const double y = plane[1] >= 0.0 ? high[1] : low[1];
+        const double z = plane[2] >= 0.0 ? high[2] : low[2];
+        // A NaN fails the comparison and so counts as outside.
+        if (!((plane[1] * y + plane[0] * x) + plane[2] * z + plane[3] > 0.0)) {
             return 0;
         }
     }
