@@ -1,6 +1,6 @@
 // The loaded level against a plain reference: every vertex as the file describes it, and every
 // patch vertex, at load and after each change of patch level, as the textbook formula computes it
-// with the Vertex operations, bit for bit.
+// with the Vertex operations, bit for bit. And level changes that allocate nothing.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,6 +8,7 @@
 #include <random>
 
 #include "support/LevelFixtures.h"
+#include "tools/AllocationCounter.h"
 
 namespace {
 
@@ -179,5 +180,16 @@ TEST(LevelTessellationTest, loadAndEveryPatchLevelChangeMatchThePlainFormulaBitF
     for (const int patchLevel : {20, 2, 3, 11, 19, 10}) {
         level->setPatchLevel(patchLevel);
         expectReferencePatches(*level, fileVertices, patchLevel);
+    }
+}
+
+TEST(LevelTessellationTest, levelChangesWithinTheKeysRangeAllocateNothing) {
+    const auto level = loadLevelBytes(writeLevel(levelWithPatchGrids()));
+    ASSERT_TRUE(level->isSound());
+    // Straight to the top first: the room for it was made while loading.
+    for (const int patchLevel : {20, 2, 19, 3, 10}) {
+        const AllocationCount allocations;
+        level->setPatchLevel(patchLevel);
+        EXPECT_EQ(allocations.count(), 0u) << "level " << patchLevel;
     }
 }

@@ -1,0 +1,89 @@
+// Frames drawn the viewer's way allocate nothing but the visible-face set's entries, and the draw
+// list keeps its storage from frame to frame.
+#include <epoxy/gl.h>
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "GlTestWindow.h"
+#include "app/Callbacks.h"
+#include "app/LightingModule.h"
+#include "app/OnScreenDisplay.h"
+#include "app/Viewer.h"
+#include "geometry/Camera.h"
+#include "level/BSPMap.h"
+#include "render/Frustum.h"
+#include "tools/AllocationCounter.h"
+
+namespace {
+
+const std::string kSampleDir = VELMORA_BINARY_DIR "/sample/";
+const std::string kSampleLevel = VELMORA_BINARY_DIR "/sample/maps/sample.bsp";
+// Inside room A of the sample level, and far outside it where nothing is in view.
+const Point kInRoomA(256, 64, -128);
+const Point kFarSouth(256, 64, 20000);
+constexpr int kTurnStep = 30;
+
+class FrameAllocationTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(kSampleLevel)) {
+            GTEST_SKIP() << kSampleLevel << " has not been generated";
+        }
+        // The viewer's own process-wide objects, so that drawFrame runs exactly as in the viewer.
+        initGL();
+        createOnScreenDisplay();
+        bspMap = new BSPMap(kSampleDir, kSampleLevel, onScreenDisplay, &lighting);
+        ASSERT_TRUE(bspMap->isSound());
+        camera = new Camera(kInRoomA, &viewFrustum);
+        bspMap->setCamera(camera);
+        reshape(kGlTestWindowWidth, kGlTestWindowHeight);
+    }
+    void TearDown() override { cleanup(); }
+
+    // One frame at the pose; the number of allocations it made.
+    static std::size_t drawCounted(const Point& eye, int yaw) {
+        camera->setPosition(eye);
+        camera->setYaw(yaw);
+        const AllocationCount allocations;
+        drawFrame(0.0f);
+        return allocations.count();
+    }
+
+    LightingModule lighting{""};
+};
+
+TEST_F(FrameAllocationTest, framesAllocateOnlyTheVisibleFaceSetEntries) {
+    // A first turn grows the draw list and the overlay text to their largest and lets the
+    // driver set itself up for every state the frames use.
+    for (int yaw = 0; yaw < 360; yaw += kTurnStep) {
+        drawCounted(kInRoomA, yaw);
+    }
+    std::size_t framesWithFaces = 0;
+    for (int yaw = 0; yaw < 360; yaw += kTurnStep) {
+        const std::size_t allocations = drawCounted(kInRoomA, yaw);
+        EXPECT_EQ(allocations, bspMap->getLastVisibleFaceCount()) << "yaw " << yaw;
+        framesWithFaces += bspMap->getLastVisibleFaceCount() > 0 ? 1 : 0;
+    }
+    EXPECT_GT(framesWithFaces, 0u);
+}
+
+TEST_F(FrameAllocationTest, drawListKeepsItsStorageWhenAFrameSeesFewerFaces) {
+    drawCounted(kInRoomA, 0);
+    const std::vector<std::uint32_t>& drawList = bspMap->getFaceDrawList();
+    ASSERT_GT(drawList.size(), 0u);
+    const std::size_t capacity = drawList.capacity();
+    const std::uint32_t* storage = drawList.data();
+
+    EXPECT_EQ(drawCounted(kFarSouth, 0), 0u);
+    EXPECT_EQ(bspMap->getLastVisibleFaceCount(), 0u);
+    EXPECT_EQ(drawList.capacity(), capacity);
+
+    drawCounted(kInRoomA, 0);
+    EXPECT_EQ(drawList.capacity(), capacity);
+    EXPECT_EQ(drawList.data(), storage);
+}
+
+}  // namespace
