@@ -19,9 +19,6 @@ enum FaceType : std::int32_t {
 
 // The level at which the loader first tessellates every patch.
 inline constexpr int kInitialPatchLevel = 10;
-// The highest level the keys reach. Every patch keeps room for it from the start, so that no level
-// change allocates or faults in memory: the jump to the top must fit in one frame.
-inline constexpr int kTopPatchLevel = 20;
 
 class Face {
 public:

@@ -94,6 +94,8 @@ const std::vector<std::array<double, 3>>& bernsteinWeights(int level) {
     static thread_local int tableLevel = 0;
     static thread_local std::vector<std::array<double, 3>> table;
     if (tableLevel != level) {
+        // Room for the top level at once, so no level change of the keys allocates here.
+        table.reserve(static_cast<std::size_t>(kTopPatchLevel) + 1);
         table.resize(static_cast<std::size_t>(level) + 1);
         for (int k = 0; k <= level; ++k) {
             const double x = static_cast<double>(k) / level;

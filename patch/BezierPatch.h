@@ -8,6 +8,10 @@
 
 class TextureManager;
 
+// The highest level the keys reach. Every patch keeps room for it from the start, so that no level
+// change allocates or faults in memory: the jump to the top must fit in one frame.
+inline constexpr int kTopPatchLevel = 20;
+
 class BezierPatch {
 public:
     // controls are row-major: controls[3r + c] is control row r, column c.
