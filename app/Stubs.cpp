@@ -105,7 +105,3 @@ GLuint loadSkyTexture(const std::string&) {
     return 0;
 }
 void Skybox::draw(GLuint) const {}
-
-// ---- validation
-#include "level/LevelValidator.h"
-void validateLevel(const BSPMap&, std::vector<std::string>&) {}
