@@ -3,13 +3,25 @@
 
 #include <iosfwd>
 
+class Point;
+
 // Process-wide render options changed by the keys.
 extern int patchLevel;
 extern bool lightingEnabled;
 extern bool texturesEnabled;
 
+// Frame timing, in GLUT milliseconds: frames since the last frames-per-second update, the time of
+// the previous frame and of that update, the value shown, and the last time step in seconds.
+extern int frameCount;
+extern int lastFrameTime;
+extern int fpsStartTime;
+extern int fps;
+extern float timeStep;
+
 inline constexpr int kMinPatchLevel = 2;
 inline constexpr int kMaxPatchLevel = 20;
+inline constexpr int kFpsIntervalMs = 1000;
+inline constexpr unsigned char kEscapeKey = 27;
 
 void display();
 void reshape(int width, int height);
@@ -19,3 +31,15 @@ void specialKeys(int key, int x, int y);
 // One frame without timing and without the buffer swap: clear, start the overlay line, render the
 // level (or only the overlay while there is none). The viewer's display() and the tools share it.
 void drawFrame(float timeStep);
+
+// Counts one frame drawn at GLUT time nowMs: updates frameCount, timeStep, lastFrameTime and, once
+// more than kFpsIntervalMs have passed since the last update, fps (truncated) and fpsStartTime.
+void countFrame(int nowMs);
+
+// Writes the start of the overlay line, "FPS:<fps> X:<x> Y:<y> Z:<z>", in the stream's current
+// (default) formatting.
+void beginOverlayLine(std::ostream& text, int framesPerSecond, const Point& eye);
+
+// The '<' and '>' keys: steps level by one within kMinPatchLevel..kMaxPatchLevel. True when the
+// level changed (and the level object must be told); false at a bound or for any other key.
+bool stepPatchLevel(unsigned char key, int& level);

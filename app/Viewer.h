@@ -22,8 +22,11 @@ ViewerConfig loadViewerConfig(int argc, char** argv);
 // glutInit, the double-buffered depth window titled "Velmora" of the configured size, initGL.
 void openViewerWindow(int& argc, char** argv, const ViewerConfig& config);
 void initGL();
-// The on-screen display, the level, the camera and the sky, in start-up order. A level that cannot
-// be opened or fails validation is reported line by line and ends the process with status 1.
+// onScreenDisplay: the overlay font, with a placeholder size until the first reshape.
+void createOnScreenDisplay();
+// The on-screen display (unless it exists already), the level, the camera and the sky, in start-up
+// order. A level that cannot be opened or fails validation is reported line by line, each line
+// prefixed with the level file path, and ends the process with status 1.
 void createViewerObjects(const ViewerConfig& config, LightingModule& lighting);
 void registerCallbacks();
 // Deletes the on-screen display, the camera and the level.

@@ -26,7 +26,8 @@ class TextureManager;
 class BSPMap {
 public:
     // Opens levelFile (unchanged, not joined to dataPath), loads it whole and writes the loading
-    // transcript to the standard error stream. Makes no GL call.
+    // transcript to the standard error stream. Makes no GL call. A file that cannot be read
+    // leaves one problem and no transcript; lumps outside the file are problems and load empty.
     BSPMap(const std::string& dataPath, const std::string& levelFile, OnScreenDisplay* display,
            LightingModule* lighting);
     // The same from bytes already in memory; levelFile only names them; the transcript goes to log.
@@ -45,6 +46,8 @@ public:
 
     // Attaches the (not owned) camera and creates the sky texture. Needs a GL context.
     void setCamera(Camera* newCamera);
+    // Attaches the camera only: enough for the leaf search and the gathering, which need no GL.
+    void attachCamera(Camera* newCamera) { camera = newCamera; }
     // One frame: move the camera, draw the sky and the visible faces, extend and draw the overlay.
     void render(std::ostringstream& overlayText, float timeStep, bool texturesEnabled,
                 bool lightingEnabled);
@@ -59,6 +62,8 @@ public:
     void collectVisibleFaces(std::int32_t cameraCluster);
     // True when a leaf of cluster leafCluster is in the PVS of cameraCluster.
     bool isClusterVisible(std::int32_t cameraCluster, std::int32_t leafCluster) const;
+    // The leaf's cluster; -1 (outside the level) for an index that names no leaf.
+    std::int32_t clusterOfLeaf(std::int32_t leaf) const;
 
     // What the last render found: the camera leaf, its cluster and the visible-face count.
     std::int32_t getLastCameraLeaf() const { return lastCameraLeaf; }
@@ -88,6 +93,8 @@ public:
 private:
     void load(std::vector<std::uint8_t> levelBytes, std::ostream& log);
     void drawFace(const Face& face, bool texturesEnabled);
+    void drawPolygonFace(const Face& face, bool texturesEnabled);
+    void resetTextureUnits();
 
     OnScreenDisplay* display;  // not owned
     LightingModule* lighting;  // not owned
@@ -121,4 +128,6 @@ private:
     std::int32_t lastCameraLeaf = 0;
     std::int32_t lastCameraCluster = 0;
     std::size_t lastVisibleFaceCount = 0;
+    // The whole overlay line of the last frame; reused so a frame does not allocate it anew.
+    std::string overlayLine;
 };

@@ -1,9 +1,32 @@
 // Reading the small fixed-size records, field by field in file order.
 #include "level/Records.h"
 
+#include <cstring>
+
 #include "geometry/Plane.h"
 #include "level/AxisChange.h"
 #include "level/ByteReader.h"
+
+const char* lumpName(int lumpIndex) {
+    static const char* const kLumpNames[kLumpCount] = {
+        "entities",     "textures", "planes",    "nodes",         "leaves",    "leaf faces",
+        "leaf brushes", "models",   "brushes",   "brush sides",   "vertices",  "mesh vertices",
+        "effects",      "faces",    "lightmaps", "light volumes", "visibility"};
+    if (lumpIndex < 0 || lumpIndex >= kLumpCount) {
+        return "unknown";
+    }
+    return kLumpNames[lumpIndex];
+}
+
+TextureRecord::TextureRecord(ByteReader& reader) {
+    reader.readBytes(name, sizeof name);
+    flags = reader.readInt32();
+    contents = reader.readInt32();
+}
+
+std::string TextureRecord::nameText() const {
+    return std::string(name, strnlen(name, sizeof name));
+}
 
 Node::Node(ByteReader& reader) {
     plane = reader.readInt32();

@@ -1,8 +1,10 @@
-// The small fixed-size records of a level file: directory entries, nodes, leaves, models, brushes
-// and brush sides, each read field by field with the axis change applied to its boxes.
+// The small fixed-size records of a level file: texture records, directory entries, nodes,
+// leaves, models, brushes and brush sides, each read field by field with the axis change applied to
+// its boxes.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class ByteReader;
 
@@ -28,6 +30,10 @@ enum LumpIndex : int {
     kLumpCount = 17
 };
 
+// The lump's name as problem reports and level summaries print it ("leaf faces"); "unknown"
+// outside 0..16.
+const char* lumpName(int lumpIndex);
+
 inline constexpr int kHeaderBytes = 8 + kLumpCount * 8;
 inline constexpr int kTextureRecordBytes = 72;
 inline constexpr int kTextureNameBytes = 64;
@@ -41,6 +47,21 @@ inline constexpr int kBrushSideRecordBytes = 8;
 inline constexpr int kVertexRecordBytes = 44;
 inline constexpr int kFaceRecordBytes = 104;
 inline constexpr int kLightmapRecordBytes = 128 * 128 * 3;
+
+// One texture record: the name field (NUL-padded, but a full 64-byte name has no NUL), then two
+// values the viewer discards.
+class TextureRecord {
+public:
+    explicit TextureRecord(ByteReader& reader);
+    virtual ~TextureRecord() = default;
+
+    // The name up to its first NUL, never more than its 64 bytes.
+    std::string nameText() const;
+
+    char name[kTextureNameBytes] = {};
+    std::int32_t flags = 0;
+    std::int32_t contents = 0;
+};
 
 class DirectoryEntry {
 public:

@@ -1,6 +1,7 @@
 // VisData: the potentially-visible-set bit matrix, one row of bytesPerCluster bytes per cluster.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -15,6 +16,11 @@ public:
     virtual ~VisData() = default;
 
     bool hasRows() const { return !bits.empty(); }
+
+    // True when a matrix of clusters x rowBytes bytes is non-negative and fits both in the
+    // lump's availableBytes and in the readerBytes left in the file.
+    static bool matrixFits(std::int32_t clusters, std::int32_t rowBytes,
+                           std::int64_t availableBytes, std::size_t readerBytes);
 
     std::int32_t numClusters = 0;
     std::int32_t bytesPerCluster = 0;

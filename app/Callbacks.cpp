@@ -1,0 +1,178 @@
+// The GLUT callbacks of the viewer and the process-wide state they keep: frame timing, render
+// options and the patch level.
+#include "app/Callbacks.h"
+
+#include <epoxy/gl.h>
+#include <GL/freeglut.h>
+
+#include <cstdlib>
+#include <ostream>
+#include <sstream>
+
+#include "app/OnScreenDisplay.h"
+#include "app/Viewer.h"
+#include "geometry/Camera.h"
+#include "level/BSPMap.h"
+#include "level/Face.h"
+
+int patchLevel = kInitialPatchLevel;
+bool lightingEnabled = true;
+bool texturesEnabled = false;
+
+int frameCount = 0;
+int lastFrameTime = 0;
+int fpsStartTime = 0;
+int fps = 0;
+float timeStep = 0.0f;
+
+namespace {
+
+constexpr int kTurnDegrees = 2;
+constexpr float kVerticalStep = 7.0f;
+constexpr float kOverlayX = 35.0f;
+constexpr float kOverlayY = 35.0f;
+constexpr double kFieldOfViewDegrees = 45.0;
+constexpr double kNearDistance = 1.25;
+constexpr double kFarDistance = 5000.0;
+
+// Until a level and a camera exist the overlay is all there is to draw.
+void drawOverlayOnly(const std::ostringstream& overlayText) {
+    if (onScreenDisplay == nullptr) {
+        return;
+    }
+    const std::string text = overlayText.str();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    onScreenDisplay->drawText(kOverlayX, kOverlayY, text.c_str());
+    glColor3f(1.0f, 1.0f, 1.0f);
+}
+
+// The keys that steer the eye; they do nothing while there is no camera.
+void steerCamera(unsigned char key) {
+    if (camera == nullptr) {
+        return;
+    }
+    switch (key) {
+        case '-':
+            camera->moveDown(kVerticalStep);
+            break;
+        case '=':
+            camera->moveUp(kVerticalStep);
+            break;
+        case 'a':
+            camera->turnLeft(kTurnDegrees);
+            break;
+        case 'd':
+            camera->turnRight(kTurnDegrees);
+            break;
+        case 's':
+            camera->moveBackward();
+            break;
+        case 'w':
+            camera->moveForward();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+void countFrame(int nowMs) {
+    ++frameCount;
+    timeStep = static_cast<float>((nowMs - lastFrameTime) / 1000.0);
+    lastFrameTime = nowMs;
+    const int sinceUpdate = nowMs - fpsStartTime;
+    if (sinceUpdate > kFpsIntervalMs) {
+        fps = static_cast<int>(frameCount * 1000.0 / sinceUpdate);
+        fpsStartTime = nowMs;
+        frameCount = 0;
+    }
+}
+
+void beginOverlayLine(std::ostream& text, int framesPerSecond, const Point& eye) {
+    text << "FPS:" << framesPerSecond << " X:" << eye.getX() << " Y:" << eye.getY()
+         << " Z:" << eye.getZ();
+}
+
+bool stepPatchLevel(unsigned char key, int& level) {
+    if (key == '<' && level > kMinPatchLevel) {
+        --level;
+        return true;
+    }
+    if (key == '>' && level < kMaxPatchLevel) {
+        ++level;
+        return true;
+    }
+    return false;
+}
+
+void drawFrame(float frameTimeStep) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The level extends the line and draws it; the stream starts fresh in default formatting.
+    std::ostringstream overlayText;
+    const Point eye = camera != nullptr ? camera->getPosition() : Point();
+    beginOverlayLine(overlayText, fps, eye);
+    if (bspMap != nullptr && camera != nullptr) {
+        bspMap->render(overlayText, frameTimeStep, texturesEnabled, lightingEnabled);
+    } else {
+        drawOverlayOnly(overlayText);
+    }
+}
+
+void display() {
+    countFrame(glutGet(GLUT_ELAPSED_TIME));
+    drawFrame(timeStep);
+    glutSwapBuffers();
+}
+
+void reshape(int width, int height) {
+    if (height == 0) {
+        height = 1;
+    }
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const double aspect = static_cast<double>(width) / height;
+    gluPerspective(kFieldOfViewDegrees, aspect, kNearDistance, kFarDistance);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    if (onScreenDisplay != nullptr) {
+        onScreenDisplay->setWidth(width);
+        onScreenDisplay->setHeight(height);
+    }
+}
+
+void keyboard(unsigned char key, int, int) {
+    switch (key) {
+        case kEscapeKey:
+            glutLeaveGameMode();  // the viewer never enters game mode; harmless
+            cleanup();
+            std::exit(0);
+        case '<':
+        case '>':
+            if (stepPatchLevel(key, patchLevel) && bspMap != nullptr) {
+                bspMap->setPatchLevel(patchLevel);
+            }
+            break;
+        case 'l':
+            lightingEnabled = !lightingEnabled;
+            break;
+        case 't':
+            texturesEnabled = !texturesEnabled;
+            break;
+        default:
+            steerCamera(key);
+            break;
+    }
+}
+
+void specialKeys(int key, int, int) {
+    if (camera == nullptr) {
+        return;
+    }
+    if (key == GLUT_KEY_LEFT) {
+        camera->strafeLeft();
+    } else if (key == GLUT_KEY_RIGHT) {
+        camera->strafeRight();
+    }
+}

@@ -1,0 +1,160 @@
+// Reads the viewer's configuration file: key, separator and value tokens, each entry echoed on the
+// log stream as it is taken.
+#include "app/Config.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+// A configuration is a handful of short lines; anything larger is not one (and a device such as
+// /dev/zero would otherwise be read for ever).
+constexpr std::size_t kMaxConfigBytes = 64 * 1024;
+
+void say(std::ostream& log, const std::string& line) {
+    log << line << std::endl;
+}
+
+// atoi's result for every value atoi defines, clamped instead of undefined when out of range.
+int toInt(const std::string& token) {
+    const long value = std::strtol(token.c_str(), nullptr, 10);
+    if (value > INT_MAX) {
+        return INT_MAX;
+    }
+    if (value < INT_MIN) {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
+}
+
+bool readWholeFile(const std::string& path, std::string& text, std::ostream& log) {
+    errno = 0;
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) {
+        say(log, path + ": cannot open the configuration file: " + std::strerror(errno));
+        return false;
+    }
+    char buffer[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        text.append(buffer, count);
+        if (text.size() > kMaxConfigBytes) {
+            say(log, path + ": not a configuration file: larger than " +
+                         std::to_string(kMaxConfigBytes) + " bytes");
+            return false;
+        }
+    }
+    if (std::ferror(file.get())) {
+        say(log, path + ": cannot read the configuration file: " + std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+struct TextKey {
+    const char* key;
+    std::string ViewerConfig::*value;
+    const char* echo;
+};
+
+constexpr TextKey kTextKeys[] = {
+    {"bpp", &ViewerConfig::bpp, "setting "},
+    {"vsync", &ViewerConfig::vsync, "setting "},
+    {"datapath", &ViewerConfig::dataPath, "setting "},
+    {"level", &ViewerConfig::levelFile, "setting "},
+    {"lights", &ViewerConfig::lightingFile, "lighting file "},
+};
+
+bool readSize(std::istream& in, int& size, bool& given, std::ostream& log) {
+    std::string token;
+    if (!(in >> token)) {
+        return false;
+    }
+    size = toInt(token);
+    given = true;
+    say(log, "setting " + token);
+    return true;
+}
+
+bool readStart(std::istream& in, Point& start, std::ostream& log) {
+    int x = 0;
+    int y = 0;
+    int z = 0;
+    if (!(in >> x >> y >> z)) {
+        return false;
+    }
+    start = Point(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+    say(log,
+        "starting at " + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(z));
+    return true;
+}
+
+// Takes the value of one entry. False when the value could not be read, which ends the reading.
+bool readValue(const std::string& key, std::istream& in, ViewerConfig& config, std::ostream& log) {
+    if (key == "width") {
+        return readSize(in, config.width, config.widthGiven, log);
+    }
+    if (key == "height") {
+        return readSize(in, config.height, config.heightGiven, log);
+    }
+    if (key == "start_vec") {
+        return readStart(in, config.start, log);
+    }
+    for (const TextKey& textKey : kTextKeys) {
+        if (key == textKey.key) {
+            std::string token;
+            if (!(in >> token)) {
+                return false;
+            }
+            config.*textKey.value = token;
+            say(log, textKey.echo + token);
+            return true;
+        }
+    }
+    // An unknown key takes no value: the token after its separator is read as the next key.
+    say(log, "unknown property" + key);
+    return true;
+}
+
+void reportDefaultSize(const std::string& path, const ViewerConfig& config, std::ostream& log) {
+    if (config.widthGiven && config.heightGiven) {
+        return;
+    }
+    std::string line = path + ": ";
+    if (!config.widthGiven && !config.heightGiven) {
+        line += "no width or height given, using " + std::to_string(config.width) + "x" +
+                std::to_string(config.height);
+    } else if (!config.widthGiven) {
+        line += "no width given, using " + std::to_string(config.width);
+    } else {
+        line += "no height given, using " + std::to_string(config.height);
+    }
+    say(log, line);
+}
+
+}  // namespace
+
+bool readConfig(const std::string& path, ViewerConfig& config, std::ostream& log) {
+    std::string text;
+    if (!readWholeFile(path, text, log)) {
+        return false;
+    }
+    std::istringstream in(text);
+    std::string key;
+    std::string separator;
+    while (in >> key) {
+        in >> separator;  // its text is not examined
+        if (!readValue(key, in, config, log)) {
+            say(log, path + ": could not read the value of " + key);
+            break;
+        }
+    }
+    reportDefaultSize(path, config, log);
+    return true;
+}

@@ -1,0 +1,13 @@
+// Reading a whole level file into memory, with the reason when that is not possible.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+// Opens stream on path (binary) and reads the whole file into bytes. Returns an empty text on
+// success, otherwise one problem line such as "cannot open level file: No such file or
+// directory" (the caller adds the path).
+std::string readLevelFile(std::ifstream& stream, const std::string& path,
+                          std::vector<std::uint8_t>& bytes);

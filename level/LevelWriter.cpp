@@ -1,0 +1,256 @@
+// LevelWriter: little-endian serialisation of a level description into the IBSP layout.
+#include "level/LevelWriter.h"
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+class ByteSink {
+public:
+    explicit ByteSink(std::vector<std::uint8_t>& destination) : out(destination) {}
+
+    void int32(std::int32_t value) {
+        const auto bits = static_cast<std::uint32_t>(value);
+        for (int shift = 0; shift < 32; shift += 8) {
+            out.push_back(static_cast<std::uint8_t>(bits >> shift));
+        }
+    }
+    void float32(float value) { int32(std::bit_cast<std::int32_t>(value)); }
+    template <std::size_t N>
+    void int32s(const std::array<std::int32_t, N>& values) {
+        for (std::int32_t value : values) {
+            int32(value);
+        }
+    }
+    template <std::size_t N>
+    void float32s(const std::array<float, N>& values) {
+        for (float value : values) {
+            float32(value);
+        }
+    }
+    void raw(const void* data, std::size_t count) {
+        const auto* first = static_cast<const std::uint8_t*>(data);
+        out.insert(out.end(), first, first + count);
+    }
+    void padTo4() {
+        while (out.size() % 4 != 0) {
+            out.push_back(0);
+        }
+    }
+    std::size_t size() const { return out.size(); }
+
+private:
+    std::vector<std::uint8_t>& out;
+};
+
+void writeRecord(ByteSink& sink, const RawTexture& texture) {
+    char name[kTextureNameBytes] = {};
+    std::memcpy(name, texture.name.data(),
+                std::min(texture.name.size(), static_cast<std::size_t>(kTextureNameBytes)));
+    sink.raw(name, sizeof name);
+    sink.int32(texture.flags);
+    sink.int32(texture.contents);
+}
+
+void writeRecord(ByteSink& sink, const RawPlane& plane) {
+    sink.float32s(plane.normal);
+    sink.float32(plane.distance);
+}
+
+void writeRecord(ByteSink& sink, const RawNode& node) {
+    sink.int32(node.plane);
+    sink.int32(node.front);
+    sink.int32(node.back);
+    sink.int32s(node.mins);
+    sink.int32s(node.maxs);
+}
+
+void writeRecord(ByteSink& sink, const RawLeaf& leaf) {
+    sink.int32(leaf.cluster);
+    sink.int32(leaf.area);
+    sink.int32s(leaf.mins);
+    sink.int32s(leaf.maxs);
+    sink.int32(leaf.firstLeafFace);
+    sink.int32(leaf.numLeafFaces);
+    sink.int32(leaf.firstLeafBrush);
+    sink.int32(leaf.numLeafBrushes);
+}
+
+void writeRecord(ByteSink& sink, std::int32_t index) {
+    sink.int32(index);
+}
+
+void writeRecord(ByteSink& sink, const RawModel& model) {
+    sink.float32s(model.mins);
+    sink.float32s(model.maxs);
+    sink.int32(model.firstFace);
+    sink.int32(model.numFaces);
+    sink.int32(model.firstBrush);
+    sink.int32(model.numBrushes);
+}
+
+void writeRecord(ByteSink& sink, const RawBrush& brush) {
+    sink.int32(brush.firstSide);
+    sink.int32(brush.numSides);
+    sink.int32(brush.texture);
+}
+
+void writeRecord(ByteSink& sink, const RawBrushSide& side) {
+    sink.int32(side.plane);
+    sink.int32(side.texture);
+}
+
+void writeRecord(ByteSink& sink, const RawVertex& vertex) {
+    sink.float32s(vertex.position);
+    sink.float32s(vertex.texCoord);
+    sink.float32s(vertex.lightmapCoord);
+    sink.float32s(vertex.normal);
+    sink.raw(vertex.color.data(), vertex.color.size());
+}
+
+void writeRecord(ByteSink& sink, const RawFace& face) {
+    sink.int32(face.texture);
+    sink.int32(face.effect);
+    sink.int32(face.type);
+    sink.int32(face.firstVertex);
+    sink.int32(face.numVertices);
+    sink.int32(face.firstMeshVertex);
+    sink.int32(face.numMeshVertices);
+    sink.int32(face.lightmap);
+    sink.int32s(face.lightmapStart);
+    sink.int32s(face.lightmapSize);
+    sink.float32s(face.lightmapOrigin);
+    sink.float32s(face.lightmapVectors[0]);
+    sink.float32s(face.lightmapVectors[1]);
+    sink.float32s(face.normal);
+    sink.int32s(face.patchSize);
+}
+
+template <typename Record>
+void writeRecords(ByteSink& sink, const std::vector<Record>& records) {
+    for (const Record& record : records) {
+        writeRecord(sink, record);
+    }
+}
+
+void writeVisibility(ByteSink& sink, const RawVisibility& visibility) {
+    sink.int32(visibility.numClusters);
+    sink.int32(visibility.bytesPerCluster);
+    sink.raw(visibility.bits.data(), visibility.bits.size());
+}
+
+// Writes one lump's bytes at the next aligned offset and records where they went.
+template <typename WriteLump>
+void placeLump(ByteSink& sink, std::vector<DirectoryEntry>& directory, int lump,
+               WriteLump writeLump) {
+    sink.padTo4();
+    const std::size_t start = sink.size();
+    writeLump();
+    directory[static_cast<std::size_t>(lump)] = DirectoryEntry(
+        static_cast<std::int32_t>(start), static_cast<std::int32_t>(sink.size() - start));
+}
+
+void writeDirectory(std::vector<std::uint8_t>& file, const std::vector<DirectoryEntry>& directory) {
+    std::vector<std::uint8_t> header;
+    ByteSink sink(header);
+    for (const DirectoryEntry& entry : directory) {
+        sink.int32(entry.offset);
+        sink.int32(entry.length);
+    }
+    std::copy(header.begin(), header.end(), file.begin() + 8);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> writeLevel(const LevelDescription& level) {
+    std::vector<std::uint8_t> file;
+    ByteSink sink(file);
+    sink.raw(level.magic.data(), level.magic.size());
+    sink.int32(level.version);
+    file.resize(kHeaderBytes, 0);
+
+    std::vector<DirectoryEntry> directory(kLumpCount, DirectoryEntry(0, 0));
+    auto place = [&](int lump, auto writeLump) { placeLump(sink, directory, lump, writeLump); };
+    place(kEntitiesLump, [&] { sink.raw(level.entityText.data(), level.entityText.size()); });
+    place(kTexturesLump, [&] { writeRecords(sink, level.textures); });
+    place(kPlanesLump, [&] { writeRecords(sink, level.planes); });
+    place(kNodesLump, [&] { writeRecords(sink, level.nodes); });
+    place(kLeavesLump, [&] { writeRecords(sink, level.leaves); });
+    place(kLeafFacesLump, [&] { writeRecords(sink, level.leafFaces); });
+    place(kLeafBrushesLump, [&] { writeRecords(sink, level.leafBrushes); });
+    place(kModelsLump, [&] { writeRecords(sink, level.models); });
+    place(kBrushesLump, [&] { writeRecords(sink, level.brushes); });
+    place(kBrushSidesLump, [&] { writeRecords(sink, level.brushSides); });
+    place(kVerticesLump, [&] { writeRecords(sink, level.vertices); });
+    place(kMeshVerticesLump, [&] { writeRecords(sink, level.meshVertices); });
+    place(kEffectsLump, [] {});
+    place(kFacesLump, [&] { writeRecords(sink, level.faces); });
+    place(kLightmapsLump, [] {});
+    place(kLightVolumesLump, [] {});
+    place(kVisibilityLump, [&] { writeVisibility(sink, level.visibility); });
+    writeDirectory(file, directory);
+    return file;
+}
+
+LevelWriter::LevelWriter(const LevelDescription& description)
+    : fileBytes(writeLevel(description)) {}
+
+// Where a lump's directory entry sits in the header.
+static std::size_t entryPosition(int lumpIndex) {
+    return 8 + static_cast<std::size_t>(lumpIndex) * 8;
+}
+
+DirectoryEntry LevelWriter::entry(int lumpIndex) const {
+    const std::size_t at = entryPosition(lumpIndex);
+    if (lumpIndex < 0 || lumpIndex >= kLumpCount || at + 8 > fileBytes.size()) {
+        return DirectoryEntry(0, 0);
+    }
+    auto readInt32 = [&](std::size_t position) {
+        std::uint32_t value = 0;
+        for (int i = 3; i >= 0; --i) {
+            value = value << 8 | fileBytes[position + static_cast<std::size_t>(i)];
+        }
+        return static_cast<std::int32_t>(value);
+    };
+    return DirectoryEntry(readInt32(at), readInt32(at + 4));
+}
+
+void LevelWriter::setEntry(int lumpIndex, std::int32_t offset, std::int32_t length) {
+    const std::size_t at = entryPosition(lumpIndex);
+    if (lumpIndex < 0 || lumpIndex >= kLumpCount || at + 8 > fileBytes.size()) {
+        return;
+    }
+    std::vector<std::uint8_t> encoded;
+    ByteSink sink(encoded);
+    sink.int32(offset);
+    sink.int32(length);
+    std::copy(encoded.begin(), encoded.end(), fileBytes.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+void LevelWriter::appendBytes(std::span<const std::uint8_t> extra) {
+    fileBytes.insert(fileBytes.end(), extra.begin(), extra.end());
+}
+
+void LevelWriter::truncate(std::size_t byteCount) {
+    fileBytes.resize(std::min(byteCount, fileBytes.size()));
+}
+
+bool LevelWriter::writeFile(const std::string& path, std::string& error) const {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    out.write(reinterpret_cast<const char*>(fileBytes.data()),
+              static_cast<std::streamsize>(fileBytes.size()));
+    out.close();
+    if (!out) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,176 @@
+// BezierPatch: tessellation of one quadratic 3 x 3 patch into a vertex grid and triangle strips,
+// and drawing those strips from GL client arrays.
+#include "patch/BezierPatch.h"
+
+#include <epoxy/gl.h>
+
+#include <array>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "texture/TextureManager.h"
+
+namespace {
+
+// position (3), texCoord (2), lightmapCoord (2), normal (3): every float the patch interpolates.
+constexpr int kInterpolatedFloats = 10;
+using VertexFloats = std::array<float, kInterpolatedFloats>;
+
+void gatherFloats(const Vertex& vertex, VertexFloats& out) {
+    std::memcpy(&out[0], vertex.position, sizeof vertex.position);
+    std::memcpy(&out[3], vertex.texCoord, sizeof vertex.texCoord);
+    std::memcpy(&out[5], vertex.lightmapCoord, sizeof vertex.lightmapCoord);
+    std::memcpy(&out[7], vertex.normal, sizeof vertex.normal);
+}
+
+void scatterFloats(const VertexFloats& values, Vertex& vertex) {
+    std::memcpy(vertex.position, &values[0], sizeof vertex.position);
+    std::memcpy(vertex.texCoord, &values[3], sizeof vertex.texCoord);
+    std::memcpy(vertex.lightmapCoord, &values[5], sizeof vertex.lightmapCoord);
+    std::memcpy(vertex.normal, &values[7], sizeof vertex.normal);
+}
+
+// Three sets of interpolated floats, widened to double (which is exact) once, so that blending
+// them for many weights does not convert them again: the three controls of a control row, or the
+// three control rows evaluated at one u.
+struct WideTriple {
+    alignas(16) double values[3][kInterpolatedFloats];
+};
+
+void widen(const VertexFloats& first, const VertexFloats& second, const VertexFloats& third,
+           WideTriple& wide) {
+    for (int f = 0; f < kInterpolatedFloats; ++f) {
+        wide.values[0][f] = first[f];
+        wide.values[1][f] = second[f];
+        wide.values[2][f] = third[f];
+    }
+}
+
+// The same rounding steps as a.scaled(w0) + b.scaled(w1) + c.scaled(w2) with the Vertex
+// operations: each float times its double weight rounded back to float, then float sums from the
+// left. The SSE2 path does two floats at a time with the very same IEEE operations, so both paths
+// give the bits of the plain formula.
+#if defined(__SSE2__)
+inline void blendPair(const WideTriple& triple, int f, __m128d w0, __m128d w1, __m128d w2,
+                      VertexFloats& out) {
+    const __m128 first = _mm_cvtpd_ps(_mm_mul_pd(_mm_load_pd(&triple.values[0][f]), w0));
+    const __m128 second = _mm_cvtpd_ps(_mm_mul_pd(_mm_load_pd(&triple.values[1][f]), w1));
+    const __m128 third = _mm_cvtpd_ps(_mm_mul_pd(_mm_load_pd(&triple.values[2][f]), w2));
+    const __m128 sum = _mm_add_ps(_mm_add_ps(first, second), third);
+    _mm_storel_pi(reinterpret_cast<__m64*>(&out[f]), sum);
+}
+#endif
+
+inline void blend(const WideTriple& triple, const std::array<double, 3>& weights,
+                  VertexFloats& out) {
+#if defined(__SSE2__)
+    const __m128d w0 = _mm_set1_pd(weights[0]);
+    const __m128d w1 = _mm_set1_pd(weights[1]);
+    const __m128d w2 = _mm_set1_pd(weights[2]);
+    // Written out: the compiler keeps a five-step loop rolled, and the loop costs as much as
+    // the arithmetic.
+    static_assert(kInterpolatedFloats == 10);
+    blendPair(triple, 0, w0, w1, w2, out);
+    blendPair(triple, 2, w0, w1, w2, out);
+    blendPair(triple, 4, w0, w1, w2, out);
+    blendPair(triple, 6, w0, w1, w2, out);
+    blendPair(triple, 8, w0, w1, w2, out);
+#else
+    for (int f = 0; f < kInterpolatedFloats; ++f) {
+        const float first = static_cast<float>(triple.values[0][f] * weights[0]);
+        const float second = static_cast<float>(triple.values[1][f] * weights[1]);
+        const float third = static_cast<float>(triple.values[2][f] * weights[2]);
+        out[f] = (first + second) + third;
+    }
+#endif
+}
+
+// B0, B1, B2 at x = k / L for k = 0 .. L. Every patch of a level change shares one level, so the
+// table is built once per level rather than once per vertex.
+const std::vector<std::array<double, 3>>& bernsteinWeights(int level) {
+    static thread_local int tableLevel = 0;
+    static thread_local std::vector<std::array<double, 3>> table;
+    if (tableLevel != level) {
+        table.resize(static_cast<std::size_t>(level) + 1);
+        for (int k = 0; k <= level; ++k) {
+            const double x = static_cast<double>(k) / level;
+            table[k] = {(1.0 - x) * (1.0 - x), 2.0 * x * (1.0 - x), x * x};
+        }
+        tableLevel = level;
+    }
+    return table;
+}
+
+}  // namespace
+
+BezierPatch::BezierPatch(const Vertex (&controlVertices)[9]) {
+    for (int i = 0; i < 9; ++i) {
+        controls[i] = controlVertices[i];
+    }
+}
+
+void BezierPatch::tessellate(int level) {
+    tessLevel = level;
+    const int side = level + 1;
+    const auto& weights = bernsteinWeights(level);
+
+    WideTriple controlRows[3];
+    for (int r = 0; r < 3; ++r) {
+        VertexFloats row[3];
+        for (int c = 0; c < 3; ++c) {
+            gatherFloats(controls[3 * r + c], row[c]);
+        }
+        widen(row[0], row[1], row[2], controlRows[r]);
+    }
+
+    // resize keeps the storage when the size is unchanged or shrinks; every element is rewritten.
+    vertices.resize(static_cast<std::size_t>(side) * side);
+    VertexFloats rows[3];
+    WideTriple rowsAtU;
+    VertexFloats blended;
+    for (int i = 0; i < side; ++i) {
+        // R0, R1, R2 at u depend on i only: evaluated once per vertex line.
+        for (int r = 0; r < 3; ++r) {
+            blend(controlRows[r], weights[i], rows[r]);
+        }
+        widen(rows[0], rows[1], rows[2], rowsAtU);
+        Vertex* out = &vertices[static_cast<std::size_t>(i) * side];
+        for (int j = 0; j < side; ++j) {
+            blend(rowsAtU, weights[j], blended);
+            scatterFloats(blended, out[j]);
+            std::memcpy(out[j].color, controls[0].color, sizeof out[j].color);
+        }
+    }
+
+    const int stripLength = 2 * side;
+    indices.resize(static_cast<std::size_t>(level) * stripLength);
+    for (int k = 0; k < level; ++k) {
+        std::uint32_t* strip = &indices[static_cast<std::size_t>(k) * stripLength];
+        for (int j = 0; j < side; ++j) {
+            strip[2 * j] = static_cast<std::uint32_t>(k * side + j);
+            strip[2 * j + 1] = static_cast<std::uint32_t>((k + 1) * side + j);
+        }
+    }
+    stripCounts.assign(static_cast<std::size_t>(level), stripLength);
+}
+
+void BezierPatch::draw(std::int32_t textureIndex, TextureManager& textureManager,
+                       bool texturesEnabled) const {
+    glFrontFace(GL_CCW);
+    if (vertices.empty()) {
+        return;
+    }
+    glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, vertices[0].position);
+    glNormalPointer(GL_FLOAT, kVertexStrideBytes, vertices[0].normal);
+    if (texturesEnabled) {
+        textureManager.setTexCoordPointer(textureIndex, kVertexStrideBytes, vertices[0].texCoord);
+    }
+    const std::uint32_t* strip = indices.data();
+    for (const std::int32_t count : stripCounts) {
+        glDrawElements(GL_TRIANGLE_STRIP, count, GL_UNSIGNED_INT, strip);
+        strip += count;
+    }
+}

@@ -1,0 +1,161 @@
+// The callbacks' arithmetic and key tables, without a window: frame timing and frames per second,
+// the overlay line, the patch-level bounds and the keys that must do nothing.
+#include <epoxy/gl.h>
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/Callbacks.h"
+#include "app/Viewer.h"
+#include "geometry/Camera.h"
+#include "render/Frustum.h"
+
+namespace {
+
+void resetFrameTiming() {
+    frameCount = 0;
+    lastFrameTime = 0;
+    fpsStartTime = 0;
+    fps = 0;
+    timeStep = 0.0f;
+}
+
+TEST(FrameTimingTest, firstFrameStepCoversEverythingSinceStartAndFpsStaysZero) {
+    resetFrameTiming();
+    countFrame(850);
+    EXPECT_FLOAT_EQ(timeStep, 0.85f);
+    EXPECT_EQ(lastFrameTime, 850);
+    EXPECT_EQ(frameCount, 1);
+    EXPECT_EQ(fps, 0);
+    countFrame(866);
+    EXPECT_FLOAT_EQ(timeStep, 0.016f);
+    EXPECT_EQ(frameCount, 2);
+}
+
+TEST(FrameTimingTest, sixtyOneFramesOver1004MsShowSixtyTruncated) {
+    resetFrameTiming();
+    for (int frame = 1; frame <= 60; ++frame) {
+        countFrame(frame * 16);  // 960 ms: not yet a second
+    }
+    EXPECT_EQ(fps, 0);
+    EXPECT_EQ(frameCount, 60);
+    countFrame(1004);  // 61 frames * 1000 / 1004 = 60.76
+    EXPECT_EQ(fps, 60);
+    EXPECT_EQ(frameCount, 0);
+    EXPECT_EQ(fpsStartTime, 1004);
+    EXPECT_FLOAT_EQ(timeStep, 0.044f);
+}
+
+TEST(FrameTimingTest, updatesOnlyWhenStrictlyMoreThanASecondHasPassed) {
+    resetFrameTiming();
+    fpsStartTime = 2000;
+    lastFrameTime = 2000;
+    countFrame(2500);
+    countFrame(3000);  // exactly 1000 ms: no update
+    EXPECT_EQ(fps, 0);
+    EXPECT_EQ(frameCount, 2);
+    countFrame(3001);
+    EXPECT_EQ(fps, 2);  // 3 * 1000 / 1001 = 2.997
+    EXPECT_EQ(fpsStartTime, 3001);
+    EXPECT_EQ(frameCount, 0);
+}
+
+TEST(OverlayLineTest, usesDefaultStreamFormatting) {
+    std::ostringstream origin;
+    beginOverlayLine(origin, 0, Point(0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(origin.str(), "FPS:0 X:0 Y:0 Z:0");
+
+    std::ostringstream fractions;
+    beginOverlayLine(fractions, 0, Point(12.5f, -3.25f, 100.0f));
+    EXPECT_EQ(fractions.str(), "FPS:0 X:12.5 Y:-3.25 Z:100");
+
+    std::ostringstream sixDigits;
+    beginOverlayLine(sixDigits, 143, Point(1234567.0f, 0.1f, -1e-7f));
+    EXPECT_EQ(sixDigits.str(), "FPS:143 X:1.23457e+06 Y:0.1 Z:-1e-07");
+}
+
+TEST(PatchLevelKeyTest, staysWithinTwoToTwentyAndReportsOnlyChanges) {
+    int level = 10;
+    int changes = 0;
+    for (int press = 0; press < 8; ++press) {
+        changes += stepPatchLevel('<', level) ? 1 : 0;
+    }
+    EXPECT_EQ(level, 2);
+    EXPECT_EQ(changes, 8);
+    EXPECT_FALSE(stepPatchLevel('<', level));
+    EXPECT_EQ(level, 2);
+
+    changes = 0;
+    for (int press = 0; press < 9; ++press) {
+        changes += stepPatchLevel('>', level) ? 1 : 0;
+    }
+    EXPECT_EQ(level, 11);
+    EXPECT_EQ(changes, 9);
+
+    level = 20;
+    EXPECT_FALSE(stepPatchLevel('>', level));
+    EXPECT_EQ(level, 20);
+    EXPECT_FALSE(stepPatchLevel(',', level));
+    EXPECT_FALSE(stepPatchLevel('.', level));
+    EXPECT_EQ(level, 20);
+}
+
+class KeyTableTest : public testing::Test {
+protected:
+    void SetUp() override {
+        camera = new Camera(Point(1.0f, 2.0f, 3.0f), &viewFrustum);
+        patchLevel = 10;
+        lightingEnabled = true;
+        texturesEnabled = false;
+    }
+    void TearDown() override {
+        delete camera;
+        camera = nullptr;
+    }
+
+    void expectUntouched() const {
+        EXPECT_FLOAT_EQ(camera->getPosition().getX(), 1.0f);
+        EXPECT_FLOAT_EQ(camera->getPosition().getY(), 2.0f);
+        EXPECT_FLOAT_EQ(camera->getPosition().getZ(), 3.0f);
+        EXPECT_EQ(camera->getYaw(), 0);
+        EXPECT_FLOAT_EQ(camera->getSpeed(), 0.0f);
+        EXPECT_EQ(patchLevel, 10);
+        EXPECT_TRUE(lightingEnabled);
+        EXPECT_FALSE(texturesEnabled);
+    }
+};
+
+TEST_F(KeyTableTest, upperCaseLettersAndUnlistedKeysDoNothing) {
+    for (unsigned char key : {'W', 'A', 'S', 'D', 'L', 'T', '+', ',', '.', '_', ' '}) {
+        keyboard(key, 0, 0);
+    }
+    specialKeys(GLUT_KEY_UP, 0, 0);
+    specialKeys(GLUT_KEY_DOWN, 0, 0);
+    specialKeys(GLUT_KEY_F1, 0, 0);
+    expectUntouched();
+}
+
+TEST_F(KeyTableTest, lowerCaseLAndTFlipTheToggles) {
+    keyboard('l', 0, 0);
+    keyboard('t', 0, 0);
+    EXPECT_FALSE(lightingEnabled);
+    EXPECT_TRUE(texturesEnabled);
+    keyboard('l', 0, 0);
+    keyboard('t', 0, 0);
+    EXPECT_TRUE(lightingEnabled);
+    EXPECT_FALSE(texturesEnabled);
+}
+
+TEST_F(KeyTableTest, steeringKeysWithoutCameraOrLevelAreSafe) {
+    delete camera;
+    camera = nullptr;
+    for (unsigned char key : {'w', 'a', 's', 'd', '-', '=', '<'}) {
+        keyboard(key, 0, 0);
+    }
+    specialKeys(GLUT_KEY_LEFT, 0, 0);
+    specialKeys(GLUT_KEY_RIGHT, 0, 0);
+    EXPECT_EQ(patchLevel, 9);
+}
+
+}  // namespace
