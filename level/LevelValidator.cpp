@@ -2,6 +2,7 @@
 // the leaf descent, the face gathering and the face drawing can run without checks of their own.
 #include "level/LevelValidator.h"
 
+#include <algorithm>
 #include <sstream>
 #include <utility>
 
@@ -52,6 +53,11 @@ std::string rangeText(std::int64_t first, std::int64_t count) {
     return line(first, "..", first + count - 1);
 }
 
+// "1 plane", "2 planes": the count with its noun.
+std::string countOf(std::size_t count, const char* singular, const char* plural) {
+    return line(count, ' ', count == 1 ? singular : plural);
+}
+
 bool sliceFits(std::int64_t first, std::int64_t count, std::size_t size) {
     return first >= 0 && count >= 0 && first + count <= static_cast<std::int64_t>(size);
 }
@@ -97,14 +103,14 @@ std::string childProblem(const LevelIndexTables& tables, std::size_t nodeNumber,
             return {};
         }
         return line("node ", nodeNumber, " has ", side, " child node ", child,
-                    " but the level has ", tables.nodes.size(), " nodes");
+                    " but the level has ", countOf(tables.nodes.size(), "node", "nodes"));
     }
     const std::int64_t leafNumber = -(static_cast<std::int64_t>(child) + 1);
     if (indexFits(leafNumber, tables.leaves.size())) {
         return {};
     }
     return line("node ", nodeNumber, " has ", side, " child leaf ", leafNumber, " (value ", child,
-                ") but the level has ", tables.leaves.size(), " leaves");
+                ") but the level has ", countOf(tables.leaves.size(), "leaf", "leaves"));
 }
 
 void checkNodeIndices(const LevelIndexTables& tables, std::vector<std::string>& problems) {
@@ -114,7 +120,7 @@ void checkNodeIndices(const LevelIndexTables& tables, std::vector<std::string>& 
         const Node& node = tables.nodes[n];
         if (!indexFits(node.plane, tables.planeCount)) {
             planeProblems.add(line("node ", n, " uses plane ", node.plane, " but the level has ",
-                                   tables.planeCount, " planes"));
+                                   countOf(tables.planeCount, "plane", "planes")));
         }
         for (const auto& [side, child] : {std::pair{"front", node.front}, {"back", node.back}}) {
             if (std::string problem = childProblem(tables, n, side, child); !problem.empty()) {
@@ -185,7 +191,7 @@ void checkLeafFaceEntries(const LevelIndexTables& tables, std::vector<std::strin
         const std::int32_t face = tables.leafFaces[k];
         if (!indexFits(face, tables.faces.size())) {
             entryProblems.add(line("leaf face ", k, " names face ", face, " but the level has ",
-                                   tables.faces.size(), " faces"));
+                                   countOf(tables.faces.size(), "face", "faces")));
         }
     }
     entryProblems.finish();
@@ -222,7 +228,7 @@ private:
                 line(name, " has ", face.numVertices, " vertices but the count must be 0 or more"));
         } else if (face.numVertices == 0 && !indexFits(face.firstVertex, tables.vertexCount + 1)) {
             vertexProblems.add(line(name, " starts at vertex ", face.firstVertex,
-                                    " but the level has ", tables.vertexCount, " vertices"));
+                                    " but the level has ", vertexCountText()));
         } else if (!sliceFits(face.firstVertex, face.numVertices, tables.vertexCount)) {
             vertexProblems.add(line(name, " uses vertices ",
                                     rangeText(face.firstVertex, face.numVertices),
@@ -255,9 +261,13 @@ private:
             if (!indexFits(vertex, tables.vertexCount)) {
                 offsetProblems.add(line(name, " mesh vertex ", m, " holds offset ", offset,
                                         ", which reaches vertex ", vertex, " but the level has ",
-                                        tables.vertexCount, " vertices"));
+                                        vertexCountText()));
             }
         }
+    }
+
+    std::string vertexCountText() const {
+        return countOf(tables.vertexCount, "vertex", "vertices");
     }
 
     const LevelIndexTables& tables;
@@ -280,6 +290,46 @@ void checkDrawnFaces(const LevelIndexTables& tables, std::vector<std::string>& p
 }
 
 }  // namespace
+
+std::int64_t buildablePatchCount(const Face& face, std::size_t levelVertexCount) {
+    const std::int64_t width = face.patchSize[0];
+    const std::int64_t height = face.patchSize[1];
+    if (face.type != kPatchFace || width < 3 || height < 3 || face.firstVertex < 0) {
+        return 0;
+    }
+    const std::int64_t columns = (width - 1) / 2;
+    const std::int64_t rows = (height - 1) / 2;
+    // A patch whose top-left control is at base is built when base + 2 * width + 2, its last
+    // control, is in the array; base grows in the order the builder walks the patches.
+    const std::int64_t lastBase = static_cast<std::int64_t>(levelVertexCount) - 1 - 2 * width - 2;
+    const std::int64_t room = lastBase - face.firstVertex;
+    if (room < 0) {
+        return 0;
+    }
+    const std::int64_t fullRows = std::min(
+        rows, (room - 2 * (columns - 1)) < 0 ? 0 : (room - 2 * (columns - 1)) / (2 * width) + 1);
+    if (fullRows == rows) {
+        return rows * columns;
+    }
+    const std::int64_t partialRoom = room - 2 * fullRows * width;
+    const std::int64_t partial = partialRoom < 0 ? 0 : std::min(columns, partialRoom / 2 + 1);
+    return fullRows * columns + partial;
+}
+
+bool checkPatchBudget(std::span<const Face> faces, std::size_t levelVertexCount,
+                      std::vector<std::string>& problems) {
+    std::int64_t total = 0;
+    for (std::size_t n = 0; n < faces.size(); ++n) {
+        total += buildablePatchCount(faces[n], levelVertexCount);
+        if (total > kMaxLevelPatches) {
+            problems.push_back(line("the patch faces up to face ", n, " would build ", total,
+                                    " patches but a level may have at most ", kMaxLevelPatches,
+                                    "; no patch is built"));
+            return false;
+        }
+    }
+    return true;
+}
 
 void validateLevelTables(const LevelIndexTables& tables, std::vector<std::string>& problems) {
     checkCameraPlacement(tables, problems);

@@ -25,8 +25,9 @@ constexpr const char* kLumpNames[kLumpCount] = {
     "leaf brushes", "models",   "brushes",   "brush sides",   "vertices",  "mesh vertices",
     "effects",      "faces",    "lightmaps", "light volumes", "visibility"};
 
-// The records the loader actually read from a lump, or -1 where the lump is not a list of records
-// the viewer reads (entities, effects, light volumes, visibility).
+// The records the loader read from a lump (the lightmaps it skips are counted from the directory),
+// or -1 where the lump is not a list of records the viewer knows (entities, effects, light
+// volumes, visibility).
 std::int64_t recordCount(const BSPMap& level, int lump) {
     switch (lump) {
         case kTexturesLump:
@@ -53,6 +54,11 @@ std::int64_t recordCount(const BSPMap& level, int lump) {
             return static_cast<std::int64_t>(level.getMeshVertices().size());
         case kFacesLump:
             return static_cast<std::int64_t>(level.getFaces().size());
+        case kLightmapsLump: {
+            // Not read by the viewer, but whole records are what a map maker counts.
+            const std::int32_t length = level.getDirectory()[kLightmapsLump].length;
+            return length < 0 ? -1 : length / kLightmapRecordBytes;
+        }
         default:
             return -1;
     }
@@ -71,6 +77,11 @@ void printLumpTable(const BSPMap& level, std::ostream& out) {
             << directory[lump].length << std::setw(10)
             << (count < 0 ? std::string("-") : std::to_string(count)) << '\n';
     }
+}
+
+// "1 patch", "2 patches": the count with its noun.
+std::string countOf(std::int64_t count, const char* singular, const char* plural) {
+    return std::to_string(count) + ' ' + (count == 1 ? singular : plural);
 }
 
 // The patches a control grid of w x h describes: 3 x 3 patches sharing their edges.
@@ -95,8 +106,8 @@ void printFaces(const BSPMap& level, std::ostream& out) {
     }
     out << "faces: " << level.getFaces().size() << '\n';
     out << "  polygon    " << byType[kPolygonFace] << '\n';
-    out << "  patch      " << byType[kPatchFace] << ", giving " << builtPatches
-        << " patches at level " << kInitialPatchLevel;
+    out << "  patch      " << byType[kPatchFace] << ", giving "
+        << countOf(builtPatches, "patch", "patches") << " at level " << kInitialPatchLevel;
     if (builtPatches != describedPatches) {
         out << " (their grids describe " << describedPatches
             << "; the rest run past the vertex array)";
@@ -124,8 +135,8 @@ std::int64_t otherClustersSeen(const VisData& vis, std::int64_t cluster) {
 
 void printVisibility(const BSPMap& level, std::ostream& out) {
     const VisData& vis = level.getVisData();
-    out << "visibility: " << vis.numClusters << " clusters, " << vis.bytesPerCluster
-        << " bytes per cluster";
+    out << "visibility: " << countOf(vis.numClusters, "cluster", "clusters") << ", "
+        << countOf(vis.bytesPerCluster, "byte", "bytes") << " per cluster";
     const std::int64_t matrixBytes = std::int64_t{vis.numClusters} * vis.bytesPerCluster;
     if (!vis.hasRows() || vis.numClusters <= 0 || vis.bytesPerCluster <= 0 ||
         static_cast<std::int64_t>(vis.bits.size()) < matrixBytes) {
@@ -150,8 +161,7 @@ void printValidation(const BSPMap& level, const std::string& levelPath, std::ost
         return;
     }
     const auto& problems = level.getProblems();
-    out << "validation: " << problems.size()
-        << (problems.size() == 1 ? " problem\n" : " problems\n");
+    out << "validation: " << countOf(std::int64_t(problems.size()), "problem", "problems") << '\n';
     for (const std::string& problem : problems) {
         out << levelPath << ": " << problem << '\n';
     }

@@ -218,3 +218,35 @@ TEST_F(LevelValidatorTest, capsEachKindOfProblem) {
 }
 
 }  // namespace
+
+namespace {
+
+// The count the patch budget uses must be exactly what the builder builds, including grids that
+// start before the vertex array or run past its end part-way through a row.
+TEST(PatchBudgetTest, buildableCountMatchesTheBuilder) {
+    for (std::int32_t firstVertex : {-1, 0, 5}) {
+        for (std::int32_t width = 0; width < 8; ++width) {
+            for (std::int32_t height = 0; height < 8; ++height) {
+                for (std::size_t vertexCount = 0; vertexCount <= 40; ++vertexCount) {
+                    Face face = makeFace(kPatchFace, firstVertex, width * height, 0, 0);
+                    face.patchSize[0] = width;
+                    face.patchSize[1] = height;
+                    const std::vector<Vertex> vertices(vertexCount);
+                    face.buildPatches(vertices);
+                    ASSERT_EQ(buildablePatchCount(face, vertexCount),
+                              std::int64_t(face.patches.size()))
+                        << "first " << firstVertex << ", grid " << width << " x " << height << ", "
+                        << vertexCount << " vertices";
+                }
+            }
+        }
+    }
+    Face huge = makeFace(kPatchFace, 0, 0, 0, 0);
+    huge.patchSize[0] = INT_MAX;
+    huge.patchSize[1] = INT_MAX;
+    EXPECT_EQ(buildablePatchCount(huge, 1'000'000), 0);
+    huge.patchSize[0] = 3;
+    EXPECT_EQ(buildablePatchCount(huge, 1'000'000), 166'666);  // rows of 6 vertices
+}
+
+}  // namespace
