@@ -1,11 +1,12 @@
-// Writes the level fuzzer's seed corpus: small sound levels made by the level writer, so the
-// search starts from files that reach every loading step and the validator's checks.
+// Writes the level fuzzer's seed corpus: the sample level and smaller sound levels made by the
+// level writer, so the search starts from files that reach every loading step and every check.
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "level/LevelWriter.h"
+#include "level/SampleLevel.h"
 
 namespace {
 
@@ -96,7 +97,8 @@ int main(int argc, char** argv) {
     oneLeaf.nodes = {{0, -1, -1, {0, 0, 0}, {0, 0, 0}}};
     oneLeaf.leaves = {{-1, 0, {0, 0, 0}, {0, 0, 0}, 0, 0, 0, 0}};
 
-    bool ok = writeSeed(directory, "seed-three-rooms.bsp", writeLevel(rooms));
+    bool ok = writeSeed(directory, "seed-sample.bsp", writeLevel(sampleLevel()));
+    ok = writeSeed(directory, "seed-three-rooms.bsp", writeLevel(rooms)) && ok;
     ok = writeSeed(directory, "seed-no-visibility.bsp", writeLevel(withoutVisibility)) && ok;
     ok = writeSeed(directory, "seed-one-leaf.bsp", writeLevel(oneLeaf)) && ok;
     return ok ? 0 : 1;
