@@ -19,9 +19,9 @@ public:
     ProblemKind(std::vector<std::string>& problemLines, const char* kindName)
         : lines(problemLines), name(kindName) {}
 
-    void add(const std::string& line) {
+    void add(const std::string& problem) {
         if (count < kMaxProblemLinesPerKind) {
-            lines.push_back(line);
+            lines.push_back(problem);
         }
         ++count;
     }
@@ -299,21 +299,18 @@ std::int64_t buildablePatchCount(const Face& face, std::size_t levelVertexCount)
     }
     const std::int64_t columns = (width - 1) / 2;
     const std::int64_t rows = (height - 1) / 2;
-    // A patch whose top-left control is at base is built when base + 2 * width + 2, its last
-    // control, is in the array; base grows in the order the builder walks the patches.
-    const std::int64_t lastBase = static_cast<std::int64_t>(levelVertexCount) - 1 - 2 * width - 2;
-    const std::int64_t room = lastBase - face.firstVertex;
+    // Patch (px, py) has its top-left control 2 * py * width + 2 * px past the first vertex and
+    // its last one 2 * width + 2 further on; that offset grows in the order the builder walks the
+    // patches, so the patches it builds are exactly those whose top-left lies within room.
+    const std::int64_t room =
+        static_cast<std::int64_t>(levelVertexCount) - 1 - (2 * width + 2) - face.firstVertex;
     if (room < 0) {
         return 0;
     }
-    const std::int64_t fullRows = std::min(
-        rows, (room - 2 * (columns - 1)) < 0 ? 0 : (room - 2 * (columns - 1)) / (2 * width) + 1);
-    if (fullRows == rows) {
-        return rows * columns;
-    }
-    const std::int64_t partialRoom = room - 2 * fullRows * width;
-    const std::int64_t partial = partialRoom < 0 ? 0 : std::min(columns, partialRoom / 2 + 1);
-    return fullRows * columns + partial;
+    const std::int64_t rowStride = 2 * width;
+    const std::int64_t lastRow = std::min(rows, room / rowStride + 1) - 1;
+    const std::int64_t lastRowPatches = std::min(columns, (room - lastRow * rowStride) / 2 + 1);
+    return lastRow * columns + lastRowPatches;
 }
 
 bool checkPatchBudget(std::span<const Face> faces, std::size_t levelVertexCount,
