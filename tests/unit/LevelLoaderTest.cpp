@@ -217,7 +217,8 @@ void expectEveryPatchFaceCutWhole(const BSPMap& map) {
 
 TEST(LevelLoaderTest, everyRealLevelLoadsSoundWithOnlyItsTranscript) {
     const char* configured = std::getenv("VELMORA_MAPS_DIR");
-    const std::filesystem::path mapsDir = configured ? configured : "/tmp/oa/maps";
+    const std::filesystem::path mapsDir =
+        configured ? configured : VELMORA_BINARY_DIR "/openarena-maps";
     if (!std::filesystem::is_directory(mapsDir)) {
         GTEST_SKIP() << "no real levels at " << mapsDir;
     }
