@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "app/Callbacks.h"
+#include "app/LeakCheck.h"
 #include "app/LightingModule.h"
 #include "app/OnScreenDisplay.h"
 #include "geometry/Camera.h"
@@ -56,6 +57,7 @@ void openViewerWindow(int& argc, char** argv, const ViewerConfig& config) {
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(config.width, config.height);
     glutCreateWindow(kWindowTitle);
+    checkLeaksBeforeLibrariesUnload();
     initGL();
 }
 

@@ -250,9 +250,11 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     });
 
     entityText = readEntityText(reader, lump(kEntitiesLump));
-    for (Face& face : faces) {
-        if (face.type == kPatchFace) {
-            face.buildPatches(vertices);
+    if (checkPatchBudget(faces, vertices.size(), problems)) {
+        for (Face& face : faces) {
+            if (face.type == kPatchFace) {
+                face.buildPatches(vertices);
+            }
         }
     }
     skybox = new Skybox();

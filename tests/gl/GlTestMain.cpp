@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "GlTestWindow.h"
+#include "app/LeakCheck.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(kGlTestWindowWidth, kGlTestWindowHeight);
     glutCreateWindow("Velmora");
+    checkLeaksBeforeLibrariesUnload();
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
     // The window must be mapped before pixels drawn into it can be read back.
     glutDisplayFunc([] {});

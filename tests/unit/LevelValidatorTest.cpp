@@ -1,0 +1,252 @@
+// The validator on hand-made index tables: one message per kind of bad index, nothing for the
+// cases the drawing code tolerates, and a capped report for floods of bad entries.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "level/Face.h"
+#include "level/LevelValidator.h"
+#include "level/Records.h"
+
+namespace {
+
+Node makeNode(std::int32_t plane, std::int32_t front, std::int32_t back) {
+    Node node;
+    node.plane = plane;
+    node.front = front;
+    node.back = back;
+    return node;
+}
+
+Leaf makeLeaf(std::int32_t firstLeafFace, std::int32_t numLeafFaces) {
+    Leaf leaf;
+    leaf.firstLeafFace = firstLeafFace;
+    leaf.numLeafFaces = numLeafFaces;
+    return leaf;
+}
+
+Face makeFace(std::int32_t type, std::int32_t firstVertex, std::int32_t numVertices,
+              std::int32_t firstMeshVertex, std::int32_t numMeshVertices) {
+    Face face;
+    face.type = type;
+    face.firstVertex = firstVertex;
+    face.numVertices = numVertices;
+    face.firstMeshVertex = firstMeshVertex;
+    face.numMeshVertices = numMeshVertices;
+    return face;
+}
+
+// A small sound level: three nodes over three leaves, a quad polygon, a triangle mesh, a patch
+// whose grid lies past the vertices (the patch builder copes) and a billboard with junk indices.
+class LevelValidatorTest : public testing::Test {
+protected:
+    LevelValidatorTest() {
+        nodes = {makeNode(0, 1, -1), makeNode(1, -2, 2), makeNode(0, -3, -1)};
+        leaves = {makeLeaf(0, 2), makeLeaf(2, 2), makeLeaf(7, 0)};
+        leafFaces = {0, 1, 2, 3};
+        meshVertices = {0, 1, 2, 0, 2, 3, 0, 1, 2};
+        Face patch = makeFace(kPatchFace, 100, 9, 0, 0);
+        patch.patchSize[0] = 3;
+        patch.patchSize[1] = 3;
+        faces = {makeFace(kPolygonFace, 0, 4, 0, 6), makeFace(kMeshFace, 4, 3, 6, 3), patch,
+                 makeFace(kBillboardFace, -5, -1, 9999, -7)};
+    }
+
+    std::vector<std::string> validate() const {
+        LevelIndexTables tables;
+        tables.planeCount = planeCount;
+        tables.nodes = nodes;
+        tables.leaves = leaves;
+        tables.leafFaces = leafFaces;
+        tables.vertexCount = vertexCount;
+        tables.meshVertices = meshVertices;
+        tables.faces = faces;
+        std::vector<std::string> problems;
+        validateLevelTables(tables, problems);
+        return problems;
+    }
+
+    // Exactly one problem, and it is this line.
+    void expectOnly(const std::string& expected) const {
+        const std::vector<std::string> problems = validate();
+        ASSERT_EQ(problems.size(), 1u) << (problems.empty() ? "" : problems.front());
+        EXPECT_EQ(problems.front(), expected);
+    }
+
+    std::size_t planeCount = 2;
+    std::vector<Node> nodes;
+    std::vector<Leaf> leaves;
+    std::vector<std::int32_t> leafFaces;
+    std::size_t vertexCount = 7;
+    std::vector<std::int32_t> meshVertices;
+    std::vector<Face> faces;
+};
+
+TEST_F(LevelValidatorTest, soundTablesGiveNoProblem) {
+    EXPECT_TRUE(validate().empty());
+}
+
+TEST_F(LevelValidatorTest, emptyLevelCannotPlaceTheCamera) {
+    nodes.clear();
+    leaves.clear();
+    planeCount = 0;
+    leafFaces.clear();
+    faces.clear();
+    const std::vector<std::string> expected = {
+        "the level has no nodes: the camera cannot be placed",
+        "the level has no leaves: the camera cannot be placed",
+        "the level has no planes: the camera cannot be placed"};
+    EXPECT_EQ(validate(), expected);
+}
+
+TEST_F(LevelValidatorTest, namesEachBadNodeIndex) {
+    nodes[1].plane = 2;
+    expectOnly("node 1 uses plane 2 but the level has 2 planes");
+    nodes[1].plane = -1;
+    expectOnly("node 1 uses plane -1 but the level has 2 planes");
+    nodes[1].plane = 1;
+
+    nodes[2].front = 3;
+    expectOnly("node 2 has front child node 3 but the level has 3 nodes");
+    nodes[2].front = -4;
+    expectOnly("node 2 has front child leaf 3 (value -4) but the level has 3 leaves");
+    nodes[2].front = INT_MIN;
+    expectOnly(
+        "node 2 has front child leaf 2147483647 (value -2147483648) but the level has 3 "
+        "leaves");
+}
+
+TEST_F(LevelValidatorTest, findsLoopsAndSharedChildrenWithoutRecursing) {
+    nodes[2].back = 0;
+    expectOnly(
+        "node 2 has back child node 0 but it is the root: the node tree has a loop or a "
+        "shared child");
+    nodes[2].back = 1;
+    expectOnly(
+        "node 2 has back child node 1 but it was first reached from node 0: the node tree "
+        "has a loop or a shared child");
+    nodes[2].back = -1;
+    nodes[0].front = 0;
+    nodes[0].back = 0;
+    const std::vector<std::string> problems = validate();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].rfind("node 0 has front child node 0 but it is the root", 0), 0u);
+
+    // A chain of a million nodes whose last node points back at the first: found, and the walk
+    // does not exhaust the call stack.
+    constexpr std::int32_t kChain = 1'000'000;
+    nodes.assign(kChain, makeNode(0, 0, -1));
+    for (std::int32_t n = 0; n + 1 < kChain; ++n) {
+        nodes[n].front = n + 1;
+    }
+    expectOnly(
+        "node 999999 has front child node 0 but it is the root: the node tree has a loop or "
+        "a shared child");
+}
+
+TEST_F(LevelValidatorTest, namesBadLeafFaceRangesAndEntries) {
+    leaves[1].numLeafFaces = 3;
+    expectOnly("leaf 1 lists leaf faces 2..4 but the level has 4");
+    leaves[1].firstLeafFace = -1;
+    leaves[1].numLeafFaces = 2;
+    expectOnly("leaf 1 lists leaf faces -1..0 but the level has 4");
+    leaves[1].firstLeafFace = INT_MAX;
+    leaves[1].numLeafFaces = INT_MAX;
+    expectOnly("leaf 1 lists leaf faces 2147483647..4294967293 but the level has 4");
+    // No faces listed: wherever the slice starts, nothing is read.
+    leaves[1].firstLeafFace = -50;
+    leaves[1].numLeafFaces = -3;
+    EXPECT_TRUE(validate().empty());
+
+    leafFaces[3] = 4;
+    expectOnly("leaf face 3 names face 4 but the level has 4 faces");
+    leafFaces[3] = -1;
+    expectOnly("leaf face 3 names face -1 but the level has 4 faces");
+}
+
+TEST_F(LevelValidatorTest, namesBadRangesOfDrawnFaces) {
+    faces[0].numVertices = 8;
+    expectOnly("face 0 (polygon) uses vertices 0..7 but the level has 7");
+    faces[0].numVertices = -1;
+    expectOnly("face 0 (polygon) has -1 vertices but the count must be 0 or more");
+    faces[0].numVertices = 4;
+
+    faces[1].numMeshVertices = 4;
+    expectOnly("face 1 (mesh) lists mesh vertices 6..9 but the level has 9");
+    faces[1].firstMeshVertex = INT_MIN;
+    expectOnly("face 1 (mesh) lists mesh vertices -2147483648..-2147483645 but the level has 9");
+    faces[1].numMeshVertices = -3;
+    expectOnly("face 1 (mesh) has -3 mesh vertices but the count must be 0 or more");
+}
+
+TEST_F(LevelValidatorTest, namesMeshOffsetsThatLeaveTheVertexArray) {
+    meshVertices[8] = 3;  // face 1 starts at vertex 4: 4 + 3 is vertex 7 of 7
+    expectOnly(
+        "face 1 (mesh) mesh vertex 8 holds offset 3, which reaches vertex 7 but the level "
+        "has 7 vertices");
+    meshVertices[8] = INT_MAX;
+    faces[1].firstVertex = INT_MAX - 10;
+    faces[1].numVertices = 0;
+    const std::vector<std::string> problems = validate();
+    ASSERT_EQ(problems.size(), 4u);
+    EXPECT_EQ(problems[0],
+              "face 1 (mesh) starts at vertex 2147483637 but the level has 7 vertices");
+    EXPECT_EQ(problems[3],
+              "face 1 (mesh) mesh vertex 8 holds offset 2147483647, which reaches vertex "
+              "4294967284 but the level has 7 vertices");
+}
+
+TEST_F(LevelValidatorTest, leavesPatchesAndUndrawnFacesAlone) {
+    faces[2].patchSize[0] = 1;
+    faces[2].numMeshVertices = -4;
+    faces.push_back(makeFace(17, -1, -1, -1, 1000));
+    EXPECT_TRUE(validate().empty());
+}
+
+TEST_F(LevelValidatorTest, capsEachKindOfProblem) {
+    leafFaces.assign(1000, 77);
+    leaves = {makeLeaf(0, 1000)};
+    nodes[0].back = -1;
+    nodes[1].front = -1;
+    nodes[2].front = -1;
+    const std::vector<std::string> problems = validate();
+    ASSERT_EQ(problems.size(), kMaxProblemLinesPerKind + 1);
+    EXPECT_EQ(problems[0], "leaf face 0 names face 77 but the level has 4 faces");
+    EXPECT_EQ(problems.back(), "... and 980 more problems with leaf-face entries");
+}
+
+}  // namespace
+
+namespace {
+
+// The count the patch budget uses must be exactly what the builder builds, including grids that
+// start before the vertex array or run past its end part-way through a row.
+TEST(PatchBudgetTest, buildableCountMatchesTheBuilder) {
+    for (std::int32_t firstVertex : {-1, 0, 5}) {
+        for (std::int32_t width = 0; width < 8; ++width) {
+            for (std::int32_t height = 0; height < 8; ++height) {
+                for (std::size_t vertexCount = 0; vertexCount <= 40; ++vertexCount) {
+                    Face face = makeFace(kPatchFace, firstVertex, width * height, 0, 0);
+                    face.patchSize[0] = width;
+                    face.patchSize[1] = height;
+                    const std::vector<Vertex> vertices(vertexCount);
+                    face.buildPatches(vertices);
+                    ASSERT_EQ(buildablePatchCount(face, vertexCount),
+                              std::int64_t(face.patches.size()))
+                        << "first " << firstVertex << ", grid " << width << " x " << height << ", "
+                        << vertexCount << " vertices";
+                }
+            }
+        }
+    }
+    Face huge = makeFace(kPatchFace, 0, 0, 0, 0);
+    huge.patchSize[0] = INT_MAX;
+    huge.patchSize[1] = INT_MAX;
+    EXPECT_EQ(buildablePatchCount(huge, 1'000'000), 0);
+    huge.patchSize[0] = 3;
+    EXPECT_EQ(buildablePatchCount(huge, 1'000'000), 166'666);  // rows of 6 vertices
+}
+
+}  // namespace
