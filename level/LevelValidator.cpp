@@ -197,6 +197,16 @@ void checkLeafFaceEntries(const LevelIndexTables& tables, std::vector<std::strin
     entryProblems.finish();
 }
 
+// "face n (type)", written straight into a problem line.
+struct FaceName {
+    std::size_t index;
+    std::int32_t type;
+};
+
+std::ostream& operator<<(std::ostream& out, const FaceName& name) {
+    return out << "face " << name.index << " (" << faceTypeName(name.type) << ")";
+}
+
 // The problems of the faces drawn with glDrawElements from vertices[firstVertex]: GL reads every
 // vertex that a mesh-vertex offset reaches, so each one must lie inside the vertex array.
 class DrawnFaceChecks {
@@ -208,7 +218,9 @@ public:
           offsetProblems(problems, "mesh-vertex offsets") {}
 
     void check(std::size_t n, const Face& face) {
-        const std::string name = line("face ", n, " (", faceTypeName(face.type), ")");
+        // The name only ever goes into a problem line, so it is written only then: building it
+        // for every face would cost the load more than all the checks together.
+        const FaceName name{n, face.type};
         checkVertexRange(name, face);
         if (checkMeshRange(name, face)) {
             checkOffsets(name, face);
@@ -222,7 +234,7 @@ public:
     }
 
 private:
-    void checkVertexRange(const std::string& name, const Face& face) {
+    void checkVertexRange(const FaceName& name, const Face& face) {
         if (face.numVertices < 0) {
             vertexProblems.add(
                 line(name, " has ", face.numVertices, " vertices but the count must be 0 or more"));
@@ -236,7 +248,7 @@ private:
         }
     }
 
-    bool checkMeshRange(const std::string& name, const Face& face) {
+    bool checkMeshRange(const FaceName& name, const Face& face) {
         if (face.numMeshVertices < 0) {
             meshProblems.add(line(name, " has ", face.numMeshVertices,
                                   " mesh vertices but the count must be 0 or more"));
@@ -252,7 +264,7 @@ private:
         return false;
     }
 
-    void checkOffsets(const std::string& name, const Face& face) {
+    void checkOffsets(const FaceName& name, const Face& face) {
         const std::int64_t end =
             static_cast<std::int64_t>(face.firstMeshVertex) + face.numMeshVertices;
         for (std::int64_t m = face.firstMeshVertex; m < end; ++m) {
