@@ -15,7 +15,7 @@
 #include "level/BSPMap.h"
 #include "level/Face.h"
 
-// The patches keep room for the top level the keys reach.
+// The loader gives the patches room for the top level the keys reach.
 static_assert(kMaxPatchLevel == kTopPatchLevel);
 
 int patchLevel = kInitialPatchLevel;

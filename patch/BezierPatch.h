@@ -8,8 +8,7 @@
 
 class TextureManager;
 
-// The highest level the keys reach. Every patch keeps room for it from the start, so that no level
-// change allocates or faults in memory: the jump to the top must fit in one frame.
+// The highest level the keys reach.
 inline constexpr int kTopPatchLevel = 20;
 
 class BezierPatch {

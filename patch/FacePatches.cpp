@@ -43,9 +43,14 @@ void Face::buildPatches(const std::vector<Vertex>& levelVertices) {
                 return;
             }
             patches.emplace_back(controls);
-            patches.back().reserveLevel(kTopPatchLevel);
             patches.back().tessellate(kInitialPatchLevel);
         }
+    }
+}
+
+void Face::reservePatchLevel(int level) {
+    for (BezierPatch& patch : patches) {
+        patch.reserveLevel(level);
     }
 }
 
