@@ -30,13 +30,16 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-// The first X window titled "Velmora" that belongs to pid, or "" once limit has passed.
+// The first mapped X window titled "Velmora" that belongs to pid, or "" once limit has passed.
+// The window exists before the level has loaded but is mapped only afterwards, and a key pressed
+// before it can take the focus is lost.
 std::string findViewerWindow(ChildProcess& viewer, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (viewer.running() && std::chrono::steady_clock::now() < deadline) {
-        const ChildOutcome search = runProgram(
-            {"xdotool", "search", "--pid", std::to_string(viewer.pid()), "--name", "^Velmora$"},
-            5s);
+        const ChildOutcome search =
+            runProgram({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(viewer.pid()),
+                        "--name", "^Velmora$"},
+                       5s);
         const std::vector<std::string> windows = linesOf(search.out);
         if (search.exitStatus == 0 && !windows.empty()) {
             return windows.front();
