@@ -8,6 +8,23 @@
 #include <cstdlib>
 #include <new>
 
+// Under AddressSanitizer the sanitizer's own operator new stays, so that its new/delete checks keep
+// watching the whole program (and because, with its slow unwinder, a replacement deadlocks the
+// first time the GL driver registers freshly compiled code). Nothing is counted there, and
+// kAllocationsCounted says so.
+#if defined(__SANITIZE_ADDRESS__)
+#define VELMORA_COUNT_ALLOCATIONS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELMORA_COUNT_ALLOCATIONS 0
+#endif
+#endif
+#ifndef VELMORA_COUNT_ALLOCATIONS
+#define VELMORA_COUNT_ALLOCATIONS 1
+#endif
+
+inline constexpr bool kAllocationsCounted = VELMORA_COUNT_ALLOCATIONS == 1;
+
 namespace allocation_counter {
 inline thread_local bool counting = false;
 inline thread_local std::size_t allocations = 0;
@@ -35,6 +52,7 @@ private:
     std::size_t start;
 };
 
+#if VELMORA_COUNT_ALLOCATIONS
 void* operator new(std::size_t size) {
     if (allocation_counter::counting) {
         ++allocation_counter::allocations;
@@ -73,3 +91,4 @@ void operator delete(void* block, std::size_t) noexcept {
 void operator delete[](void* block, std::size_t) noexcept {
     allocation_counter::release(block);
 }
+#endif

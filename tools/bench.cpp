@@ -221,8 +221,13 @@ nlohmann::ordered_json toJson(const Figures& figures) {
     json["visible_faces"] = {{"median", median(figures.route.visibleFaces)},
                              {"max", percentile(figures.route.visibleFaces, 100)}};
     json["empty_frame_ms"] = figures.emptyFrameMs;
-    json["allocations_beyond_face_set"] = {{"total", figures.route.extraAllocations},
-                                           {"frames", figures.route.framesWithExtraAllocations}};
+    if (kAllocationsCounted) {
+        json["allocations_beyond_face_set"] = {
+            {"total", figures.route.extraAllocations},
+            {"frames", figures.route.framesWithExtraAllocations}};
+    } else {
+        json["allocations_beyond_face_set"] = nullptr;
+    }
     json["peak_rss_mb"] = figures.peakRssMb;
     return json;
 }
@@ -252,9 +257,13 @@ void printTable(const Figures& figures, std::ostream& out) {
     row("visible faces median / max") << std::setprecision(0) << median(route.visibleFaces) << " / "
                                       << percentile(route.visibleFaces, 100) << "\n";
     row("empty frame") << std::setprecision(3) << figures.emptyFrameMs << " ms\n";
-    row("allocations beyond the face set")
-        << route.extraAllocations << " in " << route.framesWithExtraAllocations << " of "
-        << figures.frames() << " frames\n";
+    if (kAllocationsCounted) {
+        row("allocations beyond the face set")
+            << route.extraAllocations << " in " << route.framesWithExtraAllocations << " of "
+            << figures.frames() << " frames\n";
+    } else {
+        row("allocations beyond the face set") << "not counted in this build\n";
+    }
     row("peak resident memory") << std::setprecision(1) << figures.peakRssMb << " MB\n";
     out << std::flush;
 }

@@ -29,6 +29,9 @@ constexpr int kTurnStep = 30;
 class FrameAllocationTest : public testing::Test {
 protected:
     void SetUp() override {
+        if (!kAllocationsCounted) {
+            GTEST_SKIP() << "allocations are not counted in this build";
+        }
         if (!std::filesystem::exists(kSampleLevel)) {
             GTEST_SKIP() << kSampleLevel << " has not been generated";
         }
