@@ -8,40 +8,17 @@
 #include <random>
 
 #include "patch/BezierPatch.h"
+#include "support/ReferenceTessellation.h"
 
 namespace {
 
 using Controls = Vertex[9];
 
-// The textbook computation with the Vertex operations, one vertex at a time.
-Vertex referenceVertex(const Controls& controls, int level, int i, int j) {
-    auto basis = [](double x) {
-        return std::array<double, 3>{(1 - x) * (1 - x), 2 * x * (1 - x), x * x};
-    };
-    const auto bu = basis(static_cast<double>(i) / level);
-    const auto bv = basis(static_cast<double>(j) / level);
-    Vertex rows[3];
-    for (int r = 0; r < 3; ++r) {
-        rows[r] = controls[3 * r].scaled(bu[0]) + controls[3 * r + 1].scaled(bu[1]) +
-                  controls[3 * r + 2].scaled(bu[2]);
-    }
-    return rows[0].scaled(bv[0]) + rows[1].scaled(bv[1]) + rows[2].scaled(bv[2]);
-}
-
-// Compares the fields only: a Vertex also holds a vtable pointer and padding.
-bool sameBits(const Vertex& a, const Vertex& b) {
-    return std::memcmp(a.position, b.position, sizeof a.position) == 0 &&
-           std::memcmp(a.texCoord, b.texCoord, sizeof a.texCoord) == 0 &&
-           std::memcmp(a.lightmapCoord, b.lightmapCoord, sizeof a.lightmapCoord) == 0 &&
-           std::memcmp(a.normal, b.normal, sizeof a.normal) == 0 &&
-           std::memcmp(a.color, b.color, sizeof a.color) == 0;
-}
-
 void expectReference(const BezierPatch& patch, const Controls& controls, int level) {
     ASSERT_EQ(patch.getVertices().size(), static_cast<std::size_t>((level + 1) * (level + 1)));
     for (int i = 0; i <= level; ++i) {
         for (int j = 0; j <= level; ++j) {
-            const Vertex expected = referenceVertex(controls, level, i, j);
+            const Vertex expected = referencePatchVertex(controls, level, i, j);
             ASSERT_TRUE(sameBits(patch.getVertices()[i * (level + 1) + j], expected))
                 << "level " << level << " vertex (" << i << ", " << j << ")";
         }

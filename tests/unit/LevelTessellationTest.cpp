@@ -8,6 +8,7 @@
 #include <random>
 
 #include "support/LevelFixtures.h"
+#include "support/ReferenceTessellation.h"
 #include "tools/AllocationCounter.h"
 
 namespace {
@@ -71,30 +72,6 @@ Vertex referenceVertex(const RawVertex& raw) {
     vertex.normal[2] = -raw.normal[1];
     std::memcpy(vertex.color, raw.color.data(), sizeof vertex.color);
     return vertex;
-}
-
-// Vertex (i, j) of the patch at level L, one vertex at a time with the Vertex operations.
-Vertex referencePatchVertex(const Vertex (&controls)[9], int level, int i, int j) {
-    auto basis = [](double x) {
-        return std::array<double, 3>{(1 - x) * (1 - x), 2 * x * (1 - x), x * x};
-    };
-    const auto bu = basis(static_cast<double>(i) / level);
-    const auto bv = basis(static_cast<double>(j) / level);
-    Vertex rows[3];
-    for (int r = 0; r < 3; ++r) {
-        rows[r] = controls[3 * r].scaled(bu[0]) + controls[3 * r + 1].scaled(bu[1]) +
-                  controls[3 * r + 2].scaled(bu[2]);
-    }
-    return rows[0].scaled(bv[0]) + rows[1].scaled(bv[1]) + rows[2].scaled(bv[2]);
-}
-
-// The fields only: a Vertex also holds a vtable pointer and padding.
-bool sameBits(const Vertex& a, const Vertex& b) {
-    return std::memcmp(a.position, b.position, sizeof a.position) == 0 &&
-           std::memcmp(a.texCoord, b.texCoord, sizeof a.texCoord) == 0 &&
-           std::memcmp(a.lightmapCoord, b.lightmapCoord, sizeof a.lightmapCoord) == 0 &&
-           std::memcmp(a.normal, b.normal, sizeof a.normal) == 0 &&
-           std::memcmp(a.color, b.color, sizeof a.color) == 0;
 }
 
 // Checks one patch against the reference: its controls cut from the file's grid, its vertices,
