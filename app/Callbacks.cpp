@@ -179,6 +179,11 @@ void keyboard(unsigned char key, int, int) {
         case 't':
             texturesEnabled = !texturesEnabled;
             break;
+        case 'm':
+            if (bspMap != nullptr) {
+                bspMap->setLightmapsEnabled(!bspMap->getLightmapsEnabled());
+            }
+            break;
         default:
             steerCamera(key);
             break;

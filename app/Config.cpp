@@ -95,6 +95,30 @@ bool readStart(std::istream& in, Point& start, std::ostream& log) {
     return true;
 }
 
+struct SwitchKey {
+    const char* key;
+    bool ViewerConfig::*value;
+};
+
+constexpr SwitchKey kSwitchKeys[] = {
+    {"lightmaps", &ViewerConfig::lightmaps},
+    {"textures", &ViewerConfig::textures},
+};
+
+// "on" or "off"; any other value leaves the switch off, with a line that says so.
+bool readSwitch(const std::string& key, std::istream& in, bool& value, std::ostream& log) {
+    std::string token;
+    if (!(in >> token)) {
+        return false;
+    }
+    value = token == "on";
+    say(log, "setting " + token);
+    if (token != "on" && token != "off") {
+        say(log, key + " must be on or off, not " + token + "; it stays off");
+    }
+    return true;
+}
+
 // Takes the value of one entry. False when the value could not be read, which ends the reading.
 bool readValue(const std::string& key, std::istream& in, ViewerConfig& config, std::ostream& log) {
     if (key == "width") {
@@ -105,6 +129,11 @@ bool readValue(const std::string& key, std::istream& in, ViewerConfig& config, s
     }
     if (key == "start_vec") {
         return readStart(in, config.start, log);
+    }
+    for (const SwitchKey& switchKey : kSwitchKeys) {
+        if (key == switchKey.key) {
+            return readSwitch(key, in, config.*switchKey.value, log);
+        }
     }
     for (const TextKey& textKey : kTextKeys) {
         if (key == textKey.key) {

@@ -20,6 +20,9 @@ struct ViewerConfig {
     std::string levelFile;
     std::string lightingFile;
     Point start{0.0f, 0.0f, 0.0f};
+    // The lit view and the face images at start; keys m and t flip them while the viewer runs.
+    bool lightmaps = false;
+    bool textures = false;
 };
 
 // Reads path into config, overwriting only the values whose keys appear, and echoes each entry to

@@ -91,6 +91,8 @@ void createLevel(const ViewerConfig& config, LightingModule& lighting) {
         cleanup();
         std::exit(1);
     }
+    bspMap->setLightmapsEnabled(config.lightmaps);
+    texturesEnabled = config.textures;
 }
 
 void createCamera(const ViewerConfig& config) {

@@ -64,18 +64,45 @@ void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, s
     }
 }
 
-// Hands every texture name to the manager (the level keeps none) and returns the record count.
+// Hands every texture name to the manager, keeps each name and its flags, and returns the record
+// count.
 std::size_t readTextures(ByteReader& reader, const LumpBytes& lump, const std::string& dataPath,
-                         TextureManager& textureManager, std::ostream& log) {
+                         TextureManager& textureManager, std::vector<std::string>& names,
+                         std::vector<std::int32_t>& flags, std::ostream& log) {
     const auto count = static_cast<std::size_t>(lump.length / kTextureRecordBytes);
     log << "this level contains " << count << " distinct textures";
     endLine(log);
     reader.seek(lump.offset);
+    names.reserve(count);
+    flags.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const TextureRecord record(reader);
         textureManager.loadTexture(dataPath, record.name);
+        names.push_back(record.nameText());
+        flags.push_back(record.flags);
     }
     return count;
+}
+
+// The lump's bytes as they are; the validator judges the length.
+std::vector<std::uint8_t> readLumpBytes(ByteReader& reader, const LumpBytes& lump) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(lump.length));
+    reader.seek(lump.offset);
+    reader.readBytes(bytes.data(), bytes.size());
+    return bytes;
+}
+
+// Each vertex colour brightened like a lightmap texel, alpha opaque: vertex light is no
+// transparency.
+std::vector<std::uint8_t> brightenedVertexColours(const std::vector<Vertex>& vertices) {
+    std::vector<std::uint8_t> colours;
+    colours.reserve(4 * vertices.size());
+    for (const Vertex& vertex : vertices) {
+        const auto lit = brightenedColour(vertex.color[0], vertex.color[1], vertex.color[2]);
+        colours.insert(colours.end(), lit.begin(), lit.end());
+        colours.push_back(255);
+    }
+    return colours;
 }
 
 // Reads length / recordBytes records from the lump's offset, appending them in file order. The
@@ -224,7 +251,8 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     readDirectory(reader, directory, log);
     auto lump = [&](int index) { return checkedLump(directory, index, fileSize, problems); };
     textureManager = new TextureManager();
-    textureCount = readTextures(reader, lump(kTexturesLump), dataPath, *textureManager, log);
+    textureCount = readTextures(reader, lump(kTexturesLump), dataPath, *textureManager,
+                                textureNames, textureFlags, log);
 
     auto step = [&](const char* opening, const char* closing, auto readLump) {
         log << opening << std::flush;
@@ -270,6 +298,8 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     });
 
     entityText = readEntityText(reader, lump(kEntitiesLump));
+    lightmapBytes = readLumpBytes(reader, lump(kLightmapsLump));
+    litVertexColours = brightenedVertexColours(vertices);
     if (checkPatchBudget(faces, vertices.size(), problems)) {
         for (Face& face : faces) {
             if (face.type == kPatchFace) {

@@ -17,12 +17,19 @@ namespace {
 constexpr float kOverlayX = 35.0f;
 constexpr float kOverlayY = 35.0f;
 constexpr char kVisibleFacesLabel[] = "  Number of visible faces ";
+// Follows the count only in the lit view, so the default view's line stays as it is.
+constexpr char kLitViewNote[] = "  lightmaps";
 
 }  // namespace
 
 void BSPMap::setCamera(Camera* newCamera) {
     attachCamera(newCamera);
     skyTexture = loadSkyTexture(dataPath);
+    uploadLightmaps();
+}
+
+void BSPMap::uploadLightmaps() {
+    lightmaps.upload(lightmapBytes);
 }
 
 void BSPMap::setPatchLevel(int level) {
@@ -48,14 +55,21 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     collectVisibleFaces(lastCameraCluster);
 
     glEnable(GL_CULL_FACE);
-    if (lightingEnabled) {
-        glEnable(GL_COLOR_MATERIAL);
-        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-        lighting->enable();
-    }
-    glColor3f(1.0f, 1.0f, 1.0f);
-    for (const std::uint32_t faceIndex : faceDrawList) {
-        drawFace(faces[faceIndex], texturesEnabled);
+    // In the lit view the lightmaps are the lighting: the fixed light stays off whatever the l
+    // key says.
+    const bool fixedLight = lightingEnabled && !lightmapsEnabled;
+    if (lightmapsEnabled) {
+        drawLitFaces(texturesEnabled);
+    } else {
+        if (fixedLight) {
+            glEnable(GL_COLOR_MATERIAL);
+            glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+            lighting->enable();
+        }
+        glColor3f(1.0f, 1.0f, 1.0f);
+        for (const std::uint32_t faceIndex : faceDrawList) {
+            drawFace(faces[faceIndex], texturesEnabled);
+        }
     }
     glPopMatrix();
 
@@ -64,8 +78,11 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
 
     lastVisibleFaceCount = visibleFaceSet.size();
     overlayText << kVisibleFacesLabel << lastVisibleFaceCount;
+    if (lightmapsEnabled) {
+        overlayText << kLitViewNote;
+    }
     overlayLine.assign(overlayText.view());
-    if (lightingEnabled) {
+    if (fixedLight) {
         lighting->disable();
         glDisable(GL_COLOR_MATERIAL);
     }

@@ -26,7 +26,7 @@
 namespace {
 
 constexpr int kBadArgumentStatus = 2;
-constexpr char kUsage[] = "usage: velmora-bench CONFIG [--spots N] [--json FILE]";
+constexpr char kUsage[] = "usage: velmora-bench CONFIG [--spots N] [--both-views] [--json FILE]";
 constexpr int kDefaultSpots = 8;
 // A full circle in 2 degree steps at every spot.
 constexpr int kTurnStepDegrees = 2;
@@ -50,6 +50,7 @@ struct Options {
     std::string configPath;
     int spots = kDefaultSpots;
     std::string jsonPath;
+    bool bothViews = false;
 };
 
 struct RetessellateFigures {
@@ -76,6 +77,8 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
     app.add_option("--spots", options.spots, "fly to at most N spawn points (default 8)")
         ->check(CLI::Range(1, 1000));
     app.add_option("--json", options.jsonPath, "also write the figures to FILE as JSON");
+    app.add_flag("--both-views", options.bothViews,
+                 "fly the route in the default view, then again in the lit view");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -184,8 +187,13 @@ struct Figures {
     int height = 0;
     double loadMs = 0.0;
     double skyMs = 0.0;
+    double lightmapUploadMs = 0.0;
+    std::size_t lightmapPages = 0;
     RetessellateFigures retessellate;
+    // The route in the configured view, or in the default view with --both-views.
     RouteFigures route;
+    bool litRouteFlown = false;
+    RouteFigures litRoute;
     double emptyFrameMs = 0.0;
     double peakRssMb = 0.0;
 
@@ -204,6 +212,8 @@ nlohmann::ordered_json toJson(const Figures& figures) {
     json["height"] = figures.height;
     json["load_ms"] = figures.loadMs;
     json["sky_ms"] = figures.skyMs;
+    json["lightmap_upload_ms"] = figures.lightmapUploadMs;
+    json["lightmap_pages"] = figures.lightmapPages;
     json["patches"] = figures.retessellate.patches;
     json["patch_vertices_at_20"] = figures.retessellate.verticesAt20;
     nlohmann::ordered_json retessellate = nlohmann::ordered_json::object();
@@ -220,6 +230,13 @@ nlohmann::ordered_json toJson(const Figures& figures) {
     json["fps"] = figures.fps();
     json["visible_faces"] = {{"median", median(figures.route.visibleFaces)},
                              {"max", percentile(figures.route.visibleFaces, 100)}};
+    if (figures.litRouteFlown) {
+        const double litMedian = median(figures.litRoute.frameMs);
+        const double defaultMedian = median(figures.route.frameMs);
+        json["lit_frame_ms"] = {{"median", litMedian},
+                                {"p95", percentile(figures.litRoute.frameMs, 95)}};
+        json["lit_to_default_frame_ratio"] = defaultMedian > 0.0 ? litMedian / defaultMedian : 0.0;
+    }
     json["empty_frame_ms"] = figures.emptyFrameMs;
     if (kAllocationsCounted) {
         json["allocations_beyond_face_set"] = {
@@ -242,6 +259,8 @@ void printTable(const Figures& figures, std::ostream& out) {
         << ", " << figures.renderer << ")\n";
     row("load, patches at 10 included") << figures.loadMs << " ms\n";
     row("sky set-up") << figures.skyMs << " ms\n";
+    row("lightmap upload") << figures.lightmapUploadMs << " ms (" << figures.lightmapPages
+                           << " pages)\n";
     row("patches (vertices at level 20)")
         << figures.retessellate.patches << " (" << figures.retessellate.verticesAt20 << ")\n";
     for (const auto& [level, ms] : figures.retessellate.msByLevel) {
@@ -253,6 +272,14 @@ void printTable(const Figures& figures, std::ostream& out) {
         << median(route.visibilityMs) << " / " << percentile(route.visibilityMs, 95) << " ms\n";
     row("frame median / p95") << median(route.frameMs) << " / " << percentile(route.frameMs, 95)
                               << " ms\n";
+    if (figures.litRouteFlown) {
+        const double litMedian = median(figures.litRoute.frameMs);
+        const double defaultMedian = median(route.frameMs);
+        row("lit view frame median / p95")
+            << litMedian << " / " << percentile(figures.litRoute.frameMs, 95) << " ms\n";
+        row("lit / default frame median")
+            << (defaultMedian > 0.0 ? litMedian / defaultMedian : 0.0) << "\n";
+    }
     row("frames per second") << std::setprecision(1) << figures.fps() << "\n";
     row("visible faces median / max") << std::setprecision(0) << median(route.visibleFaces) << " / "
                                       << percentile(route.visibleFaces, 100) << "\n";
@@ -308,6 +335,10 @@ int main(int argc, char** argv) {
     createLevel(config, lighting);
     figures.loadMs = stopwatch.elapsedMs();
     stopwatch = Stopwatch();
+    bspMap->uploadLightmaps();
+    figures.lightmapUploadMs = stopwatch.elapsedMs();
+    figures.lightmapPages = bspMap->getLightmaps().pageCount();
+    stopwatch = Stopwatch();
     createCamera(config);
     figures.skyMs = stopwatch.elapsedMs();
 
@@ -323,7 +354,17 @@ int main(int argc, char** argv) {
     camera->setPosition(spots.front());
     timeFrame();
     figures.emptyFrameMs = medianEmptyFrameMs();
-    figures.route = flyRoute(spots);
+    if (options.bothViews) {
+        bspMap->setLightmapsEnabled(false);
+        figures.route = flyRoute(spots);
+        bspMap->setLightmapsEnabled(true);
+        // The lit view's first frame binds textures the driver has not touched yet.
+        timeFrame();
+        figures.litRoute = flyRoute(spots);
+        figures.litRouteFlown = true;
+    } else {
+        figures.route = flyRoute(spots);
+    }
     figures.peakRssMb = peakResidentMegabytes();
 
     printTable(figures, std::cout);

@@ -180,3 +180,24 @@ TEST_F(ConfigFileTest, oversizedFileIsRefused) {
 }
 
 }  // namespace
+
+TEST_F(ConfigFileTest, lightmapAndTextureSwitchesAreOnOrOffAndEchoed) {
+    EXPECT_EQ(read("width = 640 height = 480\n"), Lines{});
+    EXPECT_FALSE(config.lightmaps);
+    EXPECT_FALSE(config.textures);
+
+    config = ViewerConfig();
+    log.str("");
+    EXPECT_EQ(read("width = 640 height = 480 lightmaps = on textures = on\n"),
+              (Lines{"setting 640", "setting 480", "setting on", "setting on"}));
+    EXPECT_TRUE(config.lightmaps);
+    EXPECT_TRUE(config.textures);
+
+    config = ViewerConfig();
+    log.str("");
+    EXPECT_EQ(read("width = 640 height = 480 lightmaps = yes textures = off\n"),
+              (Lines{"setting 640", "setting 480", "setting yes",
+                     "lightmaps must be on or off, not yes; it stays off", "setting off"}));
+    EXPECT_FALSE(config.lightmaps);
+    EXPECT_FALSE(config.textures);
+}
