@@ -182,7 +182,7 @@ TEST_F(ConfigFileTest, oversizedFileIsRefused) {
 }  // namespace
 
 TEST_F(ConfigFileTest, lightmapAndTextureSwitchesAreOnOrOffAndEchoed) {
-    EXPECT_EQ(read("width = 640 height = 480\n"), Lines{});
+    EXPECT_EQ(read("width = 640 height = 480\n"), (Lines{"setting 640", "setting 480"}));
     EXPECT_FALSE(config.lightmaps);
     EXPECT_FALSE(config.textures);
 
