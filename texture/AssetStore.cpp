@@ -78,6 +78,11 @@ AssetStore::AssetStore(const std::string& dataPath, std::ostream& logStream)
     for (const auto& path : archivePaths) {
         auto archive = std::make_unique<Archive>();
         archive->name = path.string();
+        // libzip takes an empty file for an empty archive; no tool writes a .pk3 like that.
+        if (std::filesystem::file_size(path, error) == 0) {
+            log << archive->name << ": not a readable zip archive (the file is empty); skipped\n";
+            continue;
+        }
         int code = 0;
         archive->handle = zip_open(archive->name.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
         if (archive->handle == nullptr) {
@@ -95,6 +100,10 @@ AssetStore::AssetStore(const std::string& archiveName, std::vector<std::uint8_t>
     auto archive = std::make_unique<Archive>();
     archive->name = archiveName;
     archive->bytes = std::move(archiveBytes);
+    if (archive->bytes.empty()) {
+        log << archiveName << ": not a readable zip archive (the file is empty); skipped\n";
+        return;
+    }
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source =

@@ -12,6 +12,7 @@
 #include "support/JpegFiles.h"
 #include "texture/AssetStore.h"
 #include "texture/FaceTextures.h"
+#include "texture/SkyTexture.h"
 
 namespace {
 
@@ -124,4 +125,18 @@ TEST(FaceTexturesGlTest, eachResolvedImageAndThePlaceholderAppearOnADrawnQuad) {
     EXPECT_NE(lines.find("textures/t/bad.tga: "), std::string::npos) << lines;
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2) << lines;
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST(FaceTexturesGlTest, skyImageIsFoundInTheDataPathArchivesWhenTheFolderLacksIt) {
+    ScratchFolder data("sky-archive");
+    ScratchFolder scratch("sky-archive-jpeg");
+    writeBytes(data.path() / "pak0.pk3",
+               makeZip({{std::string(kSkyTextureName) + ".jpg", solidJpeg(scratch, {0, 0, 255})}}));
+    testing::internal::CaptureStderr();
+    const GLuint texture = loadSkyTexture(data.dataPath());
+    const std::string messages = testing::internal::GetCapturedStderr();
+    // The folder path is still printed first, as for any sky image.
+    EXPECT_EQ(messages, data.dataPath() + kSkyTextureName + ".jpg\nSKYBOX DONE \n");
+    EXPECT_TRUE(near(centre(texture), {0, 0, 255}, 6));
+    glDeleteTextures(1, &texture);
 }
