@@ -119,10 +119,12 @@ FaceTextures::FaceTextures(const AssetStore& assets, const std::vector<std::stri
             if (!scripts) {
                 scripts = std::make_unique<ShaderScripts>(assets, log);
             }
-            const std::string shaderImage = scripts->imageFor(base);
-            if (!shaderImage.empty()) {
+            for (const std::string& shaderImage : scripts->imagesFor(base)) {
                 imagePath = findImage(assets, withoutExtension(shaderImage));
-                viaShader = !imagePath.empty();
+                if (!imagePath.empty()) {
+                    viaShader = true;
+                    break;
+                }
             }
         }
         if (imagePath.empty()) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <ostream>
+#include <utility>
 #include <vector>
 
 #include "texture/AssetStore.h"
@@ -85,7 +86,7 @@ void ShaderScripts::addScript(const std::string& fileName, std::string_view text
     const std::vector<Token> tokens = tokenize(text);
     std::string shaderName;
     std::string editorImage;
-    std::string stageImage;
+    std::vector<std::string> stageImages;
     int depth = 0;
     int openedAtLine = 0;
     auto argument = [&](std::size_t i, std::size_t offset) -> std::string_view {
@@ -115,11 +116,13 @@ void ShaderScripts::addScript(const std::string& fileName, std::string_view text
                 return;
             }
             if (--depth == 0) {
-                const std::string image = !editorImage.empty() ? editorImage : stageImage;
-                images.emplace(lowerCase(shaderName), image);
+                if (!editorImage.empty()) {
+                    stageImages.insert(stageImages.begin(), editorImage);
+                }
+                images.emplace(lowerCase(shaderName), std::move(stageImages));
                 shaderName.clear();
                 editorImage.clear();
-                stageImage.clear();
+                stageImages.clear();
             }
         } else if (depth == 0) {
             shaderName = std::string(word);
@@ -127,12 +130,12 @@ void ShaderScripts::addScript(const std::string& fileName, std::string_view text
             const std::string keyword = lowerCase(word);
             if (depth == 1 && keyword == "qer_editorimage" && editorImage.empty()) {
                 editorImage = std::string(argument(i, 1));
-            } else if (depth == 2 && stageImage.empty() &&
+            } else if (depth == 2 &&
                        (keyword == "map" || keyword == "clampmap" || keyword == "animmap")) {
                 // animMap's first argument is its frame rate.
                 const std::string_view image = argument(i, keyword == "animmap" ? 2 : 1);
                 if (isFileImage(image)) {
-                    stageImage = std::string(image);
+                    stageImages.emplace_back(image);
                 }
             }
         }
@@ -144,6 +147,11 @@ void ShaderScripts::addScript(const std::string& fileName, std::string_view text
 }
 
 std::string ShaderScripts::imageFor(const std::string& shaderName) const {
+    const std::vector<std::string>& candidates = imagesFor(shaderName);
+    return candidates.empty() ? std::string() : candidates.front();
+}
+
+const std::vector<std::string>& ShaderScripts::imagesFor(const std::string& shaderName) const {
     const auto found = images.find(lowerCase(shaderName));
-    return found == images.end() ? std::string() : found->second;
+    return found == images.end() ? noImages : found->second;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 class AssetStore;
 
@@ -23,8 +24,12 @@ public:
     // the renderer's own ($lightmap, $whiteimage); empty when it has none or is not defined.
     // Shader names match without regard to case.
     std::string imageFor(const std::string& shaderName) const;
+    // The same images in that order, then the shader's later stage images: editor images are
+    // often left out of the game data, so a caller tries each until one exists.
+    const std::vector<std::string>& imagesFor(const std::string& shaderName) const;
     std::size_t shaderCount() const { return images.size(); }
 
 private:
-    std::unordered_map<std::string, std::string> images;
+    std::unordered_map<std::string, std::vector<std::string>> images;
+    std::vector<std::string> noImages;
 };

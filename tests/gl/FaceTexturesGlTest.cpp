@@ -86,12 +86,15 @@ TEST(FaceTexturesGlTest, eachResolvedImageAndThePlaceholderAppearOnADrawnQuad) {
                         {"scripts/t.shader", [] {
                              const std::string script =
                                  "textures/t/shaderonly\n{\n qer_editorimage "
-                                 "textures/t/editor.tga\n { map $lightmap }\n}\n";
+                                 "textures/t/editor.tga\n { map $lightmap }\n}\n"
+                                 "textures/t/noeditor\n{\n qer_editorimage "
+                                 "textures/t/unshipped.tga\n { map $lightmap }\n"
+                                 " { map textures/t/glass.tga }\n}\n";
                              return std::vector<std::uint8_t>(script.begin(), script.end());
                          }()}}));
     const std::vector<std::string> names = {
         "textures/t/both",     "textures/t/onlyjpg", "textures/t/shaderonly", "textures/t/missing",
-        "textures/t/both.png", "textures/t/bad",     "textures/t/glass",
+        "textures/t/both.png", "textures/t/bad",     "textures/t/glass",      "textures/t/noeditor",
     };
     std::ostringstream log;
     const AssetStore assets(data.dataPath(), log);
@@ -104,10 +107,12 @@ TEST(FaceTexturesGlTest, eachResolvedImageAndThePlaceholderAppearOnADrawnQuad) {
     EXPECT_EQ(centre(textures.textureFor(2)), (Rgb{255, 255, 0}));
     EXPECT_EQ(centre(textures.textureFor(6)), (Rgb{0, 255, 255}));
     EXPECT_TRUE(textures.hasAlpha(6));
+    // An editor image left out of the data gives way to the shader's stage image.
+    EXPECT_EQ(textures.textureFor(7), textures.textureFor(6));
     EXPECT_FALSE(textures.hasAlpha(0));
 
     // The placeholder is a grey checker: the two halves of the window show different greys.
-    for (const std::int32_t index : {3, 5, -1, 7}) {
+    for (const std::int32_t index : {3, 5, -1, 8}) {
         EXPECT_EQ(textures.textureFor(index), textures.placeholderTexture()) << index;
         EXPECT_FALSE(textures.hasAlpha(index));
     }
@@ -117,9 +122,9 @@ TEST(FaceTexturesGlTest, eachResolvedImageAndThePlaceholderAppearOnADrawnQuad) {
     EXPECT_EQ(right, (Rgb{96, 96, 96}));
 
     const FaceTextureStats& stats = textures.stats();
-    EXPECT_EQ(stats.found, 5);
+    EXPECT_EQ(stats.found, 6);
     EXPECT_EQ(stats.placeholders, 2);
-    EXPECT_EQ(stats.fromShaders, 1);
+    EXPECT_EQ(stats.fromShaders, 2);
     const std::string lines = log.str();
     EXPECT_NE(lines.find("texture not found: textures/t/missing\n"), std::string::npos) << lines;
     EXPECT_NE(lines.find("textures/t/bad.tga: "), std::string::npos) << lines;

@@ -46,6 +46,10 @@ textures/base/withEditor
                       log);
     EXPECT_EQ(log.str(), "");
     EXPECT_EQ(scripts.imageFor("textures/base/withEditor"), "textures/base/editor.tga");
+    EXPECT_EQ(scripts.imagesFor("textures/base/Lit"),
+              (std::vector<std::string>{"textures/base/clamped.jpg", "textures/base/second.tga"}));
+    EXPECT_EQ(scripts.imagesFor("textures/base/withEditor"),
+              (std::vector<std::string>{"textures/base/editor.tga", "textures/base/stage.tga"}));
     // Names match without regard to case; $lightmap is not an image file.
     EXPECT_EQ(scripts.imageFor("TEXTURES/BASE/LIT"), "textures/base/clamped.jpg");
     EXPECT_EQ(scripts.imageFor("textures/base/anim"), "textures/base/frame1.tga");
