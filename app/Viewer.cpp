@@ -98,6 +98,9 @@ void createLevel(const ViewerConfig& config, LightingModule& lighting) {
 void createCamera(const ViewerConfig& config) {
     camera = new Camera(config.start, &viewFrustum);
     bspMap->setCamera(camera);
+    if (config.textures) {
+        bspMap->loadFaceTextures();
+    }
 }
 
 void registerCallbacks() {

@@ -29,7 +29,8 @@ void createOnScreenDisplay();
 // prefixed with the level file path, and ends the process with status 1.
 void createViewerObjects(const ViewerConfig& config, LightingModule& lighting);
 // The two halves of createViewerObjects, for tools that time them apart: the on-screen display
-// (unless it exists already) and the checked level, then the camera and the sky.
+// (unless it exists already) and the checked level with the configured switches, then the camera,
+// the sky, the lightmaps and, with textures = on, the face images.
 void createLevel(const ViewerConfig& config, LightingModule& lighting);
 void createCamera(const ViewerConfig& config);
 void registerCallbacks();

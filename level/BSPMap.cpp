@@ -9,6 +9,8 @@
 #include "level/ByteReader.h"
 #include "level/LevelFile.h"
 #include "level/LevelValidator.h"
+#include "texture/AssetStore.h"
+#include "texture/FaceTextures.h"
 #include "texture/Skybox.h"
 #include "texture/TextureManager.h"
 
@@ -199,6 +201,13 @@ void makeTopLevelRoom(std::vector<Face>& faces) {
     }
 }
 
+// The level as an entry under the data path, when the path as written names no file.
+bool readFromDataPath(const std::string& dataPath, const std::string& levelFile,
+                      std::vector<std::uint8_t>& bytes) {
+    const AssetStore assets(dataPath, std::cerr);
+    return assets.read(levelFile, bytes);
+}
+
 }  // namespace
 
 BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileValue,
@@ -211,7 +220,7 @@ BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileVal
       visData(new VisData()) {
     std::vector<std::uint8_t> bytes;
     const std::string readProblem = readLevelFile(levelStream, levelFile, bytes);
-    if (!readProblem.empty()) {
+    if (!readProblem.empty() && !readFromDataPath(dataPath, levelFile, bytes)) {
         // Nothing could be read, so there is no transcript to print either.
         problems.push_back(readProblem);
         return;

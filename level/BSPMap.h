@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iosfwd>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,12 +24,15 @@ class LightingModule;
 class Camera;
 class Skybox;
 class TextureManager;
+class FaceTextures;
 
 class BSPMap {
 public:
     // Opens levelFile (unchanged, not joined to dataPath), loads it whole and writes the loading
-    // transcript to the standard error stream. Makes no GL call. A file that cannot be read
-    // leaves one problem and no transcript; lumps outside the file are problems and load empty.
+    // transcript to the standard error stream. Makes no GL call. A levelFile that does not open
+    // as written is looked up under dataPath, its folder and then its .pk3 archives. A file that
+    // cannot be read leaves one problem and no transcript; lumps outside the file are problems
+    // and load empty.
     BSPMap(const std::string& dataPath, const std::string& levelFile, OnScreenDisplay* display,
            LightingModule* lighting);
     // The same from bytes already in memory; levelFile only names them; the transcript goes to log.
@@ -50,6 +54,10 @@ public:
     void setCamera(Camera* newCamera);
     // Uploads every lightmap page once. Needs a GL context.
     void uploadLightmaps();
+    // Finds, decodes and uploads the face images of the level's textures under the data path,
+    // once: later calls do nothing. Needs a GL context. Until then faces are drawn white.
+    void loadFaceTextures();
+    const FaceTextures* getFaceTextures() const { return faceTextures.get(); }
     // Attaches the camera only: enough for the leaf search and the gathering, which need no GL.
     void attachCamera(Camera* newCamera) { camera = newCamera; }
     // One frame: move the camera, draw the sky and the visible faces, extend and draw the overlay.
@@ -155,6 +163,7 @@ private:
     // Every vertex's colour brightened like a lightmap texel, RGBA, for faces lit by vertex.
     std::vector<std::uint8_t> litVertexColours;
     LightmapSet lightmaps;
+    std::unique_ptr<FaceTextures> faceTextures;
     bool lightmapsEnabled = false;
     // The textures bound on units 0 and 1 by the lit view, so a face that shares them binds none.
     GLuint boundFaceTexture = 0;

@@ -3,7 +3,11 @@
 // brightened vertex colours. Sky and no-draw faces are left out so the sky cube shows.
 #include <epoxy/gl.h>
 
+#include <iostream>
+
 #include "level/BSPMap.h"
+#include "texture/AssetStore.h"
+#include "texture/FaceTextures.h"
 
 namespace {
 
@@ -38,14 +42,20 @@ std::int32_t BSPMap::textureFlagsOf(std::int32_t textureIndex) const {
     return textureFlags[static_cast<std::size_t>(textureIndex)];
 }
 
+void BSPMap::loadFaceTextures() {
+    if (faceTextures != nullptr) {
+        return;
+    }
+    const AssetStore assets(dataPath, std::cerr);
+    faceTextures = std::make_unique<FaceTextures>(assets, textureNames, std::cerr);
+}
+
 GLuint BSPMap::faceTexture(std::int32_t textureIndex) const {
-    (void)textureIndex;
-    return lightmaps.white();
+    return faceTextures != nullptr ? faceTextures->textureFor(textureIndex) : lightmaps.white();
 }
 
 bool BSPMap::faceTextureHasAlpha(std::int32_t textureIndex) const {
-    (void)textureIndex;
-    return false;
+    return faceTextures != nullptr && faceTextures->hasAlpha(textureIndex);
 }
 
 void BSPMap::drawLitFaces(bool texturesEnabled) {

@@ -7,6 +7,7 @@
 #include "app/OnScreenDisplay.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
+#include "texture/FaceTextures.h"
 #include "texture/SkyTexture.h"
 #include "texture/Skybox.h"
 #include "texture/TextureManager.h"
@@ -102,15 +103,36 @@ void BSPMap::resetTextureUnits() {
 }
 
 void BSPMap::drawFace(const Face& face, bool texturesEnabled) {
+    // Face images replace the sky texel the faces otherwise sample once they are loaded; the
+    // coordinate array is on texture unit 0, the client unit the frame runs with.
+    const bool faceImages = texturesEnabled && faceTextures != nullptr;
+    if (faceImages) {
+        glBindTexture(GL_TEXTURE_2D, faceTextures->textureFor(face.texture));
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
     switch (face.type) {
         case kPolygonFace:
         case kMeshFace:
+            if (faceImages) {
+                const Vertex* first = vertices.data() + face.firstVertex;
+                glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, first->texCoord);
+            }
             drawPolygonFace(face, texturesEnabled);
             break;
         case kPatchFace:
             // A curved surface is seen from both sides.
             glDisable(GL_CULL_FACE);
-            face.drawPatches(face.texture, *textureManager, texturesEnabled);
+            if (faceImages) {
+                for (const BezierPatch& patch : face.patches) {
+                    if (!patch.getVertices().empty()) {
+                        glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes,
+                                          patch.getVertices().front().texCoord);
+                        patch.drawStrips();
+                    }
+                }
+            } else {
+                face.drawPatches(face.texture, *textureManager, texturesEnabled);
+            }
             glEnable(GL_CULL_FACE);
             break;
         default:

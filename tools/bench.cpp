@@ -19,6 +19,7 @@
 #include "app/Viewer.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
+#include "texture/FaceTextures.h"
 #include "tools/AllocationCounter.h"
 #include "tools/BenchRoute.h"
 #include "tools/BenchStatistics.h"
@@ -189,6 +190,10 @@ struct Figures {
     double skyMs = 0.0;
     double lightmapUploadMs = 0.0;
     std::size_t lightmapPages = 0;
+    // With textures = on: the whole face-image load and its own figures.
+    bool texturesLoaded = false;
+    double textureLoadMs = 0.0;
+    FaceTextureStats textureStats;
     RetessellateFigures retessellate;
     // The route in the configured view, or in the default view with --both-views.
     RouteFigures route;
@@ -214,6 +219,13 @@ nlohmann::ordered_json toJson(const Figures& figures) {
     json["sky_ms"] = figures.skyMs;
     json["lightmap_upload_ms"] = figures.lightmapUploadMs;
     json["lightmap_pages"] = figures.lightmapPages;
+    if (figures.texturesLoaded) {
+        json["textures"] = {{"load_ms", figures.textureLoadMs},
+                            {"found", figures.textureStats.found},
+                            {"placeholders", figures.textureStats.placeholders},
+                            {"decode_ms", figures.textureStats.decodeMs},
+                            {"upload_ms", figures.textureStats.uploadMs}};
+    }
     json["patches"] = figures.retessellate.patches;
     json["patch_vertices_at_20"] = figures.retessellate.verticesAt20;
     nlohmann::ordered_json retessellate = nlohmann::ordered_json::object();
@@ -261,6 +273,12 @@ void printTable(const Figures& figures, std::ostream& out) {
     row("sky set-up") << figures.skyMs << " ms\n";
     row("lightmap upload") << figures.lightmapUploadMs << " ms (" << figures.lightmapPages
                            << " pages)\n";
+    if (figures.texturesLoaded) {
+        const FaceTextureStats& stats = figures.textureStats;
+        row("face textures") << figures.textureLoadMs << " ms: " << stats.found << " found, "
+                             << stats.placeholders << " placeholders, decode " << stats.decodeMs
+                             << " ms, upload " << stats.uploadMs << " ms\n";
+    }
     row("patches (vertices at level 20)")
         << figures.retessellate.patches << " (" << figures.retessellate.verticesAt20 << ")\n";
     for (const auto& [level, ms] : figures.retessellate.msByLevel) {
@@ -338,6 +356,13 @@ int main(int argc, char** argv) {
     bspMap->uploadLightmaps();
     figures.lightmapUploadMs = stopwatch.elapsedMs();
     figures.lightmapPages = bspMap->getLightmaps().pageCount();
+    if (config.textures) {
+        stopwatch = Stopwatch();
+        bspMap->loadFaceTextures();
+        figures.textureLoadMs = stopwatch.elapsedMs();
+        figures.textureStats = bspMap->getFaceTextures()->stats();
+        figures.texturesLoaded = true;
+    }
     stopwatch = Stopwatch();
     createCamera(config);
     figures.skyMs = stopwatch.elapsedMs();
