@@ -61,6 +61,11 @@ std::int32_t BSPMap::findCameraLeaf() const {
     return findLeaf(camera->getPosition());
 }
 
+void BSPMap::locateCamera() {
+    lastCameraLeaf = findCameraLeaf();
+    lastCameraCluster = clusterOfLeaf(lastCameraLeaf);
+}
+
 std::int32_t BSPMap::findLeaf(const Point& position) const {
     // The validator has checked every child and plane index and that the tree has no cycle; the
     // bound and the range tests only keep a level that slipped past it from looping or straying.
@@ -98,6 +103,11 @@ bool BSPMap::isClusterVisible(std::int32_t cameraCluster, std::int32_t leafClust
 }
 
 void BSPMap::collectVisibleFaces(std::int32_t cameraCluster) {
+    // The last gathering is dropped here rather than at the end of a frame, so that whoever
+    // gathers (the frame or a measurement of it) pays for it the same way. clear() keeps the
+    // list's capacity: it stops allocating once it has grown.
+    visibleFaceSet.clear();
+    faceDrawList.clear();
     const Frustum& frustum = *camera->getFrustum();
     // The camera's row is looked up once for the whole walk over the leaves.
     const PvsRow pvsRow(visData, cameraCluster);
@@ -119,13 +129,4 @@ void BSPMap::collectVisibleFaces(std::int32_t cameraCluster) {
             }
         }
     }
-}
-
-std::size_t BSPMap::runVisibilityPass() {
-    const std::int32_t cluster = clusterOfLeaf(findCameraLeaf());
-    faceDrawList.clear();
-    collectVisibleFaces(cluster);
-    const std::size_t gathered = visibleFaceSet.size();
-    visibleFaceSet.clear();
-    return gathered;
 }
