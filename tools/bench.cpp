@@ -17,7 +17,7 @@
 #include "app/Callbacks.h"
 #include "app/ViewerSession.h"
 #include "level/BSPMap.h"
-#include "tools/AllocationCounter.h"
+#include "tests/support/AllocationCounter.h"
 #include "tools/BenchRoute.h"
 #include "tools/BenchStatistics.h"
 

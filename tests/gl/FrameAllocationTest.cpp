@@ -12,7 +12,7 @@
 #include "app/Callbacks.h"
 #include "app/ViewerSession.h"
 #include "level/BSPMap.h"
-#include "tools/AllocationCounter.h"
+#include "support/AllocationCounter.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
-#include "level/LevelWriter.h"
+#include "generators/LevelWriter.h"
 #include "render/Frustum.h"
 
 namespace {
