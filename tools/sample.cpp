@@ -6,9 +6,10 @@
 #include <filesystem>
 #include <iostream>
 
-#include "level/LevelWriter.h"
-#include "level/SampleLevel.h"
-#include "level/SampleSky.h"
+#include "generators/LevelWriter.h"
+#include "generators/SampleLevel.h"
+#include "generators/JpegWriter.h"
+#include "generators/SampleSky.h"
 
 int main(int argc, char** argv) {
     CLI::App app("Writes the sample level and its sky picture.");
@@ -30,9 +31,10 @@ int main(int argc, char** argv) {
     const LevelWriter writer(sampleLevel());
     if (!writer.writeFile((root / "maps" / "sample.bsp").string(), error) ||
         !writeJpeg((root / "textures" / "skies" / "ridarirovozavo.jpg").string(), kSampleSkySize,
-                   kSampleSkySize, 3, sampleSkyPixels(kSampleSkySize), error) ||
+                   kSampleSkySize, 3, sampleSkyPixels(kSampleSkySize), kSampleSkyJpegQuality,
+                   error) ||
         !writeJpeg((root / kSampleMuralImage).string(), kSampleMuralSize, kSampleMuralSize, 3,
-                   sampleMuralPixels(kSampleMuralSize), error)) {
+                   sampleMuralPixels(kSampleMuralSize), kSampleMuralJpegQuality, error)) {
         std::cerr << "velmora-sample: " << error << "\n";
         return 1;
     }

@@ -18,7 +18,7 @@
 #include "app/Viewer.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
-#include "level/LevelWriter.h"
+#include "generators/LevelWriter.h"
 #include "render/Frustum.h"
 #include "texture/LightmapSet.h"
 

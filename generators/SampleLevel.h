@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "level/LevelWriter.h"
+#include "generators/LevelWriter.h"
 
 LevelDescription sampleLevel();
 // The sample's one lightmap page: 128 x 128 RGB texels.
@@ -16,6 +16,7 @@ std::vector<std::uint8_t> sampleLightmapPage();
 std::vector<std::uint8_t> sampleMuralPixels(int size);
 inline constexpr char kSampleMuralImage[] = "textures/sample/mural.jpg";
 inline constexpr int kSampleMuralSize = 128;
+inline constexpr int kSampleMuralJpegQuality = 90;
 
 // Leaves that hold open space, each in its own cluster except the corridor's two.
 inline constexpr std::int32_t kSampleRoomALeaf = 0;

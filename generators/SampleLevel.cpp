@@ -45,11 +45,13 @@
 // so every triangle is wound clockwise as seen from the side it is meant to be seen from (walls
 // from inside their room, the pyramid and the crate from outside); its stored normal points to
 // that side. Patches are drawn without culling.
-#include "level/SampleLevel.h"
+#include "generators/SampleLevel.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
+
+#include "texture/LightmapSet.h"
 
 namespace {
 
@@ -80,8 +82,6 @@ struct Box {
 
 constexpr float kTexelsPerUnit = 1.0f / 128.0f;
 constexpr std::int32_t kSampleLightmapPage = 0;
-constexpr std::int32_t kVertexLitLightmapIndex = -3;
-constexpr int kLightmapSide = 128;
 
 class SampleBuilder {
 public:
@@ -139,7 +139,7 @@ public:
     void mesh(const std::string& textureName, const std::vector<std::array<Vec, 3>>& triangles,
               const Vec& center, const std::array<std::uint8_t, 4>& light) {
         RawFace face = newFace(textureName, 3);
-        face.lightmap = kVertexLitLightmapIndex;
+        face.lightmap = kVertexLitLightmap;
         for (const auto& triangle : triangles) {
             Vec outward =
                 normalised(cross(minus(triangle[1], triangle[0]), minus(triangle[2], triangle[0])));
@@ -386,10 +386,10 @@ void tree(LevelDescription& level) {
 
 std::vector<std::uint8_t> sampleLightmapPage() {
     std::vector<std::uint8_t> page;
-    page.reserve(3 * kLightmapSide * kLightmapSide);
-    const float centre = (kLightmapSide - 1) / 2.0f;
-    for (int row = 0; row < kLightmapSide; ++row) {
-        for (int column = 0; column < kLightmapSide; ++column) {
+    page.reserve(kLightmapPageBytes);
+    const float centre = (kLightmapPageSide - 1) / 2.0f;
+    for (int row = 0; row < kLightmapPageSide; ++row) {
+        for (int column = 0; column < kLightmapPageSide; ++column) {
             const float dx = (column - centre) / centre;
             const float dy = (row - centre) / centre;
             // 1 in the middle, 0 at the corners.
