@@ -2,11 +2,18 @@
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 
+#include <iostream>
+
 #include "app/Config.h"
+#include "app/Help.h"
 #include "app/LightingModule.h"
 #include "app/Viewer.h"
 
 int main(int argc, char** argv) {
+    if (asksForHelp(argc, argv)) {
+        printHelp(std::cout, argc, argv);
+        return 0;
+    }
     const ViewerConfig config = loadViewerConfig(argc, argv);
     openViewerWindow(argc, argv, config);
     createOnScreenDisplay();

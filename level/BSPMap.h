@@ -27,7 +27,9 @@ class BSPMap {
 public:
     // Opens levelFile (unchanged, not joined to dataPath), loads it whole and writes the loading
     // transcript to the standard error stream. Makes no GL call. A file that cannot be read
-    // leaves one problem and no transcript; lumps outside the file are problems and load empty.
+    // leaves one problem and no transcript; a file whose magic or version is not IBSP 46 leaves one
+    // problem after the two lines that echo them; lumps outside the file are problems and load
+    // empty.
     BSPMap(const std::string& dataPath, const std::string& levelFile, OnScreenDisplay* display,
            LightingModule* lighting);
     // The same from bytes already in memory; levelFile only names them; the transcript goes to log.

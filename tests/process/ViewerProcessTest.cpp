@@ -65,6 +65,30 @@ TEST(ViewerProcessTest, unopenableConfigurationNamesPathAndReasonAndExitsWithOne
               missing + ": cannot open the configuration file: No such file or directory\n");
 }
 
+TEST(ViewerProcessTest, helpFlagsPrintUsageConfigurationKeysAndKeyTableAndExitWithZero) {
+    for (const std::string flag : {"-h", "--help"}) {
+        SCOPED_TRACE(flag);
+        const ChildOutcome outcome = runProgram({kViewer, flag}, 20s);
+        ASSERT_FALSE(outcome.timedOut);
+        EXPECT_EQ(outcome.exitStatus, 0);
+        EXPECT_EQ(outcome.err, "");
+        const std::vector<std::string> lines = linesOf(outcome.out);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front(), "usage: " + kViewer + " <configuration file>");
+        EXPECT_LE(lines.size(), 12u) << outcome.out;
+        for (const char* word : {"width, height", "1..16384", "1024 x 768", "datapath", "level",
+                                 "lights", "start_vec", "bpp, vsync", "w/s", "a/d", "</>", "ESC"}) {
+            EXPECT_NE(outcome.out.find(word), std::string::npos) << word << " in\n" << outcome.out;
+        }
+    }
+    // Anything else, however like a flag, is a configuration path.
+    const ChildOutcome other = runProgram({kViewer, "--helpful"}, 20s);
+    ASSERT_FALSE(other.timedOut);
+    EXPECT_EQ(other.exitStatus, 1);
+    EXPECT_EQ(other.err,
+              "--helpful: cannot open the configuration file: No such file or directory\n");
+}
+
 TEST(ViewerProcessTest, escapeKeyEndsViewerWithStatusZeroAfterExactEcho) {
     if (std::getenv("DISPLAY") == nullptr) {
         GTEST_SKIP() << "no X display";
