@@ -31,8 +31,8 @@ std::vector<std::string> linesOf(const std::string& text) {
 }
 
 // The first mapped X window titled "Velmora" that belongs to pid, or "" once limit has passed.
-// The window exists before the level has loaded but is mapped only afterwards, and a key pressed
-// before it can take the focus is lost.
+// GLUT maps the window as it creates it, before the level loads; a key pressed then waits in the
+// window's queue until the main loop reads it, but only once the window holds the focus.
 std::string findViewerWindow(ChildProcess& viewer, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (viewer.running() && std::chrono::steady_clock::now() < deadline) {
