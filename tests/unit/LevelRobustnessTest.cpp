@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "level/LevelWriter.h"
+#include "generators/LevelWriter.h"
 #include "support/LevelFixtures.h"
 #include "support/RealLevels.h"
 
