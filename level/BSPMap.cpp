@@ -2,6 +2,7 @@
 // in memory, in a fixed order, with one transcript line per step on the log.
 #include "level/BSPMap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <sstream>
@@ -47,8 +48,30 @@ LumpBytes checkedLump(const std::vector<DirectoryEntry>& directory, int lump, st
     return {};
 }
 
-// The magic, the version and the 17 directory entries, each echoed on the log.
-void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, std::ostream& log) {
+// The problem line for a file of another kind, or "" for an IBSP version 46 level. Bytes that are
+// not printable show as \xNN, so the line stays one readable line whatever the file holds.
+std::string kindProblem(const char (&magic)[4], std::int32_t version) {
+    if (std::equal(magic, magic + 4, kLevelMagic) && version == kLevelVersion) {
+        return {};
+    }
+    std::string shown;
+    for (const char byte : magic) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code >= 0x20 && code < 0x7f && byte != '\\' && byte != '\'') {
+            shown += byte;
+        } else {
+            constexpr char kHexDigits[] = "0123456789abcdef";
+            shown += "\\x";
+            shown += kHexDigits[code >> 4];
+            shown += kHexDigits[code & 0xf];
+        }
+    }
+    return "not an IBSP version 46 level: magic '" + shown + "', version " +
+           std::to_string(version);
+}
+
+// The magic and the version, echoed on the log; the problem line when they name another kind.
+std::string readKind(ByteReader& reader, std::ostream& log) {
     char magic[4];
     reader.readBytes(magic, sizeof magic);
     const std::int32_t version = reader.readInt32();
@@ -56,6 +79,11 @@ void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, s
     endLine(log);
     log << "version: " << version;
     endLine(log);
+    return kindProblem(magic, version);
+}
+
+// The 17 directory entries, each echoed on the log.
+void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, std::ostream& log) {
     directory.reserve(kLumpCount);
     for (unsigned i = 0; i < kLumpCount; ++i) {
         const std::int32_t offset = reader.readInt32();
@@ -249,6 +277,13 @@ BSPMap::~BSPMap() {
 void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     ByteReader reader(levelBytes);
     const std::size_t fileSize = levelBytes.size();
+    const std::string otherKind = readKind(reader, log);
+    if (!otherKind.empty() && fileSize >= static_cast<std::size_t>(kKindBytes)) {
+        // The directory of a file of another kind means nothing: its lumps are not checked, and
+        // this is the one problem reported.
+        problems.push_back(otherKind);
+        return;
+    }
     if (fileSize < static_cast<std::size_t>(kHeaderBytes)) {
         // The header is still read (as zeros past the end), so the transcript keeps its shape
         // and every lump it names is checked like any other.

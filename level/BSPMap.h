@@ -31,8 +31,9 @@ public:
     // Opens levelFile (unchanged, not joined to dataPath), loads it whole and writes the loading
     // transcript to the standard error stream. Makes no GL call. A levelFile that does not open
     // as written is looked up under dataPath, its folder and then its .pk3 archives. A file that
-    // cannot be read leaves one problem and no transcript; lumps outside the file are problems
-    // and load empty.
+    // cannot be read leaves one problem and no transcript; a file whose magic or version is not
+    // IBSP 46 leaves one problem after the two lines that echo them; lumps outside the file are
+    // problems and load empty.
     BSPMap(const std::string& dataPath, const std::string& levelFile, OnScreenDisplay* display,
            LightingModule* lighting);
     // The same from bytes already in memory; levelFile only names them; the transcript goes to log.
