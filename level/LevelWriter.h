@@ -107,11 +107,12 @@ struct LevelDescription {
     std::vector<RawVertex> vertices;
     std::vector<std::int32_t> meshVertices;
     std::vector<RawFace> faces;
+    std::vector<std::uint8_t> lightmaps;  // lump 14, written as given; the viewer reads none
     RawVisibility visibility;
 };
 
 // Lays the lumps out after the header in lump-index order, each at a 4-byte aligned offset; the
-// unused lumps (effects, lightmaps, light volumes) are empty. The directory can be changed and
+// effects and light volumes are empty. The directory can be changed and
 // bytes appended afterwards, to make deliberately malformed files.
 class LevelWriter {
 public:

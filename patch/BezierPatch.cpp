@@ -106,16 +106,14 @@ const std::vector<std::array<double, 3>>& bernsteinWeights(int level) {
     return table;
 }
 
-// Grows the array's capacity to count elements, writing each once: a reallocation on a later
-// resize, and the first touch of the pages behind it, are paid here instead.
+// Sizes the array for count elements that the caller then writes, every one. Growing drops the old
+// elements first, so the new storage is written once instead of receiving a copy of them.
 template <typename Element>
-void prepareRoom(std::vector<Element>& array, std::size_t count) {
-    if (array.capacity() >= count) {
-        return;
+void resizeForRewrite(std::vector<Element>& array, std::size_t count) {
+    if (array.capacity() < count) {
+        array.clear();
     }
-    const std::size_t size = array.size();
     array.resize(count);
-    array.resize(size);
 }
 
 }  // namespace
@@ -140,8 +138,9 @@ void BezierPatch::tessellate(int level) {
         widen(row[0], row[1], row[2], controlRows[r]);
     }
 
-    // resize keeps the storage when the size is unchanged or shrinks; every element is rewritten.
-    vertices.resize(static_cast<std::size_t>(side) * side);
+    // The storage stays when the size is unchanged or shrinks, so only the first tessellation at
+    // a new highest level allocates.
+    resizeForRewrite(vertices, static_cast<std::size_t>(side) * side);
     VertexFloats rows[3];
     WideTriple rowsAtU;
     VertexFloats blended;
@@ -160,7 +159,7 @@ void BezierPatch::tessellate(int level) {
     }
 
     const int stripLength = 2 * side;
-    indices.resize(static_cast<std::size_t>(level) * stripLength);
+    resizeForRewrite(indices, static_cast<std::size_t>(level) * stripLength);
     for (int k = 0; k < level; ++k) {
         std::uint32_t* strip = &indices[static_cast<std::size_t>(k) * stripLength];
         for (int j = 0; j < side; ++j) {
@@ -169,13 +168,6 @@ void BezierPatch::tessellate(int level) {
         }
     }
     stripCounts.assign(static_cast<std::size_t>(level), stripLength);
-}
-
-void BezierPatch::reserveLevel(int level) {
-    const auto side = static_cast<std::size_t>(level) + 1;
-    prepareRoom(vertices, side * side);
-    prepareRoom(indices, 2 * static_cast<std::size_t>(level) * side);
-    prepareRoom(stripCounts, static_cast<std::size_t>(level));
 }
 
 void BezierPatch::draw(std::int32_t textureIndex, TextureManager& textureManager,
