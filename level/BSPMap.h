@@ -26,8 +26,10 @@ class TextureManager;
 class BSPMap {
 public:
     // Opens levelFile (unchanged, not joined to dataPath), loads it whole and writes the loading
-    // transcript to the standard error stream. Makes no GL call. A file that cannot be read
-    // leaves one problem and no transcript; lumps outside the file are problems and load empty.
+    // transcript to the standard error stream. Makes no GL call. A levelFile that does not open
+    // as written is looked up under dataPath, its folder and then its .pk3 archives. A file that
+    // cannot be read leaves one problem and no transcript; lumps outside the file are problems
+    // and load empty.
     BSPMap(const std::string& dataPath, const std::string& levelFile, OnScreenDisplay* display,
            LightingModule* lighting);
     // The same from bytes already in memory; levelFile only names them; the transcript goes to log.
@@ -89,6 +91,8 @@ public:
     const char* getEntityText() const { return entityText.data(); }
     const VisData& getVisData() const { return *visData; }
     std::size_t getTextureCount() const { return textureCount; }
+    // Each texture record's name, up to its first NUL and never more than its 64 bytes.
+    const std::vector<std::string>& getTextureNames() const { return textureNames; }
     const std::set<std::int32_t>& getVisibleFaceSet() const { return visibleFaceSet; }
     const std::vector<std::uint32_t>& getFaceDrawList() const { return faceDrawList; }
     GLuint getSkyTexture() const { return skyTexture; }
@@ -128,6 +132,7 @@ private:
     std::vector<std::uint32_t> faceDrawList;
 
     std::size_t textureCount = 0;
+    std::vector<std::string> textureNames;
     std::vector<std::string> problems;
     std::int32_t lastCameraLeaf = 0;
     std::int32_t lastCameraCluster = 0;
