@@ -32,8 +32,6 @@ namespace {
 
 constexpr int kTurnDegrees = 2;
 constexpr float kVerticalStep = 7.0f;
-constexpr float kOverlayX = 35.0f;
-constexpr float kOverlayY = 35.0f;
 constexpr double kFieldOfViewDegrees = 45.0;
 constexpr double kNearDistance = 1.25;
 constexpr double kFarDistance = 5000.0;
@@ -45,9 +43,7 @@ void drawOverlayOnly(const std::ostringstream& overlayText) {
         return;
     }
     const std::string text = overlayText.str();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    onScreenDisplay->drawText(kOverlayX, kOverlayY, text.c_str());
-    glColor3f(1.0f, 1.0f, 1.0f);
+    onScreenDisplay->drawOverlayLine(text.c_str());
 }
 
 // The keys that steer the eye; they do nothing while there is no camera.
@@ -125,14 +121,14 @@ bool stepPatchLevel(unsigned char key, int& level) {
     return false;
 }
 
-void drawFrame(float frameTimeStep) {
+void drawFrame(BSPMap* level, float frameTimeStep) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     // The level extends the line and draws it; the stream starts fresh in default formatting.
     std::ostringstream& overlayText = freshOverlayText();
-    const Point eye = camera != nullptr ? camera->getPosition() : Point();
-    beginOverlayLine(overlayText, fps, eye);
-    if (bspMap != nullptr && camera != nullptr) {
-        bspMap->render(overlayText, frameTimeStep, texturesEnabled, lightingEnabled);
+    const Camera* eye = level != nullptr ? level->getCamera() : nullptr;
+    beginOverlayLine(overlayText, fps, eye != nullptr ? eye->getPosition() : Point());
+    if (level != nullptr && eye != nullptr) {
+        level->render(overlayText, frameTimeStep, texturesEnabled, lightingEnabled);
     } else {
         drawOverlayOnly(overlayText);
     }
@@ -140,7 +136,7 @@ void drawFrame(float frameTimeStep) {
 
 void display() {
     countFrame(glutGet(GLUT_ELAPSED_TIME));
-    drawFrame(timeStep);
+    drawFrame(bspMap, timeStep);
     glutSwapBuffers();
 }
 

@@ -3,8 +3,8 @@
 #include <iostream>
 #include <string>
 
-#include "support/AssetFiles.h"
-#include "support/JpegFiles.h"
+#include "generators/AssetFiles.h"
+#include "generators/JpegWriter.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -22,9 +22,10 @@ int main(int argc, char** argv) {
     writeBytes(images / "rgb.tga", rgb);
     writeBytes(images / "rgba.tga", rgba);
     const std::vector<std::uint8_t> greyPixels(8 * 8, 99);
-    writeTestJpeg(images / "grey.jpg", 8, 8, 1, greyPixels);
+    std::string jpegError;
+    writeJpeg(images / "grey.jpg", 8, 8, 1, greyPixels, kBestJpegQuality, jpegError);
     const std::vector<std::uint8_t> colourPixels(pixels.begin(), pixels.begin() + 4 * 4 * 3);
-    writeTestJpeg(images / "colour.jpg", 4, 4, 3, colourPixels);
+    writeJpeg(images / "colour.jpg", 4, 4, 3, colourPixels, kBestJpegQuality, jpegError);
 
     const std::string script =
         "textures/a/b\n{\n qer_editorimage textures/a/rgb.tga\n { map $lightmap }\n"

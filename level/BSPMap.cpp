@@ -223,9 +223,8 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
         log << closing;
         endLine(log);
     };
-    step("loading planes...", "done!", [&] {
-        readRecords(reader, lump(kPlanesLump), kPlaneRecordBytes, planes, readRecord<Plane>);
-    });
+    step("loading planes...", "done!",
+         [&] { readRecords(reader, lump(kPlanesLump), kPlaneRecordBytes, planes, readPlane); });
     step("loading nodes ...", "done!",
          [&] { readRecords(reader, lump(kNodesLump), kNodeRecordBytes, nodes, readRecord<Node>); });
     step("loading leaves ...", "done!", [&] {

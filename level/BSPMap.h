@@ -56,20 +56,20 @@ public:
     // Re-tessellates every patch of every patch face at level (2..20 from the keys).
     void setPatchLevel(int level);
 
+    // The two visibility steps of a frame, which render runs and the benchmark times: first the
+    // camera's leaf and cluster (kept as the last ones), then the gathering for that cluster.
+    void locateCamera();
     // The leaf holding the camera's current position.
     std::int32_t findCameraLeaf() const;
     // The same descent for any position.
     std::int32_t findLeaf(const Point& position) const;
-    // Fills visibleFaceSet and faceDrawList from the leaves in the PVS and the frustum.
+    // Refills visibleFaceSet and faceDrawList from the leaves in the PVS and the frustum; they
+    // hold the faces until the next gathering.
     void collectVisibleFaces(std::int32_t cameraCluster);
     // True when a leaf of cluster leafCluster is in the PVS of cameraCluster.
     bool isClusterVisible(std::int32_t cameraCluster, std::int32_t leafCluster) const;
     // The leaf's cluster; -1 (outside the level) for an index that names no leaf.
     std::int32_t clusterOfLeaf(std::int32_t leaf) const;
-    // The visibility work of one frame on its own, for measuring it: the camera leaf and its
-    // cluster, the gathering against the frustum as it stands, and the emptying of the set, as
-    // render does them. Returns the number of faces gathered; the draw list keeps them.
-    std::size_t runVisibilityPass();
 
     // What the last render found: the camera leaf, its cluster and the visible-face count.
     std::int32_t getLastCameraLeaf() const { return lastCameraLeaf; }

@@ -15,7 +15,7 @@
 #include <iostream>
 #include <string>
 
-#include "level/LevelWriter.h"
+#include "generators/LevelWriter.h"
 
 namespace {
 

@@ -13,10 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Callbacks.h"
-#include "app/LightingModule.h"
-#include "app/Viewer.h"
-#include "geometry/Camera.h"
+#include "app/ViewerSession.h"
+#include "geometry/Point.h"
 #include "level/BSPMap.h"
 
 namespace {
@@ -117,25 +115,20 @@ int main(int argc, char** argv) {
     std::string programName = argv[0];
     char* viewerArgv[] = {programName.data(), configPath.data(), nullptr};
     int viewerArgc = 2;
-    const ViewerConfig config = loadViewerConfig(viewerArgc, viewerArgv);
-    openViewerWindow(viewerArgc, viewerArgv, config);
-    LightingModule lighting(config.lightingFile);
-    createViewerObjects(config, lighting);
-    // Map the window so its back buffer can be read, without running the viewer's frame loop.
-    glutDisplayFunc([] {});
-    glutMainLoopEvent();
-    reshape(config.width, config.height);
+    ViewerSession session(ViewerSession::fromCommandLine(viewerArgc, viewerArgv));
+    session.start(viewerArgc, viewerArgv);
+    session.showWithoutLoop();
 
+    const BSPMap& level = session.getLevel();
     for (const Pose& pose : poses) {
-        camera->setPosition(Point(pose.x, pose.y, pose.z));
-        camera->setYaw(pose.yaw);
-        drawFrame(0.0f);
-        std::cout << "leaf=" << bspMap->getLastCameraLeaf()
-                  << " cluster=" << bspMap->getLastCameraCluster()
-                  << " visible=" << bspMap->getLastVisibleFaceCount() << std::endl;
+        session.placeEye(Point(pose.x, pose.y, pose.z), pose.yaw);
+        session.drawFrame(0.0f);
+        std::cout << "leaf=" << level.getLastCameraLeaf()
+                  << " cluster=" << level.getLastCameraCluster()
+                  << " visible=" << level.getLastVisibleFaceCount() << std::endl;
     }
     const bool written = shotPath.empty() || writeFrame(shotPath);
     glutSwapBuffers();
-    cleanup();
+    session.shutDown();
     return written ? 0 : 1;
 }

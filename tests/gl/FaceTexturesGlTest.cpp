@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "GlPixels.h"
-#include "support/AssetFiles.h"
-#include "support/JpegFiles.h"
+#include "generators/AssetFiles.h"
+#include "generators/JpegWriter.h"
 #include "texture/AssetStore.h"
 #include "texture/FaceTextures.h"
 #include "texture/SkyTexture.h"
@@ -67,7 +67,8 @@ std::vector<std::uint8_t> solidJpeg(const ScratchFolder& scratch, Rgb colour) {
                       {std::uint8_t(colour[0]), std::uint8_t(colour[1]), std::uint8_t(colour[2])});
     }
     const auto file = scratch.path() / "made.jpg";
-    writeTestJpeg(file, 8, 8, 3, pixels);
+    std::string jpegError;
+    writeJpeg(file, 8, 8, 3, pixels, kBestJpegQuality, jpegError);
     return readBytes(file);
 }
 

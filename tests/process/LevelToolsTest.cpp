@@ -14,7 +14,7 @@
 
 #include "level/BSPMap.h"
 #include "level/Entities.h"
-#include "level/SampleLevel.h"
+#include "generators/SampleLevel.h"
 #include "support/LevelFixtures.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "level/BSPMap.h"
-#include "support/AssetFiles.h"
+#include "generators/AssetFiles.h"
 #include "support/LevelFixtures.h"
 #include "texture/AssetStore.h"
 

@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "support/AssetFiles.h"
-#include "support/JpegFiles.h"
+#include "generators/AssetFiles.h"
+#include "generators/JpegWriter.h"
 #include "texture/ImageDecoder.h"
 
 TEST(ImageDecoderTest, tgaPixelsComeOutTopRowFirstWithAlphaOnlyWhenPresent) {
@@ -33,7 +33,9 @@ TEST(ImageDecoderTest, tgaPixelsComeOutTopRowFirstWithAlphaOnlyWhenPresent) {
 TEST(ImageDecoderTest, jpegDecodesThroughLibjpegAndCorruptJpegIsALineNotAStop) {
     ScratchFolder folder("decoder-jpeg");
     const std::vector<std::uint8_t> grey(16 * 8, 200);
-    ASSERT_TRUE(writeTestJpeg(folder.path() / "g.jpg", 16, 8, 1, grey));
+    std::string jpegError;
+    ASSERT_TRUE(writeJpeg(folder.path() / "g.jpg", 16, 8, 1, grey, kBestJpegQuality, jpegError))
+        << jpegError;
     const std::vector<std::uint8_t> bytes = readBytes(folder.path() / "g.jpg");
     DecodedImage image;
     std::ostringstream log;

@@ -1,5 +1,5 @@
 // Test images written byte by byte (the TGA layout is the point) and archives written by libzip.
-#include "support/AssetFiles.h"
+#include "generators/AssetFiles.h"
 
 #include <zip.h>
 

@@ -1,4 +1,5 @@
-// Builds texture images and .pk3 archives for tests in memory, so no game data is needed.
+// Builds texture images and .pk3 archives in memory for the tests and the fuzz seeds, so no game
+// data is needed.
 #pragma once
 
 #include <cstdint>
