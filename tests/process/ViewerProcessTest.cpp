@@ -31,8 +31,8 @@ std::vector<std::string> linesOf(const std::string& text) {
 }
 
 // The first mapped X window titled "Velmora" that belongs to pid, or "" once limit has passed.
-// The window exists before the level has loaded but is mapped only afterwards, and a key pressed
-// before it can take the focus is lost.
+// GLUT maps the window as it creates it, before the level loads; a key pressed then waits in the
+// window's queue until the main loop reads it, but only once the window holds the focus.
 std::string findViewerWindow(ChildProcess& viewer, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (viewer.running() && std::chrono::steady_clock::now() < deadline) {
@@ -63,6 +63,30 @@ TEST(ViewerProcessTest, unopenableConfigurationNamesPathAndReasonAndExitsWithOne
     EXPECT_EQ(outcome.exitStatus, 1);
     EXPECT_EQ(outcome.err,
               missing + ": cannot open the configuration file: No such file or directory\n");
+}
+
+TEST(ViewerProcessTest, helpFlagsPrintUsageConfigurationKeysAndKeyTableAndExitWithZero) {
+    for (const std::string flag : {"-h", "--help"}) {
+        SCOPED_TRACE(flag);
+        const ChildOutcome outcome = runProgram({kViewer, flag}, 20s);
+        ASSERT_FALSE(outcome.timedOut);
+        EXPECT_EQ(outcome.exitStatus, 0);
+        EXPECT_EQ(outcome.err, "");
+        const std::vector<std::string> lines = linesOf(outcome.out);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front(), "usage: " + kViewer + " <configuration file>");
+        EXPECT_LE(lines.size(), 12u) << outcome.out;
+        for (const char* word : {"width, height", "1..16384", "1024 x 768", "datapath", "level",
+                                 "lights", "start_vec", "bpp, vsync", "w/s", "a/d", "</>", "ESC"}) {
+            EXPECT_NE(outcome.out.find(word), std::string::npos) << word << " in\n" << outcome.out;
+        }
+    }
+    // Anything else, however like a flag, is a configuration path.
+    const ChildOutcome other = runProgram({kViewer, "--helpful"}, 20s);
+    ASSERT_FALSE(other.timedOut);
+    EXPECT_EQ(other.exitStatus, 1);
+    EXPECT_EQ(other.err,
+              "--helpful: cannot open the configuration file: No such file or directory\n");
 }
 
 TEST(ViewerProcessTest, escapeKeyEndsViewerWithStatusZeroAfterExactEcho) {
