@@ -4,6 +4,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstring>
@@ -174,6 +175,34 @@ const std::vector<std::array<double, 3>>& bernsteinWeights(int level) {
     return table;
 }
 
+// The strips of a level-L grid are the same for every patch, so each level has one copy, built
+// once for every level the keys reach; a level change then writes vertices only.
+const std::array<StripTable, kTopPatchLevel + 1>& stripTables() {
+    static const std::array<StripTable, kTopPatchLevel + 1> tables = [] {
+        std::array<StripTable, kTopPatchLevel + 1> built;
+        for (int level = 1; level <= kTopPatchLevel; ++level) {
+            const int side = level + 1;
+            const int stripLength = 2 * side;
+            StripTable& table = built[static_cast<std::size_t>(level)];
+            table.indices.resize(static_cast<std::size_t>(level) * stripLength);
+            for (int k = 0; k < level; ++k) {
+                std::uint32_t* strip = &table.indices[static_cast<std::size_t>(k) * stripLength];
+                for (int j = 0; j < side; ++j) {
+                    strip[2 * j] = static_cast<std::uint32_t>(k * side + j);
+                    strip[2 * j + 1] = static_cast<std::uint32_t>((k + 1) * side + j);
+                }
+            }
+            table.counts.assign(static_cast<std::size_t>(level), stripLength);
+        }
+        return built;
+    }();
+    return tables;
+}
+
+const StripTable& stripsOfLevel(int level) {
+    return stripTables()[static_cast<std::size_t>(level)];
+}
+
 // Sizes the array for count elements that the caller then writes, every one. Growing drops the old
 // elements first, so the new storage is written once instead of receiving a copy of them.
 template <typename Element>
@@ -186,13 +215,14 @@ void resizeForRewrite(std::vector<Element>& array, std::size_t count) {
 
 }  // namespace
 
-BezierPatch::BezierPatch(const Vertex (&controlVertices)[9]) {
+BezierPatch::BezierPatch(const Vertex (&controlVertices)[9]) : strips(&stripsOfLevel(0)) {
     for (int i = 0; i < 9; ++i) {
         controls[i] = controlVertices[i];
     }
 }
 
 void BezierPatch::tessellate(int level) {
+    level = std::clamp(level, 1, kTopPatchLevel);
     tessLevel = level;
     const int side = level + 1;
     const auto& weights = bernsteinWeights(level);
@@ -226,16 +256,7 @@ void BezierPatch::tessellate(int level) {
                         &vertices[static_cast<std::size_t>(i) * side]);
     }
 
-    const int stripLength = 2 * side;
-    resizeForRewrite(indices, static_cast<std::size_t>(level) * stripLength);
-    for (int k = 0; k < level; ++k) {
-        std::uint32_t* strip = &indices[static_cast<std::size_t>(k) * stripLength];
-        for (int j = 0; j < side; ++j) {
-            strip[2 * j] = static_cast<std::uint32_t>(k * side + j);
-            strip[2 * j + 1] = static_cast<std::uint32_t>((k + 1) * side + j);
-        }
-    }
-    stripCounts.assign(static_cast<std::size_t>(level), stripLength);
+    strips = &stripsOfLevel(level);
 }
 
 void BezierPatch::draw(std::int32_t textureIndex, TextureManager& textureManager,
@@ -253,8 +274,8 @@ void BezierPatch::drawStrips() const {
     }
     glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, vertices[0].position);
     glNormalPointer(GL_FLOAT, kVertexStrideBytes, vertices[0].normal);
-    const std::uint32_t* strip = indices.data();
-    for (const std::int32_t count : stripCounts) {
+    const std::uint32_t* strip = strips->indices.data();
+    for (const std::int32_t count : strips->counts) {
         glDrawElements(GL_TRIANGLE_STRIP, count, GL_UNSIGNED_INT, strip);
         strip += count;
     }
