@@ -8,6 +8,8 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -203,14 +205,30 @@ const StripTable& stripsOfLevel(int level) {
     return stripTables()[static_cast<std::size_t>(level)];
 }
 
-// Sizes the array for count elements that the caller then writes, every one. Growing drops the old
-// elements first, so the new storage is written once instead of receiving a copy of them.
-template <typename Element>
-void resizeForRewrite(std::vector<Element>& array, std::size_t count) {
-    if (array.capacity() < count) {
-        array.clear();
+// The most bytes a patch's vertices take, rounded up to whole 16-byte blocks.
+constexpr std::size_t kTopSide = kTopPatchLevel + 1;
+constexpr std::size_t kScratchBytes = (kTopSide * kTopSide * sizeof(Vertex) + 15) / 16 * 16;
+static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ >= 16, "operator new gives 16-byte blocks");
+
+std::size_t storageBytes(std::size_t vertexCount) {
+    return (vertexCount * sizeof(Vertex) + 15) / 16 * 16;
+}
+
+// Copies whole 16-byte blocks with streaming stores: the destination lines are written to memory
+// without being read into the cache first, which halves the memory traffic of a level change that
+// rewrites tens of megabytes. Both ends are 16-byte aligned and bytes is a multiple of 16.
+void streamOut(const std::byte* from, Vertex* to, std::size_t bytes) {
+#if defined(__SSE2__)
+    auto* out = reinterpret_cast<std::byte*>(to);
+    for (std::size_t done = 0; done < bytes; done += 16) {
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + done),
+                         _mm_load_si128(reinterpret_cast<const __m128i*>(from + done)));
     }
-    array.resize(count);
+    // Streaming stores are weakly ordered: later reads of the vertices must see them.
+    _mm_sfence();
+#else
+    std::memcpy(to, from, bytes);
+#endif
 }
 
 }  // namespace
@@ -219,6 +237,20 @@ BezierPatch::BezierPatch(const Vertex (&controlVertices)[9]) : strips(&stripsOfL
     for (int i = 0; i < 9; ++i) {
         controls[i] = controlVertices[i];
     }
+}
+
+BezierPatch::BezierPatch(BezierPatch&& other) noexcept : strips(&stripsOfLevel(0)) {
+    *this = std::move(other);
+}
+
+BezierPatch& BezierPatch::operator=(BezierPatch&& other) noexcept {
+    tessLevel = std::exchange(other.tessLevel, 0);
+    vertices = std::move(other.vertices);
+    vertexCount = std::exchange(other.vertexCount, 0);
+    vertexCapacity = std::exchange(other.vertexCapacity, 0);
+    strips = std::exchange(other.strips, &stripsOfLevel(0));
+    std::copy(std::begin(other.controls), std::end(other.controls), std::begin(controls));
+    return *this;
 }
 
 void BezierPatch::tessellate(int level) {
@@ -238,7 +270,16 @@ void BezierPatch::tessellate(int level) {
 
     // The storage stays when the size is unchanged or shrinks, so only the first tessellation at
     // a new highest level allocates.
-    resizeForRewrite(vertices, static_cast<std::size_t>(side) * side);
+    const std::size_t count = static_cast<std::size_t>(side) * side;
+    if (vertexCapacity < count) {
+        vertices.reset(static_cast<Vertex*>(::operator new(storageBytes(count))));
+        vertexCapacity = count;
+    }
+    vertexCount = count;
+
+    // The grid is computed in a scratch block that stays in the cache and then streamed out whole.
+    alignas(16) std::byte scratchBytes[kScratchBytes];
+    auto* scratch = reinterpret_cast<Vertex*>(scratchBytes);
     VertexFloats rows[3];
     WideTriple rowsAtU;
 #if VELMORA_AVX_LINES
@@ -253,15 +294,16 @@ void BezierPatch::tessellate(int level) {
         }
         widen(rows[0], rows[1], rows[2], rowsAtU);
         blendVertexLine(rowsAtU, weights.data(), side, controls[0].color,
-                        &vertices[static_cast<std::size_t>(i) * side]);
+                        scratch + static_cast<std::size_t>(i) * side);
     }
+    streamOut(scratchBytes, vertices.get(), storageBytes(count));
 
     strips = &stripsOfLevel(level);
 }
 
 void BezierPatch::draw(std::int32_t textureIndex, TextureManager& textureManager,
                        bool texturesEnabled) const {
-    if (texturesEnabled && !vertices.empty()) {
+    if (texturesEnabled && vertexCount > 0) {
         textureManager.setTexCoordPointer(textureIndex, kVertexStrideBytes, vertices[0].texCoord);
     }
     drawStrips();
@@ -269,7 +311,7 @@ void BezierPatch::draw(std::int32_t textureIndex, TextureManager& textureManager
 
 void BezierPatch::drawStrips() const {
     glFrontFace(GL_CCW);
-    if (vertices.empty()) {
+    if (vertexCount == 0) {
         return;
     }
     glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, vertices[0].position);

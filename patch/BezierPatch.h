@@ -1,7 +1,10 @@
 // BezierPatch: one quadratic 3 x 3 patch, its tessellated vertex grid and its triangle strips.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <vector>
 
 #include "level/Vertex.h"
@@ -23,13 +26,14 @@ public:
     // controls are row-major: controls[3r + c] is control row r, column c.
     explicit BezierPatch(const Vertex (&controlVertices)[9]);
     virtual ~BezierPatch() = default;
-    BezierPatch(const BezierPatch&) = default;
-    BezierPatch& operator=(const BezierPatch&) = default;
-    BezierPatch(BezierPatch&&) = default;
-    BezierPatch& operator=(BezierPatch&&) = default;
+    BezierPatch(const BezierPatch&) = delete;
+    BezierPatch& operator=(const BezierPatch&) = delete;
+    // The moved-from patch is left with no vertices, as if never tessellated.
+    BezierPatch(BezierPatch&& other) noexcept;
+    BezierPatch& operator=(BezierPatch&& other) noexcept;
 
-    // level is 1 to kTopPatchLevel (a level outside is clamped). Resizes the vertex array in place
-    // and fills it anew; it allocates only when level is above every level this patch had before.
+    // level is 1 to kTopPatchLevel (a level outside is clamped). Fills the vertex array anew in
+    // place; it allocates only when level is above every level this patch had before.
     void tessellate(int level);
     // Needs the vertex and normal client arrays enabled by the caller; leaves the front face CCW.
     void draw(std::int32_t textureIndex, TextureManager& textureManager,
@@ -40,7 +44,7 @@ public:
     void drawStrips() const;
 
     int getTessLevel() const { return tessLevel; }
-    const std::vector<Vertex>& getVertices() const { return vertices; }
+    std::span<const Vertex> getVertices() const { return {vertices.get(), vertexCount}; }
     // Shared by every patch at the same level.
     const std::vector<std::uint32_t>& getIndices() const { return strips->indices; }
     const std::vector<std::int32_t>& getStripCounts() const { return strips->counts; }
@@ -48,8 +52,14 @@ public:
 
 private:
     std::int32_t tessLevel = 0;
-    // (L+1)^2 vertices; vertex (i, j) sits at i * (L+1) + j.
-    std::vector<Vertex> vertices;
+    struct ReleaseStorage {
+        void operator()(Vertex* storage) const { ::operator delete(storage); }
+    };
+    // (L+1)^2 vertices; vertex (i, j) sits at i * (L+1) + j. Raw storage rather than a vector:
+    // a vector would zero every new vertex before the tessellation writes it.
+    std::unique_ptr<Vertex[], ReleaseStorage> vertices;
+    std::size_t vertexCount = 0;
+    std::size_t vertexCapacity = 0;
     // Those of level 0 (none) until the first tessellation.
     const StripTable* strips;
     Vertex controls[9];
