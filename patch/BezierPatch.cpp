@@ -239,6 +239,25 @@ BezierPatch::BezierPatch(const Vertex (&controlVertices)[9]) : strips(&stripsOfL
     }
 }
 
+BezierPatch::BezierPatch(const BezierPatch& other)
+    : tessLevel(other.tessLevel),
+      vertexCount(other.vertexCount),
+      vertexCapacity(other.vertexCount),
+      strips(other.strips) {
+    if (vertexCount > 0) {
+        vertices.reset(static_cast<Vertex*>(::operator new(storageBytes(vertexCount))));
+        std::memcpy(vertices.get(), other.vertices.get(), vertexCount * sizeof(Vertex));
+    }
+    std::copy(std::begin(other.controls), std::end(other.controls), std::begin(controls));
+}
+
+BezierPatch& BezierPatch::operator=(const BezierPatch& other) {
+    if (this != &other) {
+        *this = BezierPatch(other);
+    }
+    return *this;
+}
+
 BezierPatch::BezierPatch(BezierPatch&& other) noexcept : strips(&stripsOfLevel(0)) {
     *this = std::move(other);
 }

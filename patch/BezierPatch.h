@@ -26,8 +26,8 @@ public:
     // controls are row-major: controls[3r + c] is control row r, column c.
     explicit BezierPatch(const Vertex (&controlVertices)[9]);
     virtual ~BezierPatch() = default;
-    BezierPatch(const BezierPatch&) = delete;
-    BezierPatch& operator=(const BezierPatch&) = delete;
+    BezierPatch(const BezierPatch& other);
+    BezierPatch& operator=(const BezierPatch& other);
     // The moved-from patch is left with no vertices, as if never tessellated.
     BezierPatch(BezierPatch&& other) noexcept;
     BezierPatch& operator=(BezierPatch&& other) noexcept;

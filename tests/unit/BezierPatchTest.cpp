@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <utility>
 
 #include "patch/BezierPatch.h"
 #include "support/ReferenceTessellation.h"
@@ -255,4 +256,29 @@ TEST(BezierPatchTest, jumpsBetweenLevelsKeepTheFormulaAndTheGrownStorage) {
     EXPECT_EQ(patch.getVertices().data(), grownVertices);
     EXPECT_EQ(patch.getIndices().data(), grownIndices);
     EXPECT_EQ(patch.getIndices().size(), 840u);
+}
+
+TEST(BezierPatchTest, copiesAndMovesCarryTheGridAndPatchesShareTheStripsOfALevel) {
+    std::mt19937 random(77);
+    Controls controls;
+    fillRandom(controls, random);
+    BezierPatch original(controls);
+    original.tessellate(20);
+    BezierPatch copy(original);
+    // The copy owns its vertices: re-tessellating the original leaves them as they were.
+    original.tessellate(3);
+    expectReference(copy, controls, 20);
+    expectReference(original, controls, 3);
+    copy = original;
+    expectReference(copy, controls, 3);
+
+    BezierPatch moved(std::move(copy));
+    expectReference(moved, controls, 3);
+    EXPECT_TRUE(copy.getVertices().empty());  // NOLINT(bugprone-use-after-move)
+    copy.tessellate(20);
+    expectReference(copy, controls, 20);
+
+    // One strip table per level, whatever the patch.
+    EXPECT_EQ(moved.getIndices().data(), original.getIndices().data());
+    EXPECT_NE(copy.getIndices().data(), original.getIndices().data());
 }
