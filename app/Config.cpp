@@ -3,7 +3,9 @@
 #include "app/Config.h"
 
 #include <cerrno>
+#include <cfloat>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -95,8 +97,35 @@ bool readStart(std::istream& in, Point& start, std::ostream& log) {
     return true;
 }
 
+// A positive finite number, or a line naming the file, the key and the value, and the default kept.
+bool readPositive(const std::string& path, const std::string& key, std::istream& in, float& value,
+                  std::ostream& log) {
+    std::string token;
+    if (!(in >> token)) {
+        return false;
+    }
+    say(log, "setting " + token);
+    char* end = nullptr;
+    const double number = std::strtod(token.c_str(), &end);
+    if (end == token.c_str() || *end != '\0' || !std::isfinite(number) || number <= 0.0 ||
+        number > FLT_MAX) {
+        say(log, path + ": " + key + " must be a positive number, not " + token + "; using " +
+                     std::to_string(value));
+        return true;
+    }
+    value = static_cast<float>(number);
+    return true;
+}
+
 // Takes the value of one entry. False when the value could not be read, which ends the reading.
-bool readValue(const std::string& key, std::istream& in, ViewerConfig& config, std::ostream& log) {
+bool readValue(const std::string& path, const std::string& key, std::istream& in,
+               ViewerConfig& config, std::ostream& log) {
+    if (key == "mouse_sensitivity") {
+        return readPositive(path, key, in, config.mouseSensitivity, log);
+    }
+    if (key == "speed") {
+        return readPositive(path, key, in, config.speed, log);
+    }
     if (key == "width") {
         return readSize(in, config.width, config.widthGiven, log);
     }
@@ -150,7 +179,7 @@ bool readConfig(const std::string& path, ViewerConfig& config, std::ostream& log
     std::string separator;
     while (in >> key) {
         in >> separator;  // its text is not examined
-        if (!readValue(key, in, config, log)) {
+        if (!readValue(path, key, in, config, log)) {
             say(log, path + ": could not read the value of " + key);
             break;
         }

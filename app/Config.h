@@ -8,6 +8,9 @@
 
 inline constexpr int kDefaultWindowWidth = 1024;
 inline constexpr int kDefaultWindowHeight = 768;
+// Degrees of turn per pixel of mouse drag: a full-width drag across the default window is
+// roughly a half turn.
+inline constexpr float kDefaultMouseSensitivity = 0.18f;
 
 struct ViewerConfig {
     int width = kDefaultWindowWidth;
@@ -20,6 +23,9 @@ struct ViewerConfig {
     std::string levelFile;
     std::string lightingFile;
     Point start{0.0f, 0.0f, 0.0f};
+    float mouseSensitivity = kDefaultMouseSensitivity;
+    // The fly speed factor at start; the camera clamps it to its wheel's range.
+    float speed = 1.0f;
 };
 
 // Reads path into config, overwriting only the values whose keys appear, and echoes each entry to

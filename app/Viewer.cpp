@@ -95,6 +95,8 @@ void createLevel(const ViewerConfig& config, LightingModule& lighting) {
 
 void createCamera(const ViewerConfig& config) {
     camera = new Camera(config.start, &viewFrustum);
+    camera->setSpeedFactor(config.speed);
+    setMouseSensitivity(config.mouseSensitivity);
     bspMap->setCamera(camera);
 }
 
@@ -103,6 +105,8 @@ void registerCallbacks() {
     glutReshapeFunc(reshape);
     glutKeyboardFunc(keyboard);
     glutSpecialFunc(specialKeys);
+    glutMouseFunc(mouseButton);
+    glutMotionFunc(mouseMotion);
     // Frames are drawn whenever GLUT has nothing else to do.
     glutIdleFunc(display);
 }

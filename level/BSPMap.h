@@ -16,6 +16,7 @@
 #include "level/Records.h"
 #include "level/Vertex.h"
 #include "level/VisData.h"
+#include "render/Frustum.h"
 
 class OnScreenDisplay;
 class LightingModule;
@@ -60,6 +61,22 @@ public:
     std::int32_t findLeaf(const Point& position) const;
     // Fills visibleFaceSet and faceDrawList from the leaves in the PVS and the frustum.
     void collectVisibleFaces(std::int32_t cameraCluster);
+    // The same against a given frustum.
+    void collectVisibleFaces(std::int32_t cameraCluster, const Frustum& frustum);
+
+    // Frozen culling: while frozen, render gathers with the camera leaf, cluster and frustum of the
+    // last frame drawn before freezing, and the overlay counts that set; the eye, the sky and the
+    // drawing follow the live camera.
+    void setCullingFrozen(bool frozen);
+    bool isCullingFrozen() const { return cullingFrozen; }
+    // Cluster view: every face drawn in the colour of its cluster (clusterColour), unlit and
+    // untextured.
+    void setClusterView(bool on) { clusterView = on; }
+    bool showsClusterView() const { return clusterView; }
+    // The lowest cluster among the leaves that list the face; -1 when no leaf lists it.
+    std::int32_t clusterOfFace(std::size_t face) const {
+        return face < faceClusters.size() ? faceClusters[face] : -1;
+    }
     // True when a leaf of cluster leafCluster is in the PVS of cameraCluster.
     bool isClusterVisible(std::int32_t cameraCluster, std::int32_t leafCluster) const;
     // The leaf's cluster; -1 (outside the level) for an index that names no leaf.
@@ -99,6 +116,9 @@ private:
     void drawFace(const Face& face, bool texturesEnabled);
     void drawPolygonFace(const Face& face, bool texturesEnabled);
     void resetTextureUnits();
+    // Fills faceClusters from the leaves; once, at load.
+    void assignFaceClusters();
+    void drawClusterColouredFaces();
 
     OnScreenDisplay* display;  // not owned
     LightingModule* lighting;  // not owned
@@ -132,6 +152,12 @@ private:
     std::int32_t lastCameraLeaf = 0;
     std::int32_t lastCameraCluster = 0;
     std::size_t lastVisibleFaceCount = 0;
+    std::vector<std::int32_t> faceClusters;
+    bool cullingFrozen = false;
+    Frustum frozenFrustum;
+    std::int32_t frozenLeaf = 0;
+    std::int32_t frozenCluster = 0;
+    bool clusterView = false;
     // The whole overlay line of the last frame; reused so a frame does not allocate it anew.
     std::string overlayLine;
 };

@@ -36,8 +36,13 @@ void BSPMap::setPatchLevel(int level) {
 void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool texturesEnabled,
                     bool lightingEnabled) {
     // Leaf and cluster come from where the camera was before this frame's move.
-    lastCameraLeaf = findCameraLeaf();
-    lastCameraCluster = clusterOfLeaf(lastCameraLeaf);
+    if (cullingFrozen) {
+        lastCameraLeaf = frozenLeaf;
+        lastCameraCluster = frozenCluster;
+    } else {
+        lastCameraLeaf = findCameraLeaf();
+        lastCameraCluster = clusterOfLeaf(lastCameraLeaf);
+    }
     // clear() keeps the capacity, so the list stops allocating once it has grown.
     faceDrawList.clear();
 
@@ -45,17 +50,23 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     camera->update(timeStep);
     // The faces are drawn in the texture state the sky leaves behind.
     skybox->draw(skyTexture);
-    collectVisibleFaces(lastCameraCluster);
+    collectVisibleFaces(lastCameraCluster, cullingFrozen ? frozenFrustum : *camera->getFrustum());
 
     glEnable(GL_CULL_FACE);
-    if (lightingEnabled) {
+    // The cluster view shows flat colours: no light.
+    const bool lit = lightingEnabled && !clusterView;
+    if (lit) {
         glEnable(GL_COLOR_MATERIAL);
         glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
         lighting->enable();
     }
-    glColor3f(1.0f, 1.0f, 1.0f);
-    for (const std::uint32_t faceIndex : faceDrawList) {
-        drawFace(faces[faceIndex], texturesEnabled);
+    if (clusterView) {
+        drawClusterColouredFaces();
+    } else {
+        glColor3f(1.0f, 1.0f, 1.0f);
+        for (const std::uint32_t faceIndex : faceDrawList) {
+            drawFace(faces[faceIndex], texturesEnabled);
+        }
     }
     glPopMatrix();
 
@@ -65,7 +76,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     lastVisibleFaceCount = visibleFaceSet.size();
     overlayText << kVisibleFacesLabel << lastVisibleFaceCount;
     overlayLine.assign(overlayText.view());
-    if (lightingEnabled) {
+    if (lit) {
         lighting->disable();
         glDisable(GL_COLOR_MATERIAL);
     }

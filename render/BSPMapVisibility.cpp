@@ -98,7 +98,19 @@ bool BSPMap::isClusterVisible(std::int32_t cameraCluster, std::int32_t leafClust
 }
 
 void BSPMap::collectVisibleFaces(std::int32_t cameraCluster) {
-    const Frustum& frustum = *camera->getFrustum();
+    collectVisibleFaces(cameraCluster, *camera->getFrustum());
+}
+
+void BSPMap::setCullingFrozen(bool frozen) {
+    if (frozen && !cullingFrozen) {
+        frozenFrustum = *camera->getFrustum();
+        frozenLeaf = lastCameraLeaf;
+        frozenCluster = lastCameraCluster;
+    }
+    cullingFrozen = frozen;
+}
+
+void BSPMap::collectVisibleFaces(std::int32_t cameraCluster, const Frustum& frustum) {
     // The camera's row is looked up once for the whole walk over the leaves.
     const PvsRow pvsRow(visData, cameraCluster);
     for (const Leaf& leaf : leaves) {
