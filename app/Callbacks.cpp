@@ -45,7 +45,7 @@ constexpr float kPitchStepDegrees = 2.0f;
 constexpr int kWheelUpButton = 3;
 constexpr int kWheelDownButton = 4;
 
-// The state of the controls added beside the design's keys: the drag in progress and a screenshot
+// The state of the mouse and inspection controls: the drag in progress and a screenshot
 // asked for by `p`, taken once the next frame is drawn and before it is shown.
 struct ExtraControls {
     MouseLook mouseLook{kDefaultMouseSensitivity};

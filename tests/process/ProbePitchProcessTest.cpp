@@ -37,7 +37,7 @@ struct Pose {
     std::string text;
 };
 
-// The faces gathered from pose by the design's rules, written out plainly: the camera leaf's
+// The faces gathered from pose by the gathering rules, written out plainly: the camera leaf's
 // cluster, its PVS, and for each leaf the eight corners of its box in eye coordinates against the
 // six planes of a 45 degree, near 1.25, far 5000 perspective; a box is out when all its corners
 // are on or outside one plane.
