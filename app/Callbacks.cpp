@@ -10,9 +10,9 @@
 #include <ostream>
 #include <sstream>
 
-#include "app/MouseLook.h"
 #include "app/OnScreenDisplay.h"
 #include "app/Viewer.h"
+#include "app/ViewerControls.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "level/Face.h"
@@ -35,8 +35,6 @@ namespace {
 
 constexpr int kTurnDegrees = 2;
 constexpr float kVerticalStep = 7.0f;
-constexpr float kOverlayX = 35.0f;
-constexpr float kOverlayY = 35.0f;
 constexpr double kFieldOfViewDegrees = 45.0;
 constexpr double kNearDistance = 1.25;
 constexpr double kFarDistance = 5000.0;
@@ -45,23 +43,13 @@ constexpr float kPitchStepDegrees = 2.0f;
 constexpr int kWheelUpButton = 3;
 constexpr int kWheelDownButton = 4;
 
-// The state of the mouse and inspection controls: the drag in progress and a screenshot
-// asked for by `p`, taken once the next frame is drawn and before it is shown.
-struct ExtraControls {
-    MouseLook mouseLook{kDefaultMouseSensitivity};
-    bool screenShotPending = false;
-};
-
-ExtraControls& extraControls() {
-    static ExtraControls controls;
-    return controls;
-}
-
 // `p`, `f` and `c`; false for any other key.
 bool inspectKey(unsigned char key) {
     switch (key) {
         case 'p':
-            extraControls().screenShotPending = true;
+            if (viewerControls != nullptr) {
+                viewerControls->screenShotPending = true;
+            }
             return true;
         case 'f':
             if (bspMap != nullptr && camera != nullptr) {
@@ -84,9 +72,7 @@ void drawOverlayOnly(const std::ostringstream& overlayText) {
         return;
     }
     const std::string text = overlayText.str();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    onScreenDisplay->drawText(kOverlayX, kOverlayY, text.c_str());
-    glColor3f(1.0f, 1.0f, 1.0f);
+    onScreenDisplay->drawOverlayLine(text.c_str());
 }
 
 // The keys that steer the eye; they do nothing while there is no camera.
@@ -164,14 +150,14 @@ bool stepPatchLevel(unsigned char key, int& level) {
     return false;
 }
 
-void drawFrame(float frameTimeStep) {
+void drawFrame(BSPMap* level, float frameTimeStep) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     // The level extends the line and draws it; the stream starts fresh in default formatting.
     std::ostringstream& overlayText = freshOverlayText();
-    const Point eye = camera != nullptr ? camera->getPosition() : Point();
-    beginOverlayLine(overlayText, fps, eye);
-    if (bspMap != nullptr && camera != nullptr) {
-        bspMap->render(overlayText, frameTimeStep, texturesEnabled, lightingEnabled);
+    const Camera* eye = level != nullptr ? level->getCamera() : nullptr;
+    beginOverlayLine(overlayText, fps, eye != nullptr ? eye->getPosition() : Point());
+    if (level != nullptr && eye != nullptr) {
+        level->render(overlayText, frameTimeStep, texturesEnabled, lightingEnabled);
     } else {
         drawOverlayOnly(overlayText);
     }
@@ -179,9 +165,9 @@ void drawFrame(float frameTimeStep) {
 
 void display() {
     countFrame(glutGet(GLUT_ELAPSED_TIME));
-    drawFrame(timeStep);
-    if (extraControls().screenShotPending) {
-        extraControls().screenShotPending = false;
+    drawFrame(bspMap, timeStep);
+    if (viewerControls != nullptr && viewerControls->screenShotPending) {
+        viewerControls->screenShotPending = false;
         saveScreenShot(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT), std::cerr);
     }
     glutSwapBuffers();
@@ -247,7 +233,9 @@ void specialKeys(int key, int, int) {
 
 void mouseButton(int button, int state, int x, int y) {
     if (button == GLUT_LEFT_BUTTON) {
-        extraControls().mouseLook.button(state == GLUT_DOWN, x, y);
+        if (viewerControls != nullptr) {
+            viewerControls->mouseLook.button(state == GLUT_DOWN, x, y);
+        }
         return;
     }
     // The wheel reports each notch as a press and a release: count the presses.
@@ -262,11 +250,7 @@ void mouseButton(int button, int state, int x, int y) {
 }
 
 void mouseMotion(int x, int y) {
-    if (camera != nullptr) {
-        extraControls().mouseLook.drag(x, y, *camera);
+    if (camera != nullptr && viewerControls != nullptr) {
+        viewerControls->mouseLook.drag(x, y, *camera);
     }
-}
-
-void setMouseSensitivity(float degreesPerPixel) {
-    extraControls().mouseLook = MouseLook(degreesPerPixel);
 }

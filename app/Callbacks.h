@@ -3,6 +3,7 @@
 
 #include <iosfwd>
 
+class BSPMap;
 class Point;
 
 // Process-wide render options changed by the keys.
@@ -31,12 +32,11 @@ void specialKeys(int key, int x, int y);
 // the fly speed factor.
 void mouseButton(int button, int state, int x, int y);
 void mouseMotion(int x, int y);
-// Degrees of turn per pixel of drag, from the configuration.
-void setMouseSensitivity(float degreesPerPixel);
 
 // One frame without timing and without the buffer swap: clear, start the overlay line, render the
-// level (or only the overlay while there is none). The viewer's display() and the tools share it.
-void drawFrame(float timeStep);
+// level through its camera (or only the overlay while there is no level or no camera). display()
+// draws the process-wide level with it; ViewerSession draws its frames with it.
+void drawFrame(BSPMap* level, float timeStep);
 
 // Counts one frame drawn at GLUT time nowMs: updates frameCount, timeStep, lastFrameTime and, once
 // more than kFpsIntervalMs have passed since the last update, fps (truncated) and fpsStartTime.

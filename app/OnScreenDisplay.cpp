@@ -30,3 +30,9 @@ void OnScreenDisplay::drawText(float x, float y, const char* text) const {
         glutBitmapCharacter(font, static_cast<unsigned char>(*character));
     }
 }
+
+void OnScreenDisplay::drawOverlayLine(const char* text) const {
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    drawText(kOverlayX, kOverlayY, text);
+    glColor3f(1.0f, 1.0f, 1.0f);
+}

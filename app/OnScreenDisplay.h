@@ -15,6 +15,13 @@ public:
     // Draws text with its first character's origin at window pixel (x, y) from the lower-left
     // corner. Leaves every piece of GL state as it was except the raster position.
     void drawText(float x, float y, const char* text) const;
+    // The viewer's overlay line: drawText in opaque white at the overlay position. Leaves the
+    // current colour white.
+    void drawOverlayLine(const char* text) const;
+
+    // Window pixel of the overlay line's first character, from the lower-left corner.
+    static constexpr float kOverlayX = 35.0f;
+    static constexpr float kOverlayY = 35.0f;
 
 private:
     void* font;

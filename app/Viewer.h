@@ -1,37 +1,22 @@
-// The viewer's process-wide objects and the start-up steps shared by the viewer and its tools.
+// The viewer's process-wide objects, which the GLUT callbacks use and only ViewerSession creates,
+// and the fixed GL state and shut-down they share.
 #pragma once
-
-#include <string>
-
-#include "app/Config.h"
 
 class Frustum;
 class OnScreenDisplay;
 class BSPMap;
 class Camera;
-class LightingModule;
+struct ViewerControls;
 
 extern Frustum viewFrustum;
 extern OnScreenDisplay* onScreenDisplay;
 extern BSPMap* bspMap;
 extern Camera* camera;
+// The mouse-look drag and the pending screenshot; created with the camera.
+extern ViewerControls* viewerControls;
 
-// Reads the configuration named by argv[1] and prints the "root directory:" and "level name:"
-// lines. On a usage error or an unreadable file it prints why and exits with status 1.
-ViewerConfig loadViewerConfig(int argc, char** argv);
-// glutInit, the double-buffered depth window titled "Velmora" of the configured size, initGL.
-void openViewerWindow(int& argc, char** argv, const ViewerConfig& config);
+// The fixed GL state of the viewer: smooth shading, depth test, colour material.
 void initGL();
-// onScreenDisplay: the overlay font, with a placeholder size until the first reshape.
-void createOnScreenDisplay();
-// The on-screen display (unless it exists already), the level, the camera and the sky, in start-up
-// order. A level that cannot be opened or fails validation is reported line by line, each line
-// prefixed with the level file path, and ends the process with status 1.
-void createViewerObjects(const ViewerConfig& config, LightingModule& lighting);
-// The two halves of createViewerObjects, for tools that time them apart: the on-screen display
-// (unless it exists already) and the checked level, then the camera and the sky.
-void createLevel(const ViewerConfig& config, LightingModule& lighting);
-void createCamera(const ViewerConfig& config);
-void registerCallbacks();
-// Deletes the on-screen display, the camera and the level.
+// Deletes the on-screen display, the camera with its controls and the level (ESC, and the session's
+// shut-down).
 void cleanup();

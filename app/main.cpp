@@ -1,19 +1,8 @@
-// Entry point of the viewer: configuration, window, process-wide objects, then the GLUT loop.
-#include <epoxy/gl.h>
-#include <GL/freeglut.h>
-
-#include "app/Config.h"
-#include "app/LightingModule.h"
-#include "app/Viewer.h"
+// Entry point of the viewer: a session started from the command line, then the GLUT loop.
+#include "app/ViewerSession.h"
 
 int main(int argc, char** argv) {
-    const ViewerConfig config = loadViewerConfig(argc, argv);
-    openViewerWindow(argc, argv, config);
-    createOnScreenDisplay();
-    // Sets up light 0 at once, so it follows the window and the fixed GL state.
-    LightingModule lighting(config.lightingFile);
-    createViewerObjects(config, lighting);
-    registerCallbacks();
-    glutMainLoop();
-    return 0;
+    ViewerSession session(ViewerSession::fromCommandLine(argc, argv));
+    session.start(argc, argv);
+    session.run();
 }

@@ -7,7 +7,8 @@
 
 class Frustum;
 
-// Degrees to radians, with the short constant the camera has always used.
+// Degrees to radians: the factor turning is defined with. A more exact one would move headings
+// in their last bits.
 inline constexpr double kDegreesToRadians = 0.017453292;
 // The pitch stops short of straight up and down, where the yaw would lose its meaning.
 inline constexpr float kMaxPitchDegrees = 89.0f;

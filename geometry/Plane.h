@@ -4,14 +4,10 @@
 #include "geometry/Point.h"
 #include "geometry/Vec3.h"
 
-class ByteReader;
-
 class Plane {
 public:
     Plane(const Vec3& normalValue, float distanceValue)
         : normal(normalValue), distance(distanceValue) {}
-    // Reads one 16-byte plane record; the normal changes axes, the distance does not.
-    explicit Plane(ByteReader& reader);
     virtual ~Plane() = default;
     Plane(const Plane&) = default;
     Plane& operator=(const Plane&) = default;

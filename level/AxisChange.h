@@ -3,15 +3,21 @@
 
 #include <cstdint>
 
+#include "geometry/Point.h"
 #include "level/ByteReader.h"
+
+inline Point toViewerAxes(float x, float y, float z) {
+    return Point(x, z, -y);
+}
 
 inline void readConvertedFloats(ByteReader& reader, float* destination) {
     const float x = reader.readFloat32();
     const float y = reader.readFloat32();
     const float z = reader.readFloat32();
-    destination[0] = x;
-    destination[1] = z;
-    destination[2] = -y;
+    const Point viewer = toViewerAxes(x, y, z);
+    destination[0] = viewer.getX();
+    destination[1] = viewer.getY();
+    destination[2] = viewer.getZ();
 }
 
 // Integer boxes are negated as integers; the most negative int32 wraps as two's complement does.

@@ -9,6 +9,7 @@
 #include "level/ByteReader.h"
 #include "level/LevelFile.h"
 #include "level/LevelValidator.h"
+#include "texture/AssetStore.h"
 #include "texture/Skybox.h"
 #include "texture/TextureManager.h"
 
@@ -64,9 +65,10 @@ void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, s
     }
 }
 
-// Hands every texture name to the manager (the level keeps none) and returns the record count.
+// Hands every texture name to the manager, keeps the names, and returns the record count.
 std::size_t readTextures(ByteReader& reader, const LumpBytes& lump, const std::string& dataPath,
-                         TextureManager& textureManager, std::ostream& log) {
+                         TextureManager& textureManager, std::vector<std::string>& names,
+                         std::ostream& log) {
     const auto count = static_cast<std::size_t>(lump.length / kTextureRecordBytes);
     log << "this level contains " << count << " distinct textures";
     endLine(log);
@@ -74,6 +76,7 @@ std::size_t readTextures(ByteReader& reader, const LumpBytes& lump, const std::s
     for (std::size_t i = 0; i < count; ++i) {
         const TextureRecord record(reader);
         textureManager.loadTexture(dataPath, record.name);
+        names.push_back(record.nameText());
     }
     return count;
 }
@@ -172,6 +175,13 @@ void makeTopLevelRoom(std::vector<Face>& faces) {
     }
 }
 
+// The level as an entry under the data path, when the path as written names no file.
+bool readFromDataPath(const std::string& dataPath, const std::string& levelFile,
+                      std::vector<std::uint8_t>& bytes) {
+    const AssetStore assets(dataPath, std::cerr);
+    return assets.read(levelFile, bytes);
+}
+
 }  // namespace
 
 BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileValue,
@@ -184,7 +194,7 @@ BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileVal
       visData(new VisData()) {
     std::vector<std::uint8_t> bytes;
     const std::string readProblem = readLevelFile(levelStream, levelFile, bytes);
-    if (!readProblem.empty()) {
+    if (!readProblem.empty() && !readFromDataPath(dataPath, levelFile, bytes)) {
         // Nothing could be read, so there is no transcript to print either.
         problems.push_back(readProblem);
         return;
@@ -224,7 +234,8 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     readDirectory(reader, directory, log);
     auto lump = [&](int index) { return checkedLump(directory, index, fileSize, problems); };
     textureManager = new TextureManager();
-    textureCount = readTextures(reader, lump(kTexturesLump), dataPath, *textureManager, log);
+    textureCount =
+        readTextures(reader, lump(kTexturesLump), dataPath, *textureManager, textureNames, log);
 
     auto step = [&](const char* opening, const char* closing, auto readLump) {
         log << opening << std::flush;
@@ -232,9 +243,8 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
         log << closing;
         endLine(log);
     };
-    step("loading planes...", "done!", [&] {
-        readRecords(reader, lump(kPlanesLump), kPlaneRecordBytes, planes, readRecord<Plane>);
-    });
+    step("loading planes...", "done!",
+         [&] { readRecords(reader, lump(kPlanesLump), kPlaneRecordBytes, planes, readPlane); });
     step("loading nodes ...", "done!",
          [&] { readRecords(reader, lump(kNodesLump), kNodeRecordBytes, nodes, readRecord<Node>); });
     step("loading leaves ...", "done!", [&] {

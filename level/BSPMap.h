@@ -27,8 +27,10 @@ class TextureManager;
 class BSPMap {
 public:
     // Opens levelFile (unchanged, not joined to dataPath), loads it whole and writes the loading
-    // transcript to the standard error stream. Makes no GL call. A file that cannot be read
-    // leaves one problem and no transcript; lumps outside the file are problems and load empty.
+    // transcript to the standard error stream. Makes no GL call. A levelFile that does not open
+    // as written is looked up under dataPath, its folder and then its .pk3 archives. A file that
+    // cannot be read leaves one problem and no transcript; lumps outside the file are problems
+    // and load empty.
     BSPMap(const std::string& dataPath, const std::string& levelFile, OnScreenDisplay* display,
            LightingModule* lighting);
     // The same from bytes already in memory; levelFile only names them; the transcript goes to log.
@@ -55,18 +57,21 @@ public:
     // Re-tessellates every patch of every patch face at level (2..20 from the keys).
     void setPatchLevel(int level);
 
+    // The two visibility steps of a frame, which render runs and the benchmark times: first the
+    // camera's leaf and cluster (kept as the last ones), then the gathering for that cluster.
+    // While culling is frozen they use the frozen leaf, cluster and frustum instead.
+    void locateCamera();
     // The leaf holding the camera's current position.
     std::int32_t findCameraLeaf() const;
     // The same descent for any position.
     std::int32_t findLeaf(const Point& position) const;
-    // Fills visibleFaceSet and faceDrawList from the leaves in the PVS and the frustum.
+    // Refills visibleFaceSet and faceDrawList from the leaves in the PVS and the frustum; they
+    // hold the faces until the next gathering.
     void collectVisibleFaces(std::int32_t cameraCluster);
-    // The same against a given frustum.
-    void collectVisibleFaces(std::int32_t cameraCluster, const Frustum& frustum);
 
-    // Frozen culling: while frozen, render gathers with the camera leaf, cluster and frustum of the
-    // last frame drawn before freezing, and the overlay counts that set; the eye, the sky and the
-    // drawing follow the live camera.
+    // Frozen culling: while frozen, the visibility steps use the camera leaf, cluster and frustum
+    // of the last frame drawn before freezing, and the overlay counts that set; the eye, the sky
+    // and the drawing follow the live camera.
     void setCullingFrozen(bool frozen);
     bool isCullingFrozen() const { return cullingFrozen; }
     // Cluster view: every face drawn in the colour of its cluster (clusterColour), unlit and
@@ -81,10 +86,6 @@ public:
     bool isClusterVisible(std::int32_t cameraCluster, std::int32_t leafCluster) const;
     // The leaf's cluster; -1 (outside the level) for an index that names no leaf.
     std::int32_t clusterOfLeaf(std::int32_t leaf) const;
-    // The visibility work of one frame on its own, for measuring it: the camera leaf and its
-    // cluster, the gathering against the frustum as it stands, and the emptying of the set, as
-    // render does them. Returns the number of faces gathered; the draw list keeps them.
-    std::size_t runVisibilityPass();
 
     // What the last render found: the camera leaf, its cluster and the visible-face count.
     std::int32_t getLastCameraLeaf() const { return lastCameraLeaf; }
@@ -106,6 +107,8 @@ public:
     const char* getEntityText() const { return entityText.data(); }
     const VisData& getVisData() const { return *visData; }
     std::size_t getTextureCount() const { return textureCount; }
+    // Each texture record's name, up to its first NUL and never more than its 64 bytes.
+    const std::vector<std::string>& getTextureNames() const { return textureNames; }
     const std::set<std::int32_t>& getVisibleFaceSet() const { return visibleFaceSet; }
     const std::vector<std::uint32_t>& getFaceDrawList() const { return faceDrawList; }
     GLuint getSkyTexture() const { return skyTexture; }
@@ -148,6 +151,7 @@ private:
     std::vector<std::uint32_t> faceDrawList;
 
     std::size_t textureCount = 0;
+    std::vector<std::string> textureNames;
     std::vector<std::string> problems;
     std::int32_t lastCameraLeaf = 0;
     std::int32_t lastCameraCluster = 0;

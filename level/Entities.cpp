@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "level/AxisChange.h"
+
 namespace {
 
 struct EntityToken {
@@ -70,8 +72,7 @@ std::optional<Point> parseOrigin(std::string_view value) {
         }
         cursor = rest;
     }
-    // File (x, y, z) is viewer (x, z, -y).
-    return Point(file[0], file[2], -file[1]);
+    return toViewerAxes(file[0], file[1], file[2]);
 }
 
 }  // namespace

@@ -20,6 +20,21 @@ enum FaceType : std::int32_t {
 // The level at which the loader first tessellates every patch.
 inline constexpr int kInitialPatchLevel = 10;
 
+// The 3 x 3 patches a control grid of width x height vertices describes, neighbours sharing their
+// edge controls: columns x rows of them, none for a grid narrower than 3 either way.
+struct PatchGrid {
+    std::int64_t columns = 0;
+    std::int64_t rows = 0;
+
+    static PatchGrid of(std::int64_t width, std::int64_t height) {
+        if (width < 3 || height < 3) {
+            return {};
+        }
+        return {(width - 1) / 2, (height - 1) / 2};
+    }
+    std::int64_t count() const { return columns * rows; }
+};
+
 class Face {
 public:
     Face() = default;

@@ -53,11 +53,6 @@ std::string rangeText(std::int64_t first, std::int64_t count) {
     return line(first, "..", first + count - 1);
 }
 
-// "1 plane", "2 planes": the count with its noun.
-std::string countOf(std::size_t count, const char* singular, const char* plural) {
-    return line(count, ' ', count == 1 ? singular : plural);
-}
-
 bool sliceFits(std::int64_t first, std::int64_t count, std::size_t size) {
     return first >= 0 && count >= 0 && first + count <= static_cast<std::int64_t>(size);
 }
@@ -306,11 +301,12 @@ void checkDrawnFaces(const LevelIndexTables& tables, std::vector<std::string>& p
 std::int64_t buildablePatchCount(const Face& face, std::size_t levelVertexCount) {
     const std::int64_t width = face.patchSize[0];
     const std::int64_t height = face.patchSize[1];
-    if (face.type != kPatchFace || width < 3 || height < 3 || face.firstVertex < 0) {
+    const PatchGrid grid = PatchGrid::of(width, height);
+    if (face.type != kPatchFace || grid.count() == 0 || face.firstVertex < 0) {
         return 0;
     }
-    const std::int64_t columns = (width - 1) / 2;
-    const std::int64_t rows = (height - 1) / 2;
+    const std::int64_t columns = grid.columns;
+    const std::int64_t rows = grid.rows;
     // Patch (px, py) has its top-left control 2 * py * width + 2 * px past the first vertex and
     // its last one 2 * width + 2 further on; that offset grows in the order the builder walks the
     // patches, so the patches it builds are exactly those whose top-left lies within room.
@@ -359,4 +355,8 @@ void validateLevel(const BSPMap& level, std::vector<std::string>& problems) {
     tables.meshVertices = level.getMeshVertices();
     tables.faces = level.getFaces();
     validateLevelTables(tables, problems);
+}
+
+std::string countOf(std::int64_t count, const char* singular, const char* plural) {
+    return std::to_string(count) + ' ' + (count == 1 ? singular : plural);
 }

@@ -31,6 +31,10 @@ struct LevelIndexTables {
 // The same check on the tables themselves; validateLevel hands it the level's arrays.
 void validateLevelTables(const LevelIndexTables& tables, std::vector<std::string>& problems);
 
+// "1 plane", "2 planes": the count with its noun, as the problem lines and the level report
+// write it.
+std::string countOf(std::int64_t count, const char* singular, const char* plural);
+
 // The patches Face::buildPatches cuts from a face's control grid with levelVertexCount vertices:
 // row by row, up to the first patch whose controls are not all in the vertex array.
 std::int64_t buildablePatchCount(const Face& face, std::size_t levelVertexCount);

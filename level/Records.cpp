@@ -73,5 +73,7 @@ static Vec3 readPlaneNormal(ByteReader& reader) {
     return Vec3(normal[0], normal[1], normal[2]);
 }
 
-Plane::Plane(ByteReader& reader)
-    : normal(readPlaneNormal(reader)), distance(reader.readFloat32()) {}
+Plane readPlane(ByteReader& reader) {
+    const Vec3 normal = readPlaneNormal(reader);
+    return Plane(normal, reader.readFloat32());
+}

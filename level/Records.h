@@ -7,6 +7,7 @@
 #include <string>
 
 class ByteReader;
+class Plane;
 
 // Lump indices, in directory order.
 enum LumpIndex : int {
@@ -47,6 +48,10 @@ inline constexpr int kBrushSideRecordBytes = 8;
 inline constexpr int kVertexRecordBytes = 44;
 inline constexpr int kFaceRecordBytes = 104;
 inline constexpr int kLightmapRecordBytes = 128 * 128 * 3;
+
+// Reads one plane record: the normal changes axes, the distance does not. The plane itself is a
+// geometry value and knows nothing of the file.
+Plane readPlane(ByteReader& reader);
 
 // One texture record: the name field (NUL-padded, but a full 64-byte name has no NUL), then two
 // values the viewer discards.

@@ -22,6 +22,12 @@ public:
     static bool matrixFits(std::int32_t clusters, std::int32_t rowBytes,
                            std::int64_t availableBytes, std::size_t readerBytes);
 
+    // The PVS bit test: bit index of a row, lowest bit of each byte first. index is within the
+    // row's bits.
+    static bool rowHasBit(const std::uint8_t* row, std::int64_t index) {
+        return (row[index >> 3] & (1u << (index & 7))) != 0;
+    }
+
     std::int32_t numClusters = 0;
     std::int32_t bytesPerCluster = 0;
     // numClusters x bytesPerCluster bytes, row-major; empty when the lump holds no matrix.

@@ -29,15 +29,11 @@ bool gatherControls(const std::vector<Vertex>& levelVertices, std::int64_t base,
 void Face::buildPatches(const std::vector<Vertex>& levelVertices) {
     const std::int64_t width = patchSize[0];
     const std::int64_t height = patchSize[1];
-    if (width < 3 || height < 3) {
-        return;
-    }
-    const std::int64_t columns = (width - 1) / 2;
-    const std::int64_t rows = (height - 1) / 2;
+    const PatchGrid grid = PatchGrid::of(width, height);
     Vertex controls[9];
     // A bad patch ends the loops at once, so huge grid numbers never make them run long.
-    for (std::int64_t py = 0; py < rows; ++py) {
-        for (std::int64_t px = 0; px < columns; ++px) {
+    for (std::int64_t py = 0; py < grid.rows; ++py) {
+        for (std::int64_t px = 0; px < grid.columns; ++px) {
             const std::int64_t base = firstVertex + 2 * py * width + 2 * px;
             if (!gatherControls(levelVertices, base, width, controls)) {
                 return;

@@ -13,9 +13,6 @@
 
 namespace {
 
-// Window pixel of the overlay line's first character, from the lower-left corner.
-constexpr float kOverlayX = 35.0f;
-constexpr float kOverlayY = 35.0f;
 constexpr char kVisibleFacesLabel[] = "  Number of visible faces ";
 
 }  // namespace
@@ -36,21 +33,14 @@ void BSPMap::setPatchLevel(int level) {
 void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool texturesEnabled,
                     bool lightingEnabled) {
     // Leaf and cluster come from where the camera was before this frame's move.
-    if (cullingFrozen) {
-        lastCameraLeaf = frozenLeaf;
-        lastCameraCluster = frozenCluster;
-    } else {
-        lastCameraLeaf = findCameraLeaf();
-        lastCameraCluster = clusterOfLeaf(lastCameraLeaf);
-    }
-    // clear() keeps the capacity, so the list stops allocating once it has grown.
-    faceDrawList.clear();
+    locateCamera();
 
     glPushMatrix();
     camera->update(timeStep);
     // The faces are drawn in the texture state the sky leaves behind.
     skybox->draw(skyTexture);
-    collectVisibleFaces(lastCameraCluster, cullingFrozen ? frozenFrustum : *camera->getFrustum());
+    collectVisibleFaces(lastCameraCluster);
+    lastVisibleFaceCount = visibleFaceSet.size();
 
     glEnable(GL_CULL_FACE);
     // The cluster view shows flat colours: no light.
@@ -73,17 +63,13 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     resetTextureUnits();
     glDisable(GL_CULL_FACE);
 
-    lastVisibleFaceCount = visibleFaceSet.size();
     overlayText << kVisibleFacesLabel << lastVisibleFaceCount;
     overlayLine.assign(overlayText.view());
     if (lit) {
         lighting->disable();
         glDisable(GL_COLOR_MATERIAL);
     }
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    display->drawText(kOverlayX, kOverlayY, overlayLine.c_str());
-    glColor3f(1.0f, 1.0f, 1.0f);
-    visibleFaceSet.clear();
+    display->drawOverlayLine(overlayLine.c_str());
 }
 
 void BSPMap::resetTextureUnits() {

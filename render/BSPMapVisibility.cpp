@@ -1,6 +1,7 @@
 // BSPMap's per-frame visibility: the leaf holding a position, the PVS bit of a cluster pair and the
 // gathering of the faces of every leaf in the PVS and the frustum.
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 
 #include "geometry/Camera.h"
@@ -10,8 +11,6 @@
 namespace {
 
 constexpr int kBitsPerByte = 8;
-constexpr int kBitShift = 3;
-constexpr std::int32_t kBitIndexMask = 7;
 
 // The camera cluster's row of the PVS. Without a row for that cluster nothing can be ruled out;
 // a leaf cluster that has no bit in the row (negative, beyond the row, or beyond the stored bytes)
@@ -45,8 +44,7 @@ public:
         if (leafCluster < 0 || leafCluster >= bitCount) {
             return false;
         }
-        const unsigned mask = 1u << (leafCluster & kBitIndexMask);
-        return (row[leafCluster >> kBitShift] & mask) != 0;
+        return VisData::rowHasBit(row, leafCluster);
     }
 
 private:
@@ -61,18 +59,32 @@ std::int32_t BSPMap::findCameraLeaf() const {
     return findLeaf(camera->getPosition());
 }
 
+void BSPMap::locateCamera() {
+    if (cullingFrozen) {
+        lastCameraLeaf = frozenLeaf;
+        lastCameraCluster = frozenCluster;
+        return;
+    }
+    lastCameraLeaf = findCameraLeaf();
+    lastCameraCluster = clusterOfLeaf(lastCameraLeaf);
+}
+
+void BSPMap::setCullingFrozen(bool frozen) {
+    if (frozen && !cullingFrozen) {
+        frozenFrustum = *camera->getFrustum();
+        frozenLeaf = lastCameraLeaf;
+        frozenCluster = lastCameraCluster;
+    }
+    cullingFrozen = frozen;
+}
+
 std::int32_t BSPMap::findLeaf(const Point& position) const {
-    // The validator has checked every child and plane index and that the tree has no cycle; the
-    // bound and the range tests only keep a level that slipped past it from looping or straying.
+    // The validator guarantees every child and plane index and a tree without cycles, so the
+    // descent ends in a leaf within nodes.size() steps; nothing is checked here.
     std::int32_t index = 0;
-    for (std::size_t steps = 0; index >= 0; ++steps) {
-        if (steps >= nodes.size() || static_cast<std::size_t>(index) >= nodes.size()) {
-            return 0;
-        }
+    while (index >= 0) {
+        assert(static_cast<std::size_t>(index) < nodes.size());
         const Node& node = nodes[index];
-        if (node.plane < 0 || static_cast<std::size_t>(node.plane) >= planes.size()) {
-            return 0;
-        }
         const Plane& plane = planes[node.plane];
         const Vec3 normal = plane.getNormal();
         // The dot product is rounded to single precision; the distance is then taken off in
@@ -98,19 +110,12 @@ bool BSPMap::isClusterVisible(std::int32_t cameraCluster, std::int32_t leafClust
 }
 
 void BSPMap::collectVisibleFaces(std::int32_t cameraCluster) {
-    collectVisibleFaces(cameraCluster, *camera->getFrustum());
-}
-
-void BSPMap::setCullingFrozen(bool frozen) {
-    if (frozen && !cullingFrozen) {
-        frozenFrustum = *camera->getFrustum();
-        frozenLeaf = lastCameraLeaf;
-        frozenCluster = lastCameraCluster;
-    }
-    cullingFrozen = frozen;
-}
-
-void BSPMap::collectVisibleFaces(std::int32_t cameraCluster, const Frustum& frustum) {
+    // The last gathering is dropped here rather than at the end of a frame, so that whoever
+    // gathers (the frame or a measurement of it) pays for it the same way. clear() keeps the
+    // list's capacity: it stops allocating once it has grown.
+    visibleFaceSet.clear();
+    faceDrawList.clear();
+    const Frustum& frustum = cullingFrozen ? frozenFrustum : *camera->getFrustum();
     // The camera's row is looked up once for the whole walk over the leaves.
     const PvsRow pvsRow(visData, cameraCluster);
     for (const Leaf& leaf : leaves) {
@@ -118,11 +123,8 @@ void BSPMap::collectVisibleFaces(std::int32_t cameraCluster, const Frustum& frus
         if (!pvsRow.sees(leaf.cluster) || !frustum.leafInFrustum(leaf)) {
             continue;
         }
-        if (leaf.numLeafFaces <= 0 || leaf.firstLeafFace < 0 ||
-            std::int64_t(leaf.firstLeafFace) + leaf.numLeafFaces >
-                static_cast<std::int64_t>(leafFaces.size())) {
-            continue;
-        }
+        // The validator guarantees that every leaf's face range lies inside leafFaces (a count of
+        // 0 or less lists nothing) and that every entry names a face; nothing is checked here.
         for (std::int32_t k = 0; k < leaf.numLeafFaces; ++k) {
             const std::int32_t face = leafFaces[leaf.firstLeafFace + k];
             // The draw list keeps the order in which faces first appear.
@@ -131,13 +133,4 @@ void BSPMap::collectVisibleFaces(std::int32_t cameraCluster, const Frustum& frus
             }
         }
     }
-}
-
-std::size_t BSPMap::runVisibilityPass() {
-    const std::int32_t cluster = clusterOfLeaf(findCameraLeaf());
-    faceDrawList.clear();
-    collectVisibleFaces(cluster);
-    const std::size_t gathered = visibleFaceSet.size();
-    visibleFaceSet.clear();
-    return gathered;
 }

@@ -64,7 +64,8 @@ void Frustum::updateFromMatrices(const float projection[16], const float modelvi
 }
 
 int Frustum::leafInFrustum(const Leaf& leaf) const {
-    // The corners as the box test has always read them: integer to float, then double.
+    // The corners read as the plain eight-corner test reads them (integer to float, then double),
+    // so both give the same verdict bit for bit; FrustumBoxTest holds them together.
     double low[3];
     double high[3];
     for (int axis = 0; axis < 3; ++axis) {

@@ -1,9 +1,11 @@
 // JPEGTexture: decodes a JPEG file with libjpeg, one scanline at a time, into one unpadded block.
 #include "texture/JPEGTexture.h"
 
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <string>
 
 // libjpeg's header needs size_t and FILE declared before it.
 #include <jpeglib.h>
@@ -24,21 +26,79 @@ GLenum formatForComponents(int components) {
     }
 }
 
-// The decoder's output must be a layout GL can take as it is: one, three or four bytes a pixel.
-bool checkDecodable(const jpeg_decompress_struct& decompressor, const std::string& path) {
+// The decoder's output must be a layout GL can take as it is: one, three or four bytes a pixel,
+// and no more than maxPixelBytes of them. Empty when the image can be decoded.
+std::string decodabilityProblem(const jpeg_decompress_struct& decompressor,
+                                std::uint64_t maxPixelBytes) {
     const int components = decompressor.output_components;
     if (components != 1 && components != 3 && components != 4) {
-        std::cerr << path << ": JPEG images with " << components
-                  << " colour components are not supported" << std::endl;
-        return false;
+        return "JPEG images with " + std::to_string(components) +
+               " colour components are not supported";
     }
     const std::uint64_t bytes = std::uint64_t{decompressor.output_width} *
                                 decompressor.output_height * static_cast<std::uint64_t>(components);
-    if (bytes > kMaxPixelBytes) {
-        std::cerr << path << ": image of " << decompressor.output_width << " x "
-                  << decompressor.output_height << " pixels is too large" << std::endl;
+    if (bytes > maxPixelBytes) {
+        return "image of " + std::to_string(decompressor.output_width) + " x " +
+               std::to_string(decompressor.output_height) + " pixels is too large";
+    }
+    return {};
+}
+
+bool checkDecodable(const jpeg_decompress_struct& decompressor, const std::string& path) {
+    const std::string problem = decodabilityProblem(decompressor, kMaxPixelBytes);
+    if (!problem.empty()) {
+        std::cerr << path << ": " << problem << std::endl;
         return false;
     }
+    return true;
+}
+
+// An error manager that jumps back to the decoding call instead of ending the process, and
+// keeps libjpeg's warnings off the standard error stream.
+struct JumpingErrorManager {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void jumpOnError(j_common_ptr info) {
+    auto* errors = reinterpret_cast<JumpingErrorManager*>(info->err);
+    (*info->err->format_message)(info, errors->message);
+    std::longjmp(errors->jump, 1);
+}
+
+void discardMessage(j_common_ptr) {}
+
+// The libjpeg calls between setjmp and the jumps construct no C++ object, so a jump skips no
+// destructor. pixels is sized only after the header passed the checks.
+bool decodeWithJump(jpeg_decompress_struct& decompressor, JumpingErrorManager& errors,
+                    const std::uint8_t* bytes, std::size_t size, std::uint64_t maxPixelBytes,
+                    DecodedImage& image, std::string& error) {
+    if (setjmp(errors.jump) != 0) {
+        error = errors.message;
+        return false;
+    }
+    jpeg_mem_src(&decompressor, bytes, static_cast<unsigned long>(size));
+    jpeg_read_header(&decompressor, TRUE);
+    jpeg_calc_output_dimensions(&decompressor);
+    error = decodabilityProblem(decompressor, maxPixelBytes);
+    if (!error.empty()) {
+        return false;
+    }
+    image.width = decompressor.output_width;
+    image.height = decompressor.output_height;
+    image.components = decompressor.output_components;
+    const std::size_t rowBytes =
+        std::size_t{image.width} * static_cast<std::size_t>(image.components);
+    image.pixels.assign(rowBytes * image.height, 0);
+    jpeg_start_decompress(&decompressor);
+    while (decompressor.output_scanline < decompressor.output_height) {
+        JSAMPROW row = image.pixels.data() + rowBytes * decompressor.output_scanline;
+        if (jpeg_read_scanlines(&decompressor, &row, 1) == 0) {
+            break;  // the memory source never suspends; a short file is padded by libjpeg
+        }
+    }
+    jpeg_finish_decompress(&decompressor);
     return true;
 }
 
@@ -90,4 +150,23 @@ JPEGTexture::JPEGTexture(const std::string& dataPath, const char (&textureName)[
         std::memcpy(&pixels[y * rowBytes], rows[y].data(), rowBytes);
     }
     loaded = true;
+}
+
+bool JPEGTexture::decodeFromMemory(const std::uint8_t* bytes, std::size_t size,
+                                   std::uint64_t maxPixelBytes, DecodedImage& image,
+                                   std::string& error) {
+    image = DecodedImage();
+    jpeg_decompress_struct decompressor;
+    JumpingErrorManager errors;
+    decompressor.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = jumpOnError;
+    errors.manager.output_message = discardMessage;
+    jpeg_create_decompress(&decompressor);
+    const bool decoded =
+        decodeWithJump(decompressor, errors, bytes, size, maxPixelBytes, image, error);
+    jpeg_destroy_decompress(&decompressor);
+    if (!decoded) {
+        image = DecodedImage();
+    }
+    return decoded;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "texture/DecodedImage.h"
 #include "texture/Texture.h"
 
 class JPEGTexture : public Texture {
@@ -19,6 +20,12 @@ public:
     const std::uint8_t* pixelData() const override { return pixels.data(); }
     GLenum pixelFormat() const override { return format; }
     const std::string& getPath() const { return path; }
+
+    // Decodes JPEG bytes already in memory. Corrupt data, an unusual layout or more than
+    // maxPixelBytes of pixels gives false and the reason in error; nothing ends the process.
+    static bool decodeFromMemory(const std::uint8_t* bytes, std::size_t size,
+                                 std::uint64_t maxPixelBytes, DecodedImage& image,
+                                 std::string& error);
 
 private:
     std::string path;

@@ -6,7 +6,11 @@
 
 #include <cstring>
 #include <iostream>
+#include <utility>
+#include <vector>
 
+#include "texture/AssetStore.h"
+#include "texture/ImageDecoder.h"
 #include "texture/JPEGTexture.h"
 
 GLuint createSkyTexture(const Texture& image) {
@@ -36,11 +40,46 @@ GLuint createSkyTexture(const Texture& image) {
     return skyTexture;
 }
 
+namespace {
+
+// A decoded image handed to the sky set-up as a Texture.
+class DecodedTexture : public Texture {
+public:
+    explicit DecodedTexture(DecodedImage decoded) : image(std::move(decoded)) {}
+    std::uint32_t imageWidth() const override { return image.width; }
+    std::uint32_t imageHeight() const override { return image.height; }
+    bool isLoaded() const override { return !image.pixels.empty(); }
+    const std::uint8_t* pixelData() const override { return image.pixels.data(); }
+    GLenum pixelFormat() const override {
+        return image.components == 1 ? GL_LUMINANCE : image.components == 4 ? GL_RGBA : GL_RGB;
+    }
+
+private:
+    DecodedImage image;
+};
+
+// The sky image from the data path's archives, when the folder holds no file of that name.
+bool readSkyFromArchives(const std::string& dataPath, DecodedImage& image) {
+    const AssetStore assets(dataPath, std::cerr);
+    const std::string path = std::string(kSkyTextureName) + ".jpg";
+    std::vector<std::uint8_t> bytes;
+    return assets.archiveCount() > 0 && assets.read(path, bytes) &&
+           ImageDecoder::decode(bytes, path, image, std::cerr);
+}
+
+}  // namespace
+
 GLuint loadSkyTexture(const std::string& dataPath) {
     char name[64] = {};
     std::memcpy(name, kSkyTextureName, sizeof kSkyTextureName);
     // Scoped so the decoded image is released as soon as GL holds its copy.
     const JPEGTexture image(dataPath, name);
+    if (!image.isLoaded()) {
+        DecodedImage fromArchive;
+        if (readSkyFromArchives(dataPath, fromArchive)) {
+            return createSkyTexture(DecodedTexture(std::move(fromArchive)));
+        }
+    }
     const GLuint skyTexture = createSkyTexture(image);
     if (!image.isLoaded()) {
         std::cerr << "sky image could not be read: " << image.getPath() << std::endl;

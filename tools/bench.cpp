@@ -15,11 +15,9 @@
 #include <vector>
 
 #include "app/Callbacks.h"
-#include "app/LightingModule.h"
-#include "app/Viewer.h"
-#include "geometry/Camera.h"
+#include "app/ViewerSession.h"
 #include "level/BSPMap.h"
-#include "tools/AllocationCounter.h"
+#include "tests/support/AllocationCounter.h"
 #include "tools/BenchRoute.h"
 #include "tools/BenchStatistics.h"
 
@@ -90,14 +88,14 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
     return true;
 }
 
-RetessellateFigures timeRetessellation() {
+RetessellateFigures timeRetessellation(BSPMap& map) {
     RetessellateFigures figures;
     for (const int level : kRetessellateLevels) {
         const Stopwatch stopwatch;
-        bspMap->setPatchLevel(level);
+        map.setPatchLevel(level);
         figures.msByLevel.emplace_back(level, stopwatch.elapsedMs());
         if (level == kMaxPatchLevel) {
-            for (const Face& face : bspMap->getFaces()) {
+            for (const Face& face : map.getFaces()) {
                 figures.patches += face.patches.size();
                 for (const BezierPatch& patch : face.patches) {
                     figures.verticesAt20 += patch.getVertices().size();
@@ -109,56 +107,59 @@ RetessellateFigures timeRetessellation() {
 }
 
 // The frame as the viewer's display callback draws it, finished and shown.
-double timeFrame() {
+double timeFrame(ViewerSession& session) {
     const Stopwatch stopwatch;
-    drawFrame(0.0f);
+    session.drawFrame(0.0f);
     glFinish();
     glutSwapBuffers();
     return stopwatch.elapsedMs();
 }
 
 // Frames with only the clear, the overlay and the swap: the viewer's frame before a level exists.
-double medianEmptyFrameMs() {
-    Camera* const heldCamera = camera;
-    camera = nullptr;
+double medianEmptyFrameMs(ViewerSession& session) {
     std::vector<double> frameMs;
     for (int i = 0; i < kEmptyFrames; ++i) {
-        frameMs.push_back(timeFrame());
+        const Stopwatch stopwatch;
+        session.drawFrameWithoutLevel();
+        glFinish();
+        glutSwapBuffers();
+        frameMs.push_back(stopwatch.elapsedMs());
     }
-    camera = heldCamera;
     return median(frameMs);
 }
 
-void flySpot(const Point& spot, RouteFigures& figures) {
+void flySpot(ViewerSession& session, const Point& spot, RouteFigures& figures) {
+    BSPMap& level = session.getLevel();
     for (int step = 0; step < kStepsPerCircle; ++step) {
-        camera->setPosition(spot);
-        camera->setYaw(step * kTurnStepDegrees);
+        session.placeEye(spot, step * kTurnStepDegrees);
         std::size_t allocations = 0;
         double frameMs = 0.0;
         {
             const AllocationCount counter;
-            frameMs = timeFrame();
+            frameMs = timeFrame(session);
             allocations = counter.count();
         }
-        const std::size_t visible = bspMap->getLastVisibleFaceCount();
+        const std::size_t visible = level.getLastVisibleFaceCount();
         figures.frameMs.push_back(frameMs);
         figures.visibleFaces.push_back(visible);
         if (allocations > visible) {
             figures.extraAllocations += allocations - visible;
             ++figures.framesWithExtraAllocations;
         }
-        // The same visibility work again for the pose just drawn, with the frustum it left.
+        // The frame's two visibility steps again for the pose just drawn, with the frustum it
+        // left.
         const Stopwatch stopwatch;
-        bspMap->runVisibilityPass();
+        level.locateCamera();
+        level.collectVisibleFaces(level.getLastCameraCluster());
         figures.visibilityMs.push_back(stopwatch.elapsedMs());
     }
 }
 
-RouteFigures flyRoute(const std::vector<Point>& spots) {
+RouteFigures flyRoute(ViewerSession& session, const std::vector<Point>& spots) {
     RouteFigures figures;
     figures.spots = spots.size();
     for (const Point& spot : spots) {
-        flySpot(spot, figures);
+        flySpot(session, spot, figures);
     }
     return figures;
 }
@@ -293,10 +294,9 @@ int main(int argc, char** argv) {
     std::string programName = argv[0];
     char* viewerArgv[] = {programName.data(), options.configPath.data(), nullptr};
     int viewerArgc = 2;
-    const ViewerConfig config = loadViewerConfig(viewerArgc, viewerArgv);
-    openViewerWindow(viewerArgc, viewerArgv, config);
-    LightingModule lighting(config.lightingFile);
-    createOnScreenDisplay();
+    ViewerSession session(ViewerSession::fromCommandLine(viewerArgc, viewerArgv));
+    const ViewerConfig& config = session.getConfig();
+    session.openWindow(viewerArgc, viewerArgv);
 
     Figures figures;
     figures.level = config.levelFile;
@@ -305,29 +305,25 @@ int main(int argc, char** argv) {
     const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     figures.renderer = renderer != nullptr ? renderer : "unknown renderer";
     Stopwatch stopwatch;
-    createLevel(config, lighting);
+    session.loadLevel();
     figures.loadMs = stopwatch.elapsedMs();
     stopwatch = Stopwatch();
-    createCamera(config);
+    session.placeCamera();
     figures.skyMs = stopwatch.elapsedMs();
+    session.showWithoutLoop();
 
-    // Map the window without running the viewer's frame loop.
-    glutDisplayFunc([] {});
-    glutMainLoopEvent();
-    reshape(config.width, config.height);
-
-    figures.retessellate = timeRetessellation();
+    figures.retessellate = timeRetessellation(session.getLevel());
     const std::vector<Point> spots =
-        benchRoute(*bspMap, static_cast<std::size_t>(options.spots), config.start);
+        benchRoute(session.getLevel(), static_cast<std::size_t>(options.spots), config.start);
     // One frame untimed, so the driver's one-off set-up is not counted against the route.
-    camera->setPosition(spots.front());
-    timeFrame();
-    figures.emptyFrameMs = medianEmptyFrameMs();
-    figures.route = flyRoute(spots);
+    session.placeEye(spots.front(), 0);
+    timeFrame(session);
+    figures.emptyFrameMs = medianEmptyFrameMs(session);
+    figures.route = flyRoute(session, spots);
     figures.peakRssMb = peakResidentMegabytes();
 
     printTable(figures, std::cout);
     const bool written = options.jsonPath.empty() || writeJson(figures, options.jsonPath);
-    cleanup();
+    session.shutDown();
     return written ? 0 : 1;
 }

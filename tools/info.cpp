@@ -12,6 +12,7 @@
 
 #include "level/BSPMap.h"
 #include "level/Face.h"
+#include "level/LevelValidator.h"
 #include "level/Records.h"
 
 namespace {
@@ -19,11 +20,6 @@ namespace {
 constexpr int kSoundStatus = 0;
 constexpr int kUnsoundStatus = 1;
 constexpr int kBadArgumentStatus = 2;
-
-constexpr const char* kLumpNames[kLumpCount] = {
-    "entities",     "textures", "planes",    "nodes",         "leaves",    "leaf faces",
-    "leaf brushes", "models",   "brushes",   "brush sides",   "vertices",  "mesh vertices",
-    "effects",      "faces",    "lightmaps", "light volumes", "visibility"};
 
 // The records the loader read from a lump (the lightmaps it skips are counted from the directory),
 // or -1 where the lump is not a list of records the viewer knows (entities, effects, light
@@ -72,24 +68,11 @@ void printLumpTable(const BSPMap& level, std::ostream& out) {
     const auto& directory = level.getDirectory();
     for (std::size_t lump = 0; lump < directory.size() && lump < kLumpCount; ++lump) {
         const std::int64_t count = recordCount(level, static_cast<int>(lump));
-        out << std::setw(4) << lump << "  " << std::left << std::setw(14) << kLumpNames[lump]
-            << std::right << std::setw(12) << directory[lump].offset << std::setw(12)
-            << directory[lump].length << std::setw(10)
+        out << std::setw(4) << lump << "  " << std::left << std::setw(14)
+            << lumpName(static_cast<int>(lump)) << std::right << std::setw(12)
+            << directory[lump].offset << std::setw(12) << directory[lump].length << std::setw(10)
             << (count < 0 ? std::string("-") : std::to_string(count)) << '\n';
     }
-}
-
-// "1 patch", "2 patches": the count with its noun.
-std::string countOf(std::int64_t count, const char* singular, const char* plural) {
-    return std::to_string(count) + ' ' + (count == 1 ? singular : plural);
-}
-
-// The patches a control grid of w x h describes: 3 x 3 patches sharing their edges.
-std::int64_t patchesInGrid(std::int32_t width, std::int32_t height) {
-    if (width < 3 || height < 3) {
-        return 0;
-    }
-    return static_cast<std::int64_t>((width - 1) / 2) * ((height - 1) / 2);
 }
 
 void printFaces(const BSPMap& level, std::ostream& out) {
@@ -101,7 +84,7 @@ void printFaces(const BSPMap& level, std::ostream& out) {
         ++byType[known ? face.type : 0];
         if (face.type == kPatchFace) {
             builtPatches += static_cast<std::int64_t>(face.patches.size());
-            describedPatches += patchesInGrid(face.patchSize[0], face.patchSize[1]);
+            describedPatches += PatchGrid::of(face.patchSize[0], face.patchSize[1]).count();
         }
     }
     out << "faces: " << level.getFaces().size() << '\n';
@@ -129,7 +112,7 @@ std::int64_t otherClustersSeen(const VisData& vis, std::int64_t cluster) {
         const unsigned mask = (1u << bitsHere) - 1u;
         seen += std::popcount(static_cast<unsigned>(row[byte]) & mask);
     }
-    const bool seesItself = cluster < rowBits && (row[cluster >> 3] & (1u << (cluster & 7))) != 0;
+    const bool seesItself = cluster < rowBits && VisData::rowHasBit(row, cluster);
     return seen - (seesItself ? 1 : 0);
 }
 

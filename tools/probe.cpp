@@ -12,10 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Callbacks.h"
-#include "app/LightingModule.h"
-#include "app/Viewer.h"
+#include "app/ViewerSession.h"
 #include "geometry/Camera.h"
+#include "geometry/Point.h"
 #include "level/BSPMap.h"
 #include "render/ScreenShot.h"
 
@@ -105,23 +104,17 @@ int main(int argc, char** argv) {
     std::string programName = argv[0];
     char* viewerArgv[] = {programName.data(), configPath.data(), nullptr};
     int viewerArgc = 2;
-    const ViewerConfig config = loadViewerConfig(viewerArgc, viewerArgv);
-    openViewerWindow(viewerArgc, viewerArgv, config);
-    LightingModule lighting(config.lightingFile);
-    createViewerObjects(config, lighting);
-    // Map the window so its back buffer can be read, without running the viewer's frame loop.
-    glutDisplayFunc([] {});
-    glutMainLoopEvent();
-    reshape(config.width, config.height);
+    ViewerSession session(ViewerSession::fromCommandLine(viewerArgc, viewerArgv));
+    session.start(viewerArgc, viewerArgv);
+    session.showWithoutLoop();
 
+    const BSPMap& level = session.getLevel();
     for (const Pose& pose : poses) {
-        camera->setPosition(Point(pose.x, pose.y, pose.z));
-        camera->setYaw(pose.yaw);
-        camera->setPitch(pose.pitch);
-        drawFrame(0.0f);
-        std::cout << "leaf=" << bspMap->getLastCameraLeaf()
-                  << " cluster=" << bspMap->getLastCameraCluster()
-                  << " visible=" << bspMap->getLastVisibleFaceCount() << std::endl;
+        session.placeEye(Point(pose.x, pose.y, pose.z), pose.yaw, pose.pitch);
+        session.drawFrame(0.0f);
+        std::cout << "leaf=" << level.getLastCameraLeaf()
+                  << " cluster=" << level.getLastCameraCluster()
+                  << " visible=" << level.getLastVisibleFaceCount() << std::endl;
     }
     bool written = true;
     if (!shotPath.empty()) {
@@ -133,6 +126,6 @@ int main(int argc, char** argv) {
         }
     }
     glutSwapBuffers();
-    cleanup();
+    session.shutDown();
     return written ? 0 : 1;
 }

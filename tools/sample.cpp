@@ -5,9 +5,10 @@
 #include <filesystem>
 #include <iostream>
 
-#include "level/LevelWriter.h"
-#include "level/SampleLevel.h"
-#include "level/SampleSky.h"
+#include "generators/LevelWriter.h"
+#include "generators/SampleLevel.h"
+#include "generators/JpegWriter.h"
+#include "generators/SampleSky.h"
 
 int main(int argc, char** argv) {
     CLI::App app("Writes the sample level and its sky picture.");
@@ -28,7 +29,8 @@ int main(int argc, char** argv) {
     const LevelWriter writer(sampleLevel());
     if (!writer.writeFile((root / "maps" / "sample.bsp").string(), error) ||
         !writeJpeg((root / "textures" / "skies" / "ridarirovozavo.jpg").string(), kSampleSkySize,
-                   kSampleSkySize, 3, sampleSkyPixels(kSampleSkySize), error)) {
+                   kSampleSkySize, 3, sampleSkyPixels(kSampleSkySize), kSampleSkyJpegQuality,
+                   error)) {
         std::cerr << "velmora-sample: " << error << "\n";
         return 1;
     }

@@ -11,23 +11,24 @@
 #include "app/Callbacks.h"
 #include "app/OnScreenDisplay.h"
 #include "app/Viewer.h"
+#include "app/ViewerSession.h"
 
 namespace {
 
 class ShellCallbacksTest : public testing::Test {
 protected:
-    void SetUp() override {
-        onScreenDisplay = new OnScreenDisplay(GLUT_BITMAP_TIMES_ROMAN_24, 1600, 1200);
-    }
+    void SetUp() override { session.useCurrentWindow(); }
     void TearDown() override {
-        delete onScreenDisplay;
-        onScreenDisplay = nullptr;
+        session.shutDown();
         glViewport(0, 0, kGlTestWindowWidth, kGlTestWindowHeight);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
     }
+
+    // A session that never loads its level: the window, the overlay and the light only.
+    ViewerSession session{ViewerConfig{}};
 };
 
 std::array<GLfloat, 16> currentMatrix(GLenum which) {
@@ -83,7 +84,7 @@ TEST_F(ShellCallbacksTest, frameWithoutLevelDrawsOverlayAloneAtOriginPosition) {
     ASSERT_EQ(bspMap, nullptr);
     ASSERT_EQ(camera, nullptr);
     fps = 0;
-    drawFrame(0.016f);
+    session.drawFrame(0.016f);
     EXPECT_TRUE(readWindowPixels() == expected);
 }
 

@@ -5,17 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "GlTestWindow.h"
 #include "app/Callbacks.h"
-#include "app/LightingModule.h"
-#include "app/OnScreenDisplay.h"
-#include "app/Viewer.h"
-#include "geometry/Camera.h"
+#include "app/ViewerSession.h"
 #include "level/BSPMap.h"
-#include "render/Frustum.h"
-#include "tools/AllocationCounter.h"
+#include "support/AllocationCounter.h"
 
 namespace {
 
@@ -35,27 +32,30 @@ protected:
         if (!std::filesystem::exists(kSampleLevel)) {
             GTEST_SKIP() << kSampleLevel << " has not been generated";
         }
-        // The viewer's own process-wide objects, so that drawFrame runs exactly as in the viewer.
-        initGL();
-        createOnScreenDisplay();
-        bspMap = new BSPMap(kSampleDir, kSampleLevel, onScreenDisplay, &lighting);
-        ASSERT_TRUE(bspMap->isSound());
-        camera = new Camera(kInRoomA, &viewFrustum);
-        bspMap->setCamera(camera);
+        // The viewer's own start-up, so that the frames run exactly as in the viewer.
+        ViewerConfig config;
+        config.dataPath = kSampleDir;
+        config.levelFile = kSampleLevel;
+        config.start = kInRoomA;
+        session = std::make_unique<ViewerSession>(config);
+        session->useCurrentWindow();
+        session->loadLevel();
+        session->placeCamera();
         reshape(kGlTestWindowWidth, kGlTestWindowHeight);
     }
-    void TearDown() override { cleanup(); }
+    void TearDown() override { session.reset(); }
 
     // One frame at the pose; the number of allocations it made.
-    static std::size_t drawCounted(const Point& eye, int yaw) {
-        camera->setPosition(eye);
-        camera->setYaw(yaw);
+    std::size_t drawCounted(const Point& eye, int yaw) {
+        session->placeEye(eye, yaw);
         const AllocationCount allocations;
-        drawFrame(0.0f);
+        session->drawFrame(0.0f);
         return allocations.count();
     }
 
-    LightingModule lighting{""};
+    const BSPMap& level() const { return session->getLevel(); }
+
+    std::unique_ptr<ViewerSession> session;
 };
 
 TEST_F(FrameAllocationTest, framesAllocateOnlyTheVisibleFaceSetEntries) {
@@ -67,21 +67,21 @@ TEST_F(FrameAllocationTest, framesAllocateOnlyTheVisibleFaceSetEntries) {
     std::size_t framesWithFaces = 0;
     for (int yaw = 0; yaw < 360; yaw += kTurnStep) {
         const std::size_t allocations = drawCounted(kInRoomA, yaw);
-        EXPECT_EQ(allocations, bspMap->getLastVisibleFaceCount()) << "yaw " << yaw;
-        framesWithFaces += bspMap->getLastVisibleFaceCount() > 0 ? 1 : 0;
+        EXPECT_EQ(allocations, level().getLastVisibleFaceCount()) << "yaw " << yaw;
+        framesWithFaces += level().getLastVisibleFaceCount() > 0 ? 1 : 0;
     }
     EXPECT_GT(framesWithFaces, 0u);
 }
 
 TEST_F(FrameAllocationTest, drawListKeepsItsStorageWhenAFrameSeesFewerFaces) {
     drawCounted(kInRoomA, 0);
-    const std::vector<std::uint32_t>& drawList = bspMap->getFaceDrawList();
+    const std::vector<std::uint32_t>& drawList = level().getFaceDrawList();
     ASSERT_GT(drawList.size(), 0u);
     const std::size_t capacity = drawList.capacity();
     const std::uint32_t* storage = drawList.data();
 
     EXPECT_EQ(drawCounted(kFarSouth, 0), 0u);
-    EXPECT_EQ(bspMap->getLastVisibleFaceCount(), 0u);
+    EXPECT_EQ(level().getLastVisibleFaceCount(), 0u);
     EXPECT_EQ(drawList.capacity(), capacity);
 
     drawCounted(kInRoomA, 0);

@@ -1,24 +1,19 @@
-// The inspection views on the sample level in a real window: frozen culling keeps the frozen
-// pose's faces while the eye flies on, and the cluster view paints faces in their cluster colours.
+// The inspection keys on the sample level in a real window: `f` keeps the frozen pose's faces while
+// the eye flies on, and `c` paints faces in their cluster colours; each key again switches back.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "GlPixels.h"
 #include "app/Callbacks.h"
-#include "app/LightingModule.h"
-#include "app/OnScreenDisplay.h"
-#include "app/Viewer.h"
-#include "geometry/Camera.h"
+#include "app/ViewerSession.h"
 #include "level/BSPMap.h"
 #include "render/ClusterColours.h"
-#include "render/Frustum.h"
 
 namespace {
 
@@ -38,23 +33,24 @@ protected:
         if (!std::filesystem::exists(kSampleLevel)) {
             GTEST_SKIP() << kSampleLevel << " has not been generated";
         }
-        initGL();
-        lighting = std::make_unique<LightingModule>("");
-        display = std::make_unique<OnScreenDisplay>(GLUT_BITMAP_TIMES_ROMAN_24, kGlTestWindowWidth,
-                                                    kGlTestWindowHeight);
-        level = std::make_unique<BSPMap>(kSampleDir, kSampleLevel, display.get(), lighting.get());
-        ASSERT_TRUE(level->isSound());
-        camera = std::make_unique<Camera>(kInRoomA, &frustum);
-        level->setCamera(camera.get());
+        ViewerConfig config;
+        config.dataPath = kSampleDir;
+        config.levelFile = kSampleLevel;
+        config.start = kInRoomA;
+        session = std::make_unique<ViewerSession>(config);
+        session->useCurrentWindow();
+        session->loadLevel();
+        session->placeCamera();
         reshape(kGlTestWindowWidth, kGlTestWindowHeight);
+        level = &session->getLevel();
+        texturesEnabled = false;
+        lightingEnabled = true;
     }
+    void TearDown() override { session.reset(); }
 
     std::vector<unsigned char> renderAt(const Point& eye, int yaw) {
-        camera->setPosition(eye);
-        camera->setYaw(yaw);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        std::ostringstream overlayText;
-        level->render(overlayText, 0.0f, false, true);
+        session->placeEye(eye, yaw);
+        session->drawFrame(0.0f);
         return readWindowPixels();
     }
 
@@ -66,11 +62,8 @@ protected:
         EXPECT_NEAR(pixels[i + 2], colour.blue * 255, 2) << what;
     }
 
-    Frustum frustum;
-    std::unique_ptr<LightingModule> lighting;
-    std::unique_ptr<OnScreenDisplay> display;
-    std::unique_ptr<BSPMap> level;
-    std::unique_ptr<Camera> camera;
+    std::unique_ptr<ViewerSession> session;
+    BSPMap* level = nullptr;  // the session's
 };
 
 }  // namespace
@@ -80,14 +73,14 @@ TEST_F(InspectViewTest, frozenCullingKeepsTheFrozenPosesFacesWhileTheEyeFliesOn)
     const std::vector<std::uint32_t> roomAFaces = level->getFaceDrawList();
     ASSERT_EQ(level->getLastVisibleFaceCount(), 20u);
 
-    level->setCullingFrozen(true);
+    keyboard('f', 0, 0);
     const std::vector<unsigned char> frozenInB = renderAt(kInRoomB, 0);
     EXPECT_EQ(level->getFaceDrawList(), roomAFaces);
     EXPECT_EQ(level->getLastVisibleFaceCount(), 20u);
     EXPECT_EQ(level->getLastCameraLeaf(), 0);
     EXPECT_NE(frozenInB, roomA) << "the drawing follows the live eye";
 
-    level->setCullingFrozen(false);
+    keyboard('f', 0, 0);
     renderAt(kInRoomB, 0);
     EXPECT_EQ(level->getLastVisibleFaceCount(), 10u);
     EXPECT_EQ(level->getLastCameraLeaf(), 3);
@@ -95,7 +88,7 @@ TEST_F(InspectViewTest, frozenCullingKeepsTheFrozenPosesFacesWhileTheEyeFliesOn)
 
 TEST_F(InspectViewTest, clusterViewPaintsFacesInTheirClusterColoursUntilSwitchedOff) {
     const std::vector<unsigned char> lit = renderAt(kInRoomA, 0);
-    level->setClusterView(true);
+    keyboard('c', 0, 0);
     const std::vector<unsigned char> coloured = renderAt(kInRoomA, 0);
     // Room A is cluster 0; its walls and floor are listed by its own leaf only or also by the
     // arch's (cluster 1), so they take cluster 0's colour.
@@ -103,6 +96,6 @@ TEST_F(InspectViewTest, clusterViewPaintsFacesInTheirClusterColoursUntilSwitched
     expectPixelIs(coloured, kFloorX, kFloorY, clusterColour(0), "floor");
     EXPECT_EQ(level->getLastVisibleFaceCount(), 20u) << "the overlay counts as before";
 
-    level->setClusterView(false);
+    keyboard('c', 0, 0);
     EXPECT_EQ(renderAt(kInRoomA, 0), lit);
 }

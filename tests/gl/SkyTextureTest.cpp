@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "MemoryTexture.h"
-#include "support/JpegFiles.h"
+#include "generators/JpegWriter.h"
 #include "texture/SkyTexture.h"
 
 namespace {
@@ -125,9 +125,11 @@ TEST(SkyTextureTest, skyJpegUnderDataPathBecomesTheTexture) {
     namespace fs = std::filesystem;
     std::string directory = (fs::temp_directory_path() / "velmora-sky-XXXXXX").string();
     ASSERT_NE(mkdtemp(directory.data()), nullptr);
+    std::string jpegError;
     const std::uint8_t colours[4][3] = {{200, 40, 40}, {200, 40, 40}, {40, 40, 200}, {40, 40, 200}};
-    ASSERT_TRUE(writeTestJpeg(fs::path(directory) / "textures/skies/ridarirovozavo.jpg", 32, 16, 3,
-                              quadrantPixels(32, 16, colours)));
+    ASSERT_TRUE(writeJpeg(fs::path(directory) / "textures/skies/ridarirovozavo.jpg", 32, 16, 3,
+                          quadrantPixels(32, 16, colours), kBestJpegQuality, jpegError))
+        << jpegError;
     testing::internal::CaptureStderr();
     const GLuint texture = loadSkyTexture(directory + "/");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),

@@ -12,7 +12,7 @@
 #include <iterator>
 
 #include "level/Entities.h"
-#include "level/SampleLevel.h"
+#include "generators/SampleLevel.h"
 #include "support/LevelFixtures.h"
 
 namespace {

@@ -4,10 +4,12 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 
 #include "app/Callbacks.h"
 #include "app/Viewer.h"
+#include "app/ViewerSession.h"
 #include "geometry/Camera.h"
 #include "render/Frustum.h"
 
@@ -104,15 +106,16 @@ TEST(PatchLevelKeyTest, staysWithinTwoToTwentyAndReportsOnlyChanges) {
 class KeyTableTest : public testing::Test {
 protected:
     void SetUp() override {
-        camera = new Camera(Point(1.0f, 2.0f, 3.0f), &viewFrustum);
+        // A camera without a level or a window: the keys steer it, and nothing touches GL.
+        ViewerConfig config;
+        config.start = Point(1.0f, 2.0f, 3.0f);
+        session = std::make_unique<ViewerSession>(config);
+        session->placeCamera();
         patchLevel = 10;
         lightingEnabled = true;
         texturesEnabled = false;
     }
-    void TearDown() override {
-        delete camera;
-        camera = nullptr;
-    }
+    void TearDown() override { session.reset(); }
 
     void expectUntouched() const {
         EXPECT_FLOAT_EQ(camera->getPosition().getX(), 1.0f);
@@ -124,6 +127,8 @@ protected:
         EXPECT_TRUE(lightingEnabled);
         EXPECT_FALSE(texturesEnabled);
     }
+
+    std::unique_ptr<ViewerSession> session;
 };
 
 TEST_F(KeyTableTest, upperCaseLettersAndUnlistedKeysDoNothing) {
@@ -148,8 +153,7 @@ TEST_F(KeyTableTest, lowerCaseLAndTFlipTheToggles) {
 }
 
 TEST_F(KeyTableTest, steeringKeysWithoutCameraOrLevelAreSafe) {
-    delete camera;
-    camera = nullptr;
+    session->shutDown();
     for (unsigned char key : {'w', 'a', 's', 'd', '-', '=', '<'}) {
         keyboard(key, 0, 0);
     }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/JpegFiles.h"
+#include "generators/JpegWriter.h"
 #include "texture/JPEGTexture.h"
 
 namespace {
@@ -48,6 +48,8 @@ void expectColourNear(const std::uint8_t* pixel, Colour expected) {
 
 class JPEGTextureTest : public testing::Test {
 protected:
+    // Why the last writeJpeg failed, if it did.
+    std::string jpegError;
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "velmora-jpeg-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
@@ -82,8 +84,9 @@ protected:
 TEST_F(JPEGTextureTest, colourImageDecodesToUnpaddedRowsTopLeftFirst) {
     const int width = 37;  // rows of 111 bytes: not a multiple of 4
     const int height = 18;
-    ASSERT_TRUE(writeTestJpeg(directory / "textures/sky.jpg", width, height, 3,
-                              quadrantImage(width, height)));
+    ASSERT_TRUE(writeJpeg(directory / "textures/sky.jpg", width, height, 3,
+                          quadrantImage(width, height), kBestJpegQuality, jpegError))
+        << jpegError;
     const JPEGTexture texture = decodeQuietly("textures/sky");
     ASSERT_TRUE(texture.isLoaded());
     EXPECT_EQ(texture.imageWidth(), 37u);
@@ -107,7 +110,9 @@ TEST_F(JPEGTextureTest, greyscaleImageIsLuminanceWithOneBytePerPixel) {
             grey[y * width + x] = y < 4 ? 40 : 200;
         }
     }
-    ASSERT_TRUE(writeTestJpeg(directory / "grey.jpg", width, height, 1, grey));
+    ASSERT_TRUE(
+        writeJpeg(directory / "grey.jpg", width, height, 1, grey, kBestJpegQuality, jpegError))
+        << jpegError;
     const JPEGTexture texture = decodeQuietly("grey");
     ASSERT_TRUE(texture.isLoaded());
     EXPECT_EQ(texture.pixelFormat(), static_cast<GLenum>(GL_LUMINANCE));
@@ -120,7 +125,9 @@ TEST_F(JPEGTextureTest, fourComponentImageIsRgba) {
     const int width = 6;
     const int height = 5;
     std::vector<std::uint8_t> cmyk(width * height * 4, 128);
-    ASSERT_TRUE(writeTestJpeg(directory / "cmyk.jpg", width, height, 4, cmyk));
+    ASSERT_TRUE(
+        writeJpeg(directory / "cmyk.jpg", width, height, 4, cmyk, kBestJpegQuality, jpegError))
+        << jpegError;
     const JPEGTexture texture = decodeQuietly("cmyk");
     ASSERT_TRUE(texture.isLoaded());
     EXPECT_EQ(texture.pixelFormat(), static_cast<GLenum>(GL_RGBA));
@@ -156,9 +163,12 @@ TEST_F(JPEGTextureTest, nameFilledToSixtyFourBytesStillEndsTheName) {
 TEST_F(JPEGTextureTest, unsupportedShapesAreRefusedWithoutDecoding) {
     // Two components: neither luminance nor RGB nor RGBA.
     std::vector<std::uint8_t> pairs(4 * 4 * 2, 90);
-    ASSERT_TRUE(writeTestJpeg(directory / "pairs.jpg", 4, 4, 2, pairs));
+    ASSERT_TRUE(writeJpeg(directory / "pairs.jpg", 4, 4, 2, pairs, kBestJpegQuality, jpegError))
+        << jpegError;
     // A header claiming 65000 x 65000 pixels: the block would be far larger than any sky.
-    ASSERT_TRUE(writeTestJpeg(directory / "huge.jpg", 8, 8, 3, quadrantImage(8, 8)));
+    ASSERT_TRUE(writeJpeg(directory / "huge.jpg", 8, 8, 3, quadrantImage(8, 8), kBestJpegQuality,
+                          jpegError))
+        << jpegError;
     std::vector<char> bytes;
     {
         std::ifstream in(directory / "huge.jpg", std::ios::binary);

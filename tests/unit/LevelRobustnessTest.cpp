@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "level/LevelWriter.h"
+#include "generators/LevelWriter.h"
 #include "support/LevelFixtures.h"
 
 namespace {

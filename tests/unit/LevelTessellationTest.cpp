@@ -9,7 +9,7 @@
 
 #include "support/LevelFixtures.h"
 #include "support/ReferenceTessellation.h"
-#include "tools/AllocationCounter.h"
+#include "support/AllocationCounter.h"
 
 namespace {
 

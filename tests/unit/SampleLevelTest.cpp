@@ -10,8 +10,9 @@
 #include <map>
 
 #include "level/Entities.h"
-#include "level/SampleLevel.h"
-#include "level/SampleSky.h"
+#include "generators/SampleLevel.h"
+#include "generators/JpegWriter.h"
+#include "generators/SampleSky.h"
 #include "support/LevelFixtures.h"
 
 namespace {
@@ -216,8 +217,8 @@ TEST_F(SampleLevelTest, spawnAndShippedConfigurationStartInRoomA) {
 TEST(SampleSkyTest, writtenPictureIsSkyAboveAndGroundBelow) {
     const std::string path = testing::TempDir() + "velmora-sky-test.jpg";
     std::string error;
-    ASSERT_TRUE(
-        writeJpeg(path, kSampleSkySize, kSampleSkySize, 3, sampleSkyPixels(kSampleSkySize), error))
+    ASSERT_TRUE(writeJpeg(path, kSampleSkySize, kSampleSkySize, 3, sampleSkyPixels(kSampleSkySize),
+                          kSampleSkyJpegQuality, error))
         << error;
 
     std::FILE* file = std::fopen(path.c_str(), "rb");

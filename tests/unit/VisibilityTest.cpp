@@ -7,7 +7,7 @@
 
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
-#include "level/LevelWriter.h"
+#include "generators/LevelWriter.h"
 #include "render/Frustum.h"
 
 namespace {
@@ -119,13 +119,19 @@ TEST(LeafSearchTest, dotProductIsRoundedToSinglePrecisionBeforeTheDistance) {
     EXPECT_EQ(map->findLeaf(Point(1.0f, 1.0f, 0.0f)), 1);
 }
 
-TEST(LeafSearchTest, cyclicTreeStillEndsTheDescent) {
+// The descent checks nothing itself: what keeps it from looping is that the loader refuses a tree
+// with a loop before any frame can run.
+TEST(LeafSearchTest, cyclicTreeIsRefusedBeforeAnyDescent) {
     LevelDescription level = levelWithFaces(1);
     level.planes = {{{1.0f, 0.0f, 0.0f}, 0.0f}};
     level.nodes = {{0, 1, leafChild(0), {}, {}}, {0, 0, leafChild(0), {}, {}}};
     level.leaves = {leafAt(0, 0, 0)};
     const auto map = load(level);
-    EXPECT_EQ(map->findLeaf(Point(1, 0, 0)), 0);
+    EXPECT_FALSE(map->isSound());
+    ASSERT_FALSE(map->getProblems().empty());
+    EXPECT_NE(map->getProblems().front().find("the node tree has a loop or a shared child"),
+              std::string::npos)
+        << map->getProblems().front();
 }
 
 TEST(PvsTest, readsTheCameraRowByteAndBitOfTheLeafCluster) {
@@ -205,9 +211,14 @@ TEST(GatheringTest, leafClustersWithoutABitAreSkipped) {
     EXPECT_EQ(scene.gather(1), (std::vector<std::uint32_t>{0}));
 }
 
-TEST(GatheringTest, leafFaceSliceRunningPastTheListIsSkipped) {
+// The gathering reads leaf-face slices unchecked: a slice running past the list must never reach
+// it, because the loader refuses the level.
+TEST(GatheringTest, leafFaceSliceRunningPastTheListIsRefusedByTheLoader) {
     LevelDescription level = gatheringLevel();
     level.leaves[5].numLeafFaces = 2;
-    Scene scene(level);
-    EXPECT_EQ(scene.gather(1), (std::vector<std::uint32_t>{3, 1, 2}));
+    const auto map = load(level);
+    EXPECT_FALSE(map->isSound());
+    ASSERT_FALSE(map->getProblems().empty());
+    EXPECT_NE(map->getProblems().front().find("leaf 5 lists leaf faces"), std::string::npos)
+        << map->getProblems().front();
 }

@@ -39,7 +39,7 @@
 // so every triangle is wound clockwise as seen from the side it is meant to be seen from (walls
 // from inside their room, the pyramid and the crate from outside); its stored normal points to
 // that side. Patches are drawn without culling.
-#include "level/SampleLevel.h"
+#include "generators/SampleLevel.h"
 
 #include <cmath>
 #include <string>

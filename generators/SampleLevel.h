@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "level/LevelWriter.h"
+#include "generators/LevelWriter.h"
 
 LevelDescription sampleLevel();
 

@@ -1,5 +1,5 @@
 // LevelWriter: little-endian serialisation of a level description into the IBSP layout.
-#include "level/LevelWriter.h"
+#include "generators/LevelWriter.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,0 +1,71 @@
+// ViewerSession: the one way into the running viewer for the entry point, the tools and the tests.
+// It runs the start-up in its fixed order and is the only code that creates the objects behind
+// onScreenDisplay, bspMap and camera.
+#pragma once
+
+#include <memory>
+
+#include "app/Config.h"
+
+class BSPMap;
+class Camera;
+class LightingModule;
+class Point;
+
+// At most one session exists at a time: its objects are the process-wide ones the GLUT callbacks
+// use. The steps run in this order: a window (openWindow or useCurrentWindow), loadLevel,
+// placeCamera; start does all three.
+class ViewerSession {
+public:
+    // Reads the configuration named by argv[1] and prints the "root directory:" and "level name:"
+    // lines. On a usage error or an unreadable file it prints why and exits with status 1.
+    static ViewerConfig fromCommandLine(int argc, char** argv);
+
+    // Keeps the configuration; creates nothing yet.
+    explicit ViewerSession(ViewerConfig viewerConfig);
+    // Shuts down.
+    virtual ~ViewerSession();
+    ViewerSession(const ViewerSession&) = delete;
+    ViewerSession& operator=(const ViewerSession&) = delete;
+
+    // openWindow, loadLevel and placeCamera: the whole start-up.
+    void start(int& argc, char** argv);
+    // glutInit with the command line, the double-buffered depth window titled "Velmora" of the
+    // configured size, then what useCurrentWindow does.
+    void openWindow(int& argc, char** argv);
+    // For a window that is already open and current: the fixed GL state, the on-screen display
+    // (with a placeholder size until the first reshape) and the light.
+    void useCurrentWindow();
+    // The checked level. A level that cannot be opened or fails validation is reported line by
+    // line, each line prefixed with the level file path, and ends the process with status 1.
+    void loadLevel();
+    // The camera at the configured start and fly speed, and the mouse controls at the configured
+    // sensitivity. With a level, the level takes the camera and creates the sky (which needs the
+    // window). Without a level no GL call is made, so the keys can steer it alone.
+    void placeCamera();
+
+    // Registers the GLUT callbacks and enters the frame loop, which never returns.
+    [[noreturn]] void run();
+    // For drawing frames by hand: maps the window without the frame loop, then sets the viewport
+    // and projection for the configured size as the first reshape would.
+    void showWithoutLoop();
+
+    // Puts the eye at position, turned to yaw whole degrees and pitched pitchDegrees (positive
+    // looks up; the camera clamps it to its range).
+    void placeEye(const Point& position, int yaw, float pitchDegrees = 0.0f);
+    // One frame as the display callback draws it, without the timing and the buffer swap.
+    void drawFrame(float timeStepSeconds);
+    // The frame the viewer draws while it has no level: the clear and the overlay line alone.
+    void drawFrameWithoutLevel();
+    // Deletes the level, the camera and the on-screen display; the session can start again.
+    void shutDown();
+
+    const ViewerConfig& getConfig() const { return config; }
+    // Valid after loadLevel and placeCamera.
+    BSPMap& getLevel() const;
+    Camera& getCamera() const;
+
+private:
+    ViewerConfig config;
+    std::unique_ptr<LightingModule> lighting;
+};

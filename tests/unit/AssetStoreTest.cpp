@@ -1,0 +1,146 @@
+// The asset store: where a name is found (folder before archives, later archives over earlier),
+// listing, and archives or entries that are corrupt, truncated or try to leave the data path.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "level/BSPMap.h"
+#include "generators/AssetFiles.h"
+#include "support/LevelFixtures.h"
+#include "texture/AssetStore.h"
+
+namespace {
+
+std::vector<std::uint8_t> text(const std::string& content) {
+    return std::vector<std::uint8_t>(content.begin(), content.end());
+}
+
+std::string readText(const AssetStore& assets, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (!assets.read(path, bytes)) {
+        return "(none)";
+    }
+    return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+TEST(AssetStoreTest, folderFirstThenArchivesWhoseNamesSortLaterCaseInsensitively) {
+    ScratchFolder data("assets-order");
+    // "B.pk3" sorts after "a.pk3" without regard to case, though 'B' < 'a' in ASCII.
+    writeBytes(data.path() / "a.pk3", makeZip({{"textures/x/shared.tga", text("from a")},
+                                               {"textures/x/only-a.tga", text("only a")},
+                                               {"textures/x/folder.tga", text("archived")}}));
+    writeBytes(data.path() / "B.pk3", makeZip({{"textures/x/shared.tga", text("from B")}}, false));
+    writeBytes(data.path() / "textures/x/folder.tga", text("loose"));
+    std::ostringstream log;
+    const AssetStore assets(data.dataPath(), log);
+
+    EXPECT_EQ(log.str(), "");
+    EXPECT_EQ(assets.archiveCount(), 2u);
+    EXPECT_EQ(readText(assets, "textures/x/shared.tga"), "from B");
+    EXPECT_EQ(readText(assets, "textures/x/only-a.tga"), "only a");
+    EXPECT_EQ(readText(assets, "textures/x/folder.tga"), "loose");
+    // Archive entries match without regard to case, as the game data's names need.
+    EXPECT_EQ(readText(assets, "Textures/X/Only-A.TGA"), "only a");
+    EXPECT_TRUE(assets.contains("textures/x/only-a.tga"));
+    EXPECT_FALSE(assets.contains("textures/x/absent.tga"));
+    EXPECT_EQ(readText(assets, "textures/x/absent.tga"), "(none)");
+}
+
+TEST(AssetStoreTest, listsFolderAndArchiveEntriesOnceWithTheExtensionOnly) {
+    ScratchFolder data("assets-list");
+    writeBytes(data.path() / "pak0.pk3", makeZip({{"scripts/base.shader", text("a")},
+                                                  {"scripts/Loose.shader", text("b")},
+                                                  {"scripts/readme.txt", text("c")},
+                                                  {"scripts/deeper/x.shader", text("d")}}));
+    writeBytes(data.path() / "scripts/loose.shader", text("folder"));
+    std::ostringstream log;
+    const AssetStore assets(data.dataPath(), log);
+    EXPECT_EQ(assets.list("scripts", ".shader"),
+              (std::vector<std::string>{"scripts/base.shader", "scripts/loose.shader"}));
+}
+
+TEST(AssetStoreTest, corruptArchiveIsReportedOnceByNameAndSkipped) {
+    ScratchFolder data("assets-corrupt");
+    writeBytes(data.path() / "good.pk3", makeZip({{"maps/m.bsp", text("level")}}));
+    std::vector<std::uint8_t> broken = makeZip({{"maps/m.bsp", text("other")}});
+    // Cutting the end removes the central directory a zip is read from.
+    broken.resize(broken.size() - 10);
+    writeBytes(data.path() / "zz-broken.pk3", broken);
+    writeBytes(data.path() / "noise.pk3", text("this is not a zip archive at all"));
+    std::ostringstream log;
+    const AssetStore assets(data.dataPath(), log);
+
+    EXPECT_EQ(assets.archiveCount(), 1u);
+    EXPECT_EQ(readText(assets, "maps/m.bsp"), "level");
+    const std::string lines = log.str();
+    EXPECT_NE(lines.find("zz-broken.pk3: not a readable zip archive"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("noise.pk3: not a readable zip archive"), std::string::npos) << lines;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2);
+}
+
+TEST(AssetStoreTest, damagedEntryDataIsALineAndNoBytes) {
+    std::vector<std::uint8_t> content(4000);
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<std::uint8_t>((i * 7) ^ (i >> 3));
+    }
+    std::vector<std::uint8_t> archive = makeZip({{"textures/big.tga", content}}, false);
+    // Stored data starts after the 30-byte local header and the name; damage its middle, so
+    // the directory stays sound but the checksum fails.
+    archive[30 + 16 + 2000] ^= 0xFF;
+    std::ostringstream log;
+    const AssetStore assets("damaged.pk3", archive, log);
+    std::vector<std::uint8_t> bytes;
+    EXPECT_FALSE(assets.read("textures/big.tga", bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_NE(log.str().find("damaged.pk3: entry textures/big.tga: truncated or corrupt"),
+              std::string::npos)
+        << log.str();
+}
+
+TEST(AssetStoreTest, everyTruncatedPrefixOfAnArchiveIsRefusedOrReadWhole) {
+    const std::vector<std::uint8_t> content = text(std::string(300, 'q') + "end");
+    const std::vector<std::uint8_t> archive =
+        makeZip({{"a.txt", content}, {"scripts/s.shader", text("x { }")}});
+    for (std::size_t length = 0; length < archive.size(); ++length) {
+        std::ostringstream log;
+        const AssetStore assets(
+            "cut.pk3", std::vector<std::uint8_t>(archive.begin(), archive.begin() + length), log);
+        std::vector<std::uint8_t> bytes;
+        if (assets.read("a.txt", bytes)) {
+            EXPECT_EQ(bytes, content) << "prefix " << length;
+        } else {
+            EXPECT_NE(log.str().find("cut.pk3"), std::string::npos) << "prefix " << length;
+        }
+    }
+}
+
+TEST(AssetStoreTest, pathsThatLeaveTheDataPathAreNotRead) {
+    ScratchFolder data("assets-escape");
+    writeBytes(data.path() / "inside/secret.txt", text("kept in"));
+    std::ostringstream log;
+    const AssetStore assets((data.path() / "inside").string() + "/", log);
+    EXPECT_EQ(readText(assets, "secret.txt"), "kept in");
+    EXPECT_EQ(readText(assets, "../inside/secret.txt"), "(none)");
+    EXPECT_EQ(readText(assets, (data.path() / "inside/secret.txt").string()), "(none)");
+}
+
+TEST(AssetStoreTest, levelThatDoesNotOpenAsWrittenIsReadFromTheDataPathArchives) {
+    ScratchFolder data("assets-level");
+    writeBytes(data.path() / "pak1-maps.pk3",
+               makeZip({{"maps/tiny.bsp", writeLevel(tinyLevel())}}));
+    testing::internal::CaptureStderr();
+    const BSPMap level(data.dataPath(), "maps/tiny.bsp", nullptr, nullptr);
+    const std::string transcript = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(level.isSound());
+    EXPECT_EQ(level.getLevelFile(), "maps/tiny.bsp");
+    EXPECT_EQ(transcript.substr(0, 24), "magic: IBSP\nversion: 46\n");
+    EXPECT_EQ(level.getTextureNames().size(), level.getTextureCount());
+
+    testing::internal::CaptureStderr();
+    const BSPMap absent(data.dataPath(), "maps/absent.bsp", nullptr, nullptr);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(absent.getProblems(),
+              std::vector<std::string>{"cannot open level file: No such file or directory"});
+}

@@ -1,0 +1,80 @@
+// Decoding face texture images: exact pixels of small TGA and JPEG files, alpha, and headers or
+// data that must be refused with a line instead of a large allocation or a stop.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "generators/AssetFiles.h"
+#include "generators/JpegWriter.h"
+#include "texture/ImageDecoder.h"
+
+TEST(ImageDecoderTest, tgaPixelsComeOutTopRowFirstWithAlphaOnlyWhenPresent) {
+    const std::vector<std::uint8_t> rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30};
+    DecodedImage image;
+    std::ostringstream log;
+    ASSERT_TRUE(ImageDecoder::decode(makeTga(2, 2, 3, rgb), "a.tga", image, log)) << log.str();
+    EXPECT_EQ(image.width, 2u);
+    EXPECT_EQ(image.height, 2u);
+    EXPECT_EQ(image.components, 3);
+    EXPECT_EQ(image.pixels, rgb);
+    EXPECT_FALSE(ImageDecoder::hasTransparency(image));
+
+    const std::vector<std::uint8_t> rgba = {1, 2, 3, 255, 4, 5, 6, 0};
+    ASSERT_TRUE(ImageDecoder::decode(makeTga(2, 1, 4, rgba), "b.tga", image, log));
+    EXPECT_EQ(image.components, 4);
+    EXPECT_EQ(image.pixels, rgba);
+    EXPECT_TRUE(ImageDecoder::hasTransparency(image));
+
+    ASSERT_TRUE(ImageDecoder::decode(solidTga(2, 1, {9, 9, 9, 255}), "c.tga", image, log));
+    EXPECT_FALSE(ImageDecoder::hasTransparency(image));
+    EXPECT_EQ(log.str(), "");
+}
+
+TEST(ImageDecoderTest, jpegDecodesThroughLibjpegAndCorruptJpegIsALineNotAStop) {
+    ScratchFolder folder("decoder-jpeg");
+    const std::vector<std::uint8_t> grey(16 * 8, 200);
+    std::string jpegError;
+    ASSERT_TRUE(writeJpeg(folder.path() / "g.jpg", 16, 8, 1, grey, kBestJpegQuality, jpegError))
+        << jpegError;
+    const std::vector<std::uint8_t> bytes = readBytes(folder.path() / "g.jpg");
+    DecodedImage image;
+    std::ostringstream log;
+    ASSERT_TRUE(ImageDecoder::decode(bytes, "g.jpg", image, log)) << log.str();
+    EXPECT_EQ(image.width, 16u);
+    EXPECT_EQ(image.height, 8u);
+    EXPECT_EQ(image.components, 1);
+    EXPECT_NEAR(image.pixels[37], 200, 2);
+
+    // Every prefix: libjpeg either pads a short scan or reports; nothing ends the process.
+    for (std::size_t length = 2; length < bytes.size(); length += 7) {
+        std::ostringstream prefixLog;
+        const std::vector<std::uint8_t> prefix(bytes.begin(), bytes.begin() + length);
+        if (!ImageDecoder::decode(prefix, "cut.jpg", image, prefixLog)) {
+            EXPECT_EQ(prefixLog.str().rfind("cut.jpg: ", 0), 0u) << prefixLog.str();
+            EXPECT_TRUE(image.pixels.empty());
+        }
+    }
+}
+
+TEST(ImageDecoderTest, absurdSizesAndGarbageAreRefusedWithALineNamingTheFile) {
+    DecodedImage image;
+    std::ostringstream log;
+    // A valid header saying 65535 x 65535 followed by almost nothing.
+    std::vector<std::uint8_t> huge = solidTga(1, 1, {1, 2, 3});
+    huge[12] = huge[13] = huge[14] = huge[15] = 0xFF;
+    EXPECT_FALSE(ImageDecoder::decode(huge, "textures/huge.tga", image, log));
+    EXPECT_NE(log.str().find("textures/huge.tga: image of 65535 x 65535 pixels is larger than"),
+              std::string::npos)
+        << log.str();
+
+    std::ostringstream garbageLog;
+    EXPECT_FALSE(ImageDecoder::decode({1, 2, 3, 4, 5}, "textures/noise.tga", image, garbageLog));
+    EXPECT_FALSE(ImageDecoder::decode({}, "textures/empty.jpg", image, garbageLog));
+    const std::vector<std::uint8_t> jpegStart = {0xFF, 0xD8, 0xFF};
+    EXPECT_FALSE(ImageDecoder::decode(jpegStart, "textures/short.jpg", image, garbageLog));
+    EXPECT_TRUE(image.pixels.empty());
+    const std::string lines = garbageLog.str();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3) << lines;
+    EXPECT_NE(lines.find("textures/noise.tga: "), std::string::npos);
+    EXPECT_NE(lines.find("textures/short.jpg: "), std::string::npos);
+}

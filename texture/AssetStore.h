@@ -1,0 +1,55 @@
+// AssetStore: the files under a data path, read from the folder itself first and then from the
+// .pk3 (zip) archives in it, archives whose names sort later overriding earlier ones.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class AssetStore {
+public:
+    // Opens every .pk3 archive directly in dataPath. A corrupt archive is reported once on log
+    // (its name and what is wrong) and skipped.
+    AssetStore(const std::string& dataPath, std::ostream& log);
+    // One archive held in memory and no folder, for tests and fuzzing; archiveName names it in
+    // messages.
+    AssetStore(const std::string& archiveName, std::vector<std::uint8_t> archiveBytes,
+               std::ostream& log);
+    ~AssetStore();
+    AssetStore(const AssetStore&) = delete;
+    AssetStore& operator=(const AssetStore&) = delete;
+
+    // relativePath like "textures/base_wall/concrete.tga" or "maps/oa_dm4.bsp". False when no
+    // folder file or archive entry has that name (or it cannot be read whole); an archive entry
+    // that fails to read is reported on the log. Archive names match without regard to case.
+    bool read(const std::string& relativePath, std::vector<std::uint8_t>& bytes) const;
+    bool contains(const std::string& relativePath) const;
+    // Relative paths of all entries directly in a folder with a given extension (e.g. "scripts",
+    // ".shader"), folder files first, each name once, sorted.
+    std::vector<std::string> list(const std::string& folder, const std::string& extension) const;
+
+    // The archives that opened, in the order they were searched (later overrides earlier).
+    std::size_t archiveCount() const { return archives.size(); }
+
+    // No entry larger than this is read; its size in the directory is not trusted further.
+    static constexpr std::uint64_t kMaxEntryBytes = std::uint64_t{256} << 20;
+
+private:
+    struct Archive;
+    struct EntryLocation {
+        std::size_t archive = 0;
+        std::uint64_t entry = 0;
+    };
+
+    void addArchive(std::unique_ptr<Archive> archive);
+    bool readFolderFile(const std::string& relativePath, std::vector<std::uint8_t>& bytes) const;
+
+    std::string folder;  // empty: no folder is searched
+    std::ostream& log;
+    std::vector<std::unique_ptr<Archive>> archives;
+    // Lower-case entry name to where the winning entry lies.
+    std::unordered_map<std::string, EntryLocation> entries;
+};

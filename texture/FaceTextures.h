@@ -1,0 +1,52 @@
+// FaceTextures: one GL texture per texture record of the level, each distinct image decoded and
+// uploaded once, a grey checker for every name that could not be found or decoded.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+class AssetStore;
+
+struct FaceTextureStats {
+    int found = 0;         // names that resolved to a decoded image
+    int placeholders = 0;  // names drawn with the placeholder
+    int fromShaders = 0;   // of found, names resolved through the shader scripts
+    double decodeMs = 0.0;
+    double uploadMs = 0.0;
+};
+
+class FaceTextures {
+public:
+    // Resolves each name (strip extension; try .tga then .jpg; else the shader scripts'
+    // qer_editorimage, else first map/clampMap/animMap image that is not $lightmap), decodes and
+    // uploads each distinct image once with mipmaps; one line per missing name on log. Needs a
+    // GL context; leaves texture unit 0's binding at 0.
+    FaceTextures(const AssetStore& assets, const std::vector<std::string>& textureNames,
+                 std::ostream& log);
+    ~FaceTextures();  // deletes its GL textures
+    FaceTextures(const FaceTextures&) = delete;
+    FaceTextures& operator=(const FaceTextures&) = delete;
+
+    GLuint textureFor(std::int32_t textureIndex) const;  // placeholder when out of range
+    bool hasAlpha(std::int32_t textureIndex) const;      // drawn with alpha test at 0.5
+    const FaceTextureStats& stats() const { return statistics; }
+    GLuint placeholderTexture() const { return placeholder; }
+
+    // The name with any extension after its last '/' removed.
+    static std::string withoutExtension(const std::string& name);
+
+private:
+    struct Slot {
+        GLuint texture = 0;
+        bool alpha = false;
+    };
+
+    GLuint placeholder = 0;
+    std::vector<Slot> slots;  // one per texture record
+    std::vector<GLuint> uploaded;
+    FaceTextureStats statistics;
+};
