@@ -207,6 +207,15 @@ void keyboard(unsigned char key, int, int) {
             break;
         case 't':
             texturesEnabled = !texturesEnabled;
+            // Face images are loaded at the first press that asks for them, not before.
+            if (texturesEnabled && bspMap != nullptr) {
+                bspMap->loadFaceTextures();
+            }
+            break;
+        case 'm':
+            if (bspMap != nullptr) {
+                bspMap->setLightmapsEnabled(!bspMap->getLightmapsEnabled());
+            }
             break;
         default:
             if (!inspectKey(key)) {

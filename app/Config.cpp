@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cfloat>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -23,14 +22,17 @@ void say(std::ostream& log, const std::string& line) {
     log << line << std::endl;
 }
 
-// atoi's result for every value atoi defines, clamped instead of undefined when out of range.
-int toInt(const std::string& token) {
-    const long value = std::strtol(token.c_str(), nullptr, 10);
-    if (value > INT_MAX) {
-        return INT_MAX;
+// The token as a window size when it is a whole number from 1 to kMaxWindowSize and nothing else;
+// otherwise 0.
+int windowSizeOf(const std::string& token) {
+    if (token.empty()) {
+        return 0;
     }
-    if (value < INT_MIN) {
-        return INT_MIN;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(token.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || value < 1 || value > kMaxWindowSize) {
+        return 0;
     }
     return static_cast<int>(value);
 }
@@ -73,14 +75,21 @@ constexpr TextKey kTextKeys[] = {
     {"lights", &ViewerConfig::lightingFile, "lighting file "},
 };
 
-bool readSize(std::istream& in, int& size, bool& given, std::ostream& log) {
+// A size that is no window size is echoed like any other, then named with the size used instead.
+bool readSize(const std::string& path, const std::string& key, int defaultSize, std::istream& in,
+              int& size, bool& given, std::ostream& log) {
     std::string token;
     if (!(in >> token)) {
         return false;
     }
-    size = toInt(token);
     given = true;
     say(log, "setting " + token);
+    size = windowSizeOf(token);
+    if (size == 0) {
+        size = defaultSize;
+        say(log, path + ": " + key + " " + token + " is not a whole number from 1 to " +
+                     std::to_string(kMaxWindowSize) + ", using " + std::to_string(size));
+    }
     return true;
 }
 
@@ -117,6 +126,30 @@ bool readPositive(const std::string& path, const std::string& key, std::istream&
     return true;
 }
 
+struct SwitchKey {
+    const char* key;
+    bool ViewerConfig::*value;
+};
+
+constexpr SwitchKey kSwitchKeys[] = {
+    {"lightmaps", &ViewerConfig::lightmaps},
+    {"textures", &ViewerConfig::textures},
+};
+
+// "on" or "off"; any other value leaves the switch off, with a line that says so.
+bool readSwitch(const std::string& key, std::istream& in, bool& value, std::ostream& log) {
+    std::string token;
+    if (!(in >> token)) {
+        return false;
+    }
+    value = token == "on";
+    say(log, "setting " + token);
+    if (token != "on" && token != "off") {
+        say(log, key + " must be on or off, not " + token + "; it stays off");
+    }
+    return true;
+}
+
 // Takes the value of one entry. False when the value could not be read, which ends the reading.
 bool readValue(const std::string& path, const std::string& key, std::istream& in,
                ViewerConfig& config, std::ostream& log) {
@@ -127,13 +160,19 @@ bool readValue(const std::string& path, const std::string& key, std::istream& in
         return readPositive(path, key, in, config.speed, log);
     }
     if (key == "width") {
-        return readSize(in, config.width, config.widthGiven, log);
+        return readSize(path, key, kDefaultWindowWidth, in, config.width, config.widthGiven, log);
     }
     if (key == "height") {
-        return readSize(in, config.height, config.heightGiven, log);
+        return readSize(path, key, kDefaultWindowHeight, in, config.height, config.heightGiven,
+                        log);
     }
     if (key == "start_vec") {
         return readStart(in, config.start, log);
+    }
+    for (const SwitchKey& switchKey : kSwitchKeys) {
+        if (key == switchKey.key) {
+            return readSwitch(key, in, config.*switchKey.value, log);
+        }
     }
     for (const TextKey& textKey : kTextKeys) {
         if (key == textKey.key) {

@@ -8,6 +8,8 @@
 
 inline constexpr int kDefaultWindowWidth = 1024;
 inline constexpr int kDefaultWindowHeight = 768;
+// Larger sizes, like zero, negative and non-numeric ones, give way to the default with a note.
+inline constexpr int kMaxWindowSize = 16384;
 // Degrees of turn per pixel of mouse drag: a full-width drag across the default window is
 // roughly a half turn.
 inline constexpr float kDefaultMouseSensitivity = 0.18f;
@@ -26,9 +28,13 @@ struct ViewerConfig {
     float mouseSensitivity = kDefaultMouseSensitivity;
     // The fly speed factor at start; the camera clamps it to its wheel's range.
     float speed = 1.0f;
+    // The lit view and the face images at start; keys m and t flip them while the viewer runs.
+    bool lightmaps = false;
+    bool textures = false;
 };
 
 // Reads path into config, overwriting only the values whose keys appear, and echoes each entry to
-// log. Returns false, after a message naming the path and the reason, when the file cannot be
-// opened.
+// log. A width or height that is not a whole number from 1 to kMaxWindowSize gets one more line,
+// naming the key, the value and the default size used instead. Returns false, after a message
+// naming the path and the reason, when the file cannot be opened.
 bool readConfig(const std::string& path, ViewerConfig& config, std::ostream& log);

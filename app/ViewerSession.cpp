@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "app/Callbacks.h"
+#include "app/Help.h"
 #include "app/LeakCheck.h"
 #include "app/LightingModule.h"
 #include "app/OnScreenDisplay.h"
@@ -64,8 +65,7 @@ void cleanup() {
 
 ViewerConfig ViewerSession::fromCommandLine(int argc, char** argv) {
     if (argc < 2) {
-        const char* program = (argc > 0 && argv[0] != nullptr) ? argv[0] : "velmora";
-        std::cerr << "usage: " << program << " <configuration file>" << std::endl;
+        printUsage(std::cerr, argc, argv);
         std::exit(1);
     }
     ViewerConfig config;
@@ -117,6 +117,8 @@ void ViewerSession::loadLevel() {
         shutDown();
         std::exit(1);
     }
+    bspMap->setLightmapsEnabled(config.lightmaps);
+    texturesEnabled = config.textures;
 }
 
 void ViewerSession::placeCamera() {
@@ -125,6 +127,9 @@ void ViewerSession::placeCamera() {
     viewerControls = new ViewerControls(config.mouseSensitivity);
     if (bspMap != nullptr) {
         bspMap->setCamera(camera);
+        if (config.textures) {
+            bspMap->loadFaceTextures();
+        }
     }
 }
 

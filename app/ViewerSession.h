@@ -36,12 +36,14 @@ public:
     // For a window that is already open and current: the fixed GL state, the on-screen display
     // (with a placeholder size until the first reshape) and the light.
     void useCurrentWindow();
-    // The checked level. A level that cannot be opened or fails validation is reported line by
-    // line, each line prefixed with the level file path, and ends the process with status 1.
+    // The checked level, with the configured lightmaps and textures switches. A level that cannot
+    // be opened or fails validation is reported line by line, each line prefixed with the level
+    // file path, and ends the process with status 1.
     void loadLevel();
     // The camera at the configured start and fly speed, and the mouse controls at the configured
-    // sensitivity. With a level, the level takes the camera and creates the sky (which needs the
-    // window). Without a level no GL call is made, so the keys can steer it alone.
+    // sensitivity. With a level, the level takes the camera and creates the sky and its lightmap
+    // pages (which need the window), and with textures = on loads the face images. Without a
+    // level no GL call is made, so the keys can steer it alone.
     void placeCamera();
 
     // Registers the GLUT callbacks and enters the frame loop, which never returns.

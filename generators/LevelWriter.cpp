@@ -189,7 +189,7 @@ std::vector<std::uint8_t> writeLevel(const LevelDescription& level) {
     place(kMeshVerticesLump, [&] { writeRecords(sink, level.meshVertices); });
     place(kEffectsLump, [] {});
     place(kFacesLump, [&] { writeRecords(sink, level.faces); });
-    place(kLightmapsLump, [] {});
+    place(kLightmapsLump, [&] { sink.raw(level.lightmaps.data(), level.lightmaps.size()); });
     place(kLightVolumesLump, [] {});
     place(kVisibilityLump, [&] { writeVisibility(sink, level.visibility); });
     writeDirectory(file, directory);

@@ -108,10 +108,12 @@ struct LevelDescription {
     std::vector<std::int32_t> meshVertices;
     std::vector<RawFace> faces;
     RawVisibility visibility;
+    // The lightmap lump as given: whole 128 x 128 RGB pages, or any other length for bad files.
+    std::vector<std::uint8_t> lightmaps;
 };
 
 // Lays the lumps out after the header in lump-index order, each at a 4-byte aligned offset; the
-// unused lumps (effects, lightmaps, light volumes) are empty. The directory can be changed and
+// unused lumps (effects, light volumes) are empty. The directory can be changed and
 // bytes appended afterwards, to make deliberately malformed files.
 class LevelWriter {
 public:

@@ -29,6 +29,12 @@
 // every leaf passes the visibility test. The start pose (256, 64, -128), looking along -z at the
 // arch, keeps room B's leaf outside the view as well.
 //
+// Light: one lightmap page (sampleLightmapPage), a warm pool fading to dim edges, spread whole
+// over every rectangle and over the arch; the pyramid and the crate are lit by their vertex
+// colours (index -3); the billboard has none (-1). Room A's north wall left of the door (face 5)
+// carries the one textured surface, textures/sample/mural, whose image velmora-sample writes as
+// textures/sample/mural.jpg.
+//
 // BSP (planes in file axes; front is the side the normal points to):
 //   node 0: y = 512  front node 1, back leaf 0        node 4: y = 1024 front leaf 6, back node 6
 //   node 1: x = 1024 front leaf 3, back node 2        node 5: x = 192  front leaf 1, back leaf 5
@@ -41,8 +47,11 @@
 // that side. Patches are drawn without culling.
 #include "generators/SampleLevel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+
+#include "texture/LightmapSet.h"
 
 namespace {
 
@@ -72,6 +81,7 @@ struct Box {
 };
 
 constexpr float kTexelsPerUnit = 1.0f / 128.0f;
+constexpr std::int32_t kSampleLightmapPage = 0;
 
 class SampleBuilder {
 public:
@@ -113,6 +123,12 @@ public:
         for (int i = 0; i < 4; ++i) {
             addVertex(corners[i], seenFrom, texCoords[i][0], texCoords[i][1]);
         }
+        const float lightmapCorners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        for (int i = 0; i < 4; ++i) {
+            RawVertex& vertex = level.vertices[level.vertices.size() - 4 + std::size_t(i)];
+            vertex.lightmapCoord = {lightmapCorners[i][0], lightmapCorners[i][1]};
+        }
+        face.lightmap = kSampleLightmapPage;
         face.numVertices = 4;
         addTriangle(face, corners, 0, 1, 2, seenFrom);
         addTriangle(face, corners, 0, 2, 3, seenFrom);
@@ -121,8 +137,9 @@ public:
 
     // A closed object seen from outside: every triangle faces away from center.
     void mesh(const std::string& textureName, const std::vector<std::array<Vec, 3>>& triangles,
-              const Vec& center) {
+              const Vec& center, const std::array<std::uint8_t, 4>& light) {
         RawFace face = newFace(textureName, 3);
+        face.lightmap = kVertexLitLightmap;
         for (const auto& triangle : triangles) {
             Vec outward =
                 normalised(cross(minus(triangle[1], triangle[0]), minus(triangle[2], triangle[0])));
@@ -132,6 +149,7 @@ public:
             const int base = face.numVertices;
             for (const Vec& corner : triangle) {
                 addVertex(corner, outward, corner[0] * kTexelsPerUnit, corner[1] * kTexelsPerUnit);
+                level.vertices.back().color = light;
             }
             face.numVertices += 3;
             const Vec corners[3] = {triangle[0], triangle[1], triangle[2]};
@@ -144,6 +162,7 @@ public:
     void patch(const std::string& textureName, int width, int height,
                const std::vector<std::pair<Vec, Vec>>& controls) {
         RawFace face = newFace(textureName, 2);
+        face.lightmap = kSampleLightmapPage;
         for (int row = 0; row < height; ++row) {
             for (int column = 0; column < width; ++column) {
                 const auto& [position, normal] = controls[std::size_t(row * width + column)];
@@ -244,7 +263,7 @@ void roomA(SampleBuilder& build) {
     build.rectangle("textures/sample/wall", {0, 0, 0}, {512, 0, kRoomHeight}, kNorth);
     build.rectangle("textures/sample/wall", {0, 0, 0}, {0, 512, kRoomHeight}, kEast);
     build.rectangle("textures/sample/wall", {512, 0, 0}, {512, 512, kRoomHeight}, kWest);
-    build.rectangle("textures/sample/wall", {0, 512, 0}, {192, 512, kRoomHeight}, kSouth);
+    build.rectangle("textures/sample/mural", {0, 512, 0}, {192, 512, kRoomHeight}, kSouth);
     build.rectangle("textures/sample/wall", {320, 512, 0}, {512, 512, kRoomHeight}, kSouth);
     build.rectangle("textures/sample/wall", {192, 512, kDoorHeight}, {320, 512, kRoomHeight},
                     kSouth);
@@ -337,9 +356,10 @@ void roomB(SampleBuilder& build) {
     build.rectangle("textures/sample/wall", {1024, 1024, 0}, {1024, 1216, kRoomHeight}, kEast);
     build.rectangle("textures/sample/wall", {1024, 896, kDoorHeight}, {1024, 1024, kRoomHeight},
                     kEast);
-    build.mesh("textures/sample/stone", pyramidTriangles({1280, 960, 0}, 64, 128), {1280, 960, 32});
+    build.mesh("textures/sample/stone", pyramidTriangles({1280, 960, 0}, 64, 128), {1280, 960, 32},
+               {60, 48, 24, 255});
     build.mesh("textures/sample/crate", crateTriangles({1408, 1088, 0}, {1472, 1152, 64}),
-               {1440, 1120, 32});
+               {1440, 1120, 32}, {40, 44, 56, 255});
     build.leaf(kSampleRoomBCluster, {{1024, 704, 0}, {1536, 1216, 256}});
 }
 
@@ -364,6 +384,45 @@ void tree(LevelDescription& level) {
 
 }  // namespace
 
+std::vector<std::uint8_t> sampleLightmapPage() {
+    std::vector<std::uint8_t> page;
+    page.reserve(kLightmapPageBytes);
+    const float centre = (kLightmapPageSide - 1) / 2.0f;
+    for (int row = 0; row < kLightmapPageSide; ++row) {
+        for (int column = 0; column < kLightmapPageSide; ++column) {
+            const float dx = (column - centre) / centre;
+            const float dy = (row - centre) / centre;
+            // 1 in the middle, 0 at the corners.
+            const float pool =
+                std::max(0.0f, 1.0f - std::sqrt(dx * dx + dy * dy) / std::sqrt(2.0f));
+            page.push_back(static_cast<std::uint8_t>(14 + 50 * pool));
+            page.push_back(static_cast<std::uint8_t>(12 + 40 * pool));
+            page.push_back(static_cast<std::uint8_t>(10 + 22 * pool));
+        }
+    }
+    return page;
+}
+
+std::vector<std::uint8_t> sampleMuralPixels(int size) {
+    std::vector<std::uint8_t> pixels;
+    pixels.reserve(3 * std::size_t(size) * std::size_t(size));
+    // Bricks of size / 4 by size / 8 with a pale mortar line, every other row shifted half a brick.
+    const int brickWidth = size / 4;
+    const int brickHeight = size / 8;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const int row = y / brickHeight;
+            const int shifted = x + (row % 2 == 1 ? brickWidth / 2 : 0);
+            const bool mortar = y % brickHeight < 2 || shifted % brickWidth < 2;
+            const int shade = ((shifted / brickWidth) * 7 + row * 13) % 5;
+            pixels.push_back(static_cast<std::uint8_t>(mortar ? 200 : 150 + 12 * shade));
+            pixels.push_back(static_cast<std::uint8_t>(mortar ? 196 : 70 + 6 * shade));
+            pixels.push_back(static_cast<std::uint8_t>(mortar ? 186 : 50 + 4 * shade));
+        }
+    }
+    return pixels;
+}
+
 LevelDescription sampleLevel() {
     SampleBuilder build;
     roomA(build);
@@ -376,6 +435,7 @@ LevelDescription sampleLevel() {
     level.models = {
         {{0, 0, 0}, {1536, 1216, 256}, 0, static_cast<std::int32_t>(level.faces.size()), 0, 0}};
     level.visibility = {3, 1, {0x03, 0x07, 0x06}};
+    level.lightmaps = sampleLightmapPage();
     level.entityText =
         "{\n\"classname\" \"worldspawn\"\n\"message\" \"Velmora sample level\"\n}\n"
         "{\n\"classname\" \"info_player_deathmatch\"\n\"origin\" \"256 128 64\"\n"

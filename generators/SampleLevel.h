@@ -4,10 +4,19 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "generators/LevelWriter.h"
 
 LevelDescription sampleLevel();
+// The sample's one lightmap page: 128 x 128 RGB texels.
+std::vector<std::uint8_t> sampleLightmapPage();
+// The mural's image, size x size RGB pixels, row 0 at the top: velmora-sample writes it as
+// kSampleMuralImage under the data folder.
+std::vector<std::uint8_t> sampleMuralPixels(int size);
+inline constexpr char kSampleMuralImage[] = "textures/sample/mural.jpg";
+inline constexpr int kSampleMuralSize = 128;
+inline constexpr int kSampleMuralJpegQuality = 90;
 
 // Leaves that hold open space, each in its own cluster except the corridor's two.
 inline constexpr std::int32_t kSampleRoomALeaf = 0;

@@ -2,6 +2,7 @@
 // in memory, in a fixed order, with one transcript line per step on the log.
 #include "level/BSPMap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <sstream>
@@ -10,6 +11,7 @@
 #include "level/LevelFile.h"
 #include "level/LevelValidator.h"
 #include "texture/AssetStore.h"
+#include "texture/FaceTextures.h"
 #include "texture/Skybox.h"
 #include "texture/TextureManager.h"
 
@@ -46,8 +48,30 @@ LumpBytes checkedLump(const std::vector<DirectoryEntry>& directory, int lump, st
     return {};
 }
 
-// The magic, the version and the 17 directory entries, each echoed on the log.
-void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, std::ostream& log) {
+// The problem line for a file of another kind, or "" for an IBSP version 46 level. Bytes that are
+// not printable show as \xNN, so the line stays one readable line whatever the file holds.
+std::string kindProblem(const char (&magic)[4], std::int32_t version) {
+    if (std::equal(magic, magic + 4, kLevelMagic) && version == kLevelVersion) {
+        return {};
+    }
+    std::string shown;
+    for (const char byte : magic) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code >= 0x20 && code < 0x7f && byte != '\\' && byte != '\'') {
+            shown += byte;
+        } else {
+            constexpr char kHexDigits[] = "0123456789abcdef";
+            shown += "\\x";
+            shown += kHexDigits[code >> 4];
+            shown += kHexDigits[code & 0xf];
+        }
+    }
+    return "not an IBSP version 46 level: magic '" + shown + "', version " +
+           std::to_string(version);
+}
+
+// The magic and the version, echoed on the log; the problem line when they name another kind.
+std::string readKind(ByteReader& reader, std::ostream& log) {
     char magic[4];
     reader.readBytes(magic, sizeof magic);
     const std::int32_t version = reader.readInt32();
@@ -55,6 +79,11 @@ void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, s
     endLine(log);
     log << "version: " << version;
     endLine(log);
+    return kindProblem(magic, version);
+}
+
+// The 17 directory entries, each echoed on the log.
+void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, std::ostream& log) {
     directory.reserve(kLumpCount);
     for (unsigned i = 0; i < kLumpCount; ++i) {
         const std::int32_t offset = reader.readInt32();
@@ -65,20 +94,45 @@ void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, s
     }
 }
 
-// Hands every texture name to the manager, keeps the names, and returns the record count.
+// Hands every texture name to the manager, keeps each name and its flags, and returns the record
+// count.
 std::size_t readTextures(ByteReader& reader, const LumpBytes& lump, const std::string& dataPath,
                          TextureManager& textureManager, std::vector<std::string>& names,
-                         std::ostream& log) {
+                         std::vector<std::int32_t>& flags, std::ostream& log) {
     const auto count = static_cast<std::size_t>(lump.length / kTextureRecordBytes);
     log << "this level contains " << count << " distinct textures";
     endLine(log);
     reader.seek(lump.offset);
+    names.reserve(count);
+    flags.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const TextureRecord record(reader);
         textureManager.loadTexture(dataPath, record.name);
         names.push_back(record.nameText());
+        flags.push_back(record.flags);
     }
     return count;
+}
+
+// The lump's bytes as they are; the validator judges the length.
+std::vector<std::uint8_t> readLumpBytes(ByteReader& reader, const LumpBytes& lump) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(lump.length));
+    reader.seek(lump.offset);
+    reader.readBytes(bytes.data(), bytes.size());
+    return bytes;
+}
+
+// Each vertex colour brightened like a lightmap texel, alpha opaque: vertex light is no
+// transparency.
+std::vector<std::uint8_t> brightenedVertexColours(const std::vector<Vertex>& vertices) {
+    std::vector<std::uint8_t> colours;
+    colours.reserve(4 * vertices.size());
+    for (const Vertex& vertex : vertices) {
+        const auto lit = brightenedColour(vertex.color[0], vertex.color[1], vertex.color[2]);
+        colours.insert(colours.end(), lit.begin(), lit.end());
+        colours.push_back(255);
+    }
+    return colours;
 }
 
 // Reads length / recordBytes records from the lump's offset, appending them in file order. The
@@ -223,6 +277,13 @@ BSPMap::~BSPMap() {
 void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     ByteReader reader(levelBytes);
     const std::size_t fileSize = levelBytes.size();
+    const std::string otherKind = readKind(reader, log);
+    if (!otherKind.empty() && fileSize >= static_cast<std::size_t>(kKindBytes)) {
+        // The directory of a file of another kind means nothing: its lumps are not checked, and
+        // this is the one problem reported.
+        problems.push_back(otherKind);
+        return;
+    }
     if (fileSize < static_cast<std::size_t>(kHeaderBytes)) {
         // The header is still read (as zeros past the end), so the transcript keeps its shape
         // and every lump it names is checked like any other.
@@ -234,8 +295,8 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     readDirectory(reader, directory, log);
     auto lump = [&](int index) { return checkedLump(directory, index, fileSize, problems); };
     textureManager = new TextureManager();
-    textureCount =
-        readTextures(reader, lump(kTexturesLump), dataPath, *textureManager, textureNames, log);
+    textureCount = readTextures(reader, lump(kTexturesLump), dataPath, *textureManager,
+                                textureNames, textureFlags, log);
 
     auto step = [&](const char* opening, const char* closing, auto readLump) {
         log << opening << std::flush;
@@ -280,6 +341,8 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     });
 
     entityText = readEntityText(reader, lump(kEntitiesLump));
+    lightmapBytes = readLumpBytes(reader, lump(kLightmapsLump));
+    litVertexColours = brightenedVertexColours(vertices);
     if (checkPatchBudget(faces, vertices.size(), problems)) {
         for (Face& face : faces) {
             if (face.type == kPatchFace) {

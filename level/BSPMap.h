@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iosfwd>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,20 +18,23 @@
 #include "level/Vertex.h"
 #include "level/VisData.h"
 #include "render/Frustum.h"
+#include "texture/LightmapSet.h"
 
 class OnScreenDisplay;
 class LightingModule;
 class Camera;
 class Skybox;
 class TextureManager;
+class FaceTextures;
 
 class BSPMap {
 public:
     // Opens levelFile (unchanged, not joined to dataPath), loads it whole and writes the loading
     // transcript to the standard error stream. Makes no GL call. A levelFile that does not open
     // as written is looked up under dataPath, its folder and then its .pk3 archives. A file that
-    // cannot be read leaves one problem and no transcript; lumps outside the file are problems
-    // and load empty.
+    // cannot be read leaves one problem and no transcript; a file whose magic or version is not
+    // IBSP 46 leaves one problem after the two lines that echo them; lumps outside the file are
+    // problems and load empty.
     BSPMap(const std::string& dataPath, const std::string& levelFile, OnScreenDisplay* display,
            LightingModule* lighting);
     // The same from bytes already in memory; levelFile only names them; the transcript goes to log.
@@ -47,13 +51,24 @@ public:
     bool isSound() const { return problems.empty(); }
     const std::string& getLevelFile() const { return levelFile; }
 
-    // Attaches the (not owned) camera and creates the sky texture. Needs a GL context.
+    // Attaches the (not owned) camera, creates the sky texture and uploads the lightmap pages
+    // unless uploadLightmaps ran already. Needs a GL context.
     void setCamera(Camera* newCamera);
+    // Uploads every lightmap page once. Needs a GL context.
+    void uploadLightmaps();
+    // Finds, decodes and uploads the face images of the level's textures under the data path,
+    // once: later calls do nothing. Needs a GL context. Until then faces are drawn white.
+    void loadFaceTextures();
+    const FaceTextures* getFaceTextures() const { return faceTextures.get(); }
     // Attaches the camera only: enough for the leaf search and the gathering, which need no GL.
     void attachCamera(Camera* newCamera) { camera = newCamera; }
     // One frame: move the camera, draw the sky and the visible faces, extend and draw the overlay.
     void render(std::ostringstream& overlayText, float timeStep, bool texturesEnabled,
                 bool lightingEnabled);
+    // The lit view: faces drawn with their lightmaps or vertex colours, without the fixed light;
+    // sky and no-draw faces left out. Off by default.
+    void setLightmapsEnabled(bool enabled) { lightmapsEnabled = enabled; }
+    bool getLightmapsEnabled() const { return lightmapsEnabled; }
     // Re-tessellates every patch of every patch face at level (2..20 from the keys).
     void setPatchLevel(int level);
 
@@ -107,8 +122,12 @@ public:
     const char* getEntityText() const { return entityText.data(); }
     const VisData& getVisData() const { return *visData; }
     std::size_t getTextureCount() const { return textureCount; }
-    // Each texture record's name, up to its first NUL and never more than its 64 bytes.
+    // Each texture record's name (at most 64 bytes, up to the first NUL) and surface flags.
     const std::vector<std::string>& getTextureNames() const { return textureNames; }
+    const std::vector<std::int32_t>& getTextureFlags() const { return textureFlags; }
+    // The lightmap lump's bytes as the file holds them.
+    const std::vector<std::uint8_t>& getLightmapBytes() const { return lightmapBytes; }
+    const LightmapSet& getLightmaps() const { return lightmaps; }
     const std::set<std::int32_t>& getVisibleFaceSet() const { return visibleFaceSet; }
     const std::vector<std::uint32_t>& getFaceDrawList() const { return faceDrawList; }
     GLuint getSkyTexture() const { return skyTexture; }
@@ -122,6 +141,13 @@ private:
     // Fills faceClusters from the leaves; once, at load.
     void assignFaceClusters();
     void drawClusterColouredFaces();
+    void drawLitFaces(bool texturesEnabled);
+    void drawLitFace(const Face& face, bool texturesEnabled);
+    void bindLitTextures(const Face& face, bool texturesEnabled);
+    // The GL texture of a face's image: white until face textures are loaded.
+    GLuint faceTexture(std::int32_t textureIndex) const;
+    bool faceTextureHasAlpha(std::int32_t textureIndex) const;
+    std::int32_t textureFlagsOf(std::int32_t textureIndex) const;
 
     OnScreenDisplay* display;  // not owned
     LightingModule* lighting;  // not owned
@@ -152,6 +178,16 @@ private:
 
     std::size_t textureCount = 0;
     std::vector<std::string> textureNames;
+    std::vector<std::int32_t> textureFlags;
+    std::vector<std::uint8_t> lightmapBytes;
+    // Every vertex's colour brightened like a lightmap texel, RGBA, for faces lit by vertex.
+    std::vector<std::uint8_t> litVertexColours;
+    LightmapSet lightmaps;
+    std::unique_ptr<FaceTextures> faceTextures;
+    bool lightmapsEnabled = false;
+    // The textures bound on units 0 and 1 by the lit view, so a face that shares them binds none.
+    GLuint boundFaceTexture = 0;
+    GLuint boundLightmap = 0;
     std::vector<std::string> problems;
     std::int32_t lastCameraLeaf = 0;
     std::int32_t lastCameraCluster = 0;

@@ -65,7 +65,7 @@ public:
     std::int32_t numVertices = 0;
     std::int32_t firstMeshVertex = 0;
     std::int32_t numMeshVertices = 0;
-    std::int32_t lightmap = 0;
+    std::int32_t lightmap = -1;  // a page index; -1 names none, -3 means lit by vertex colours
     std::int32_t lightmapStart[2] = {0, 0};
     std::int32_t lightmapSize[2] = {0, 0};
     float lightmapOrigin[3] = {0.0f, 0.0f, 0.0f};

@@ -9,6 +9,7 @@
 #include "level/BSPMap.h"
 #include "level/Face.h"
 #include "level/Records.h"
+#include "texture/LightmapSet.h"
 
 namespace {
 
@@ -296,6 +297,30 @@ void checkDrawnFaces(const LevelIndexTables& tables, std::vector<std::string>& p
     checks.finish();
 }
 
+// The lump is whole pages; every face names a page, -1 (none) or -3 (lit by its vertices). The
+// lit view draws a face whose index names no page full-bright, but such a file is still wrong.
+void checkLightmaps(const LevelIndexTables& tables, std::vector<std::string>& problems) {
+    const std::size_t pageCount = tables.lightmapLumpBytes / kLightmapPageBytes;
+    if (tables.lightmapLumpBytes % kLightmapPageBytes != 0) {
+        problems.push_back(line("lump ", int(kLightmapsLump), " (", lumpName(kLightmapsLump),
+                                ") holds ", tables.lightmapLumpBytes,
+                                " bytes, not a whole number of ", kLightmapPageBytes,
+                                "-byte pages of 128 x 128 RGB texels"));
+    }
+    ProblemKind indexProblems(problems, "face lightmap indices");
+    for (std::size_t n = 0; n < tables.faces.size(); ++n) {
+        const Face& face = tables.faces[n];
+        if (face.lightmap == kNoLightmap || face.lightmap == kVertexLitLightmap ||
+            indexFits(face.lightmap, pageCount)) {
+            continue;
+        }
+        indexProblems.add(
+            line(FaceName{n, face.type}, " uses lightmap ", face.lightmap, " but the level has ",
+                 countOf(pageCount, "lightmap page", "lightmap pages"), " (-1 and -3 name none)"));
+    }
+    indexProblems.finish();
+}
+
 }  // namespace
 
 std::int64_t buildablePatchCount(const Face& face, std::size_t levelVertexCount) {
@@ -343,6 +368,7 @@ void validateLevelTables(const LevelIndexTables& tables, std::vector<std::string
     checkLeafRanges(tables, problems);
     checkLeafFaceEntries(tables, problems);
     checkDrawnFaces(tables, problems);
+    checkLightmaps(tables, problems);
 }
 
 void validateLevel(const BSPMap& level, std::vector<std::string>& problems) {
@@ -354,6 +380,7 @@ void validateLevel(const BSPMap& level, std::vector<std::string>& problems) {
     tables.vertexCount = level.getVertices().size();
     tables.meshVertices = level.getMeshVertices();
     tables.faces = level.getFaces();
+    tables.lightmapLumpBytes = level.getLightmapBytes().size();
     validateLevelTables(tables, problems);
 }
 

@@ -26,6 +26,7 @@ struct LevelIndexTables {
     std::size_t vertexCount = 0;
     std::span<const std::int32_t> meshVertices;
     std::span<const Face> faces;
+    std::size_t lightmapLumpBytes = 0;
 };
 
 // The same check on the tables themselves; validateLevel hands it the level's arrays.

@@ -35,6 +35,10 @@ enum LumpIndex : int {
 // outside 0..16.
 const char* lumpName(int lumpIndex);
 
+// The only kind of file the viewer reads: these four bytes, then this version number.
+inline constexpr char kLevelMagic[4] = {'I', 'B', 'S', 'P'};
+inline constexpr std::int32_t kLevelVersion = 46;
+inline constexpr int kKindBytes = 8;
 inline constexpr int kHeaderBytes = 8 + kLumpCount * 8;
 inline constexpr int kTextureRecordBytes = 72;
 inline constexpr int kTextureNameBytes = 64;

@@ -180,15 +180,19 @@ void BezierPatch::reserveLevel(int level) {
 
 void BezierPatch::draw(std::int32_t textureIndex, TextureManager& textureManager,
                        bool texturesEnabled) const {
+    if (texturesEnabled && !vertices.empty()) {
+        textureManager.setTexCoordPointer(textureIndex, kVertexStrideBytes, vertices[0].texCoord);
+    }
+    drawStrips();
+}
+
+void BezierPatch::drawStrips() const {
     glFrontFace(GL_CCW);
     if (vertices.empty()) {
         return;
     }
     glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, vertices[0].position);
     glNormalPointer(GL_FLOAT, kVertexStrideBytes, vertices[0].normal);
-    if (texturesEnabled) {
-        textureManager.setTexCoordPointer(textureIndex, kVertexStrideBytes, vertices[0].texCoord);
-    }
     const std::uint32_t* strip = indices.data();
     for (const std::int32_t count : stripCounts) {
         glDrawElements(GL_TRIANGLE_STRIP, count, GL_UNSIGNED_INT, strip);

@@ -31,6 +31,10 @@ public:
     void draw(std::int32_t textureIndex, TextureManager& textureManager,
               bool texturesEnabled) const;
 
+    // Points the vertex and normal arrays at the grid and draws the strips; the caller sets any
+    // texture coordinate and colour arrays. Leaves the front face CCW.
+    void drawStrips() const;
+
     int getTessLevel() const { return tessLevel; }
     const std::vector<Vertex>& getVertices() const { return vertices; }
     const std::vector<std::uint32_t>& getIndices() const { return indices; }

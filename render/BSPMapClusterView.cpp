@@ -8,6 +8,7 @@
 #include "render/ClusterColours.h"
 
 void BSPMap::assignFaceClusters() {
+    // Load runs this whether or not the validator passed the level, hence the range checks.
     faceClusters.assign(faces.size(), -1);
     for (const Leaf& leaf : leaves) {
         if (leaf.cluster < 0 || leaf.numLeafFaces <= 0 || leaf.firstLeafFace < 0 ||

@@ -7,6 +7,7 @@
 #include "app/OnScreenDisplay.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
+#include "texture/FaceTextures.h"
 #include "texture/SkyTexture.h"
 #include "texture/Skybox.h"
 #include "texture/TextureManager.h"
@@ -14,12 +15,19 @@
 namespace {
 
 constexpr char kVisibleFacesLabel[] = "  Number of visible faces ";
+// Follows the count only in the lit view, so the default view's line stays as it is.
+constexpr char kLitViewNote[] = "  lightmaps";
 
 }  // namespace
 
 void BSPMap::setCamera(Camera* newCamera) {
     attachCamera(newCamera);
     skyTexture = loadSkyTexture(dataPath);
+    uploadLightmaps();
+}
+
+void BSPMap::uploadLightmaps() {
+    lightmaps.upload(lightmapBytes);
 }
 
 void BSPMap::setPatchLevel(int level) {
@@ -43,16 +51,19 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     lastVisibleFaceCount = visibleFaceSet.size();
 
     glEnable(GL_CULL_FACE);
-    // The cluster view shows flat colours: no light.
-    const bool lit = lightingEnabled && !clusterView;
-    if (lit) {
-        glEnable(GL_COLOR_MATERIAL);
-        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-        lighting->enable();
-    }
+    // In the lit view the lightmaps are the lighting: the fixed light stays off whatever the l
+    // key says. The cluster view shows flat colours, with neither.
+    const bool fixedLight = lightingEnabled && !lightmapsEnabled && !clusterView;
     if (clusterView) {
         drawClusterColouredFaces();
+    } else if (lightmapsEnabled) {
+        drawLitFaces(texturesEnabled);
     } else {
+        if (fixedLight) {
+            glEnable(GL_COLOR_MATERIAL);
+            glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+            lighting->enable();
+        }
         glColor3f(1.0f, 1.0f, 1.0f);
         for (const std::uint32_t faceIndex : faceDrawList) {
             drawFace(faces[faceIndex], texturesEnabled);
@@ -64,8 +75,11 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     glDisable(GL_CULL_FACE);
 
     overlayText << kVisibleFacesLabel << lastVisibleFaceCount;
+    if (lightmapsEnabled) {
+        overlayText << kLitViewNote;
+    }
     overlayLine.assign(overlayText.view());
-    if (lit) {
+    if (fixedLight) {
         lighting->disable();
         glDisable(GL_COLOR_MATERIAL);
     }
@@ -82,15 +96,36 @@ void BSPMap::resetTextureUnits() {
 }
 
 void BSPMap::drawFace(const Face& face, bool texturesEnabled) {
+    // Face images replace the sky texel the faces otherwise sample once they are loaded; the
+    // coordinate array is on texture unit 0, the client unit the frame runs with.
+    const bool faceImages = texturesEnabled && faceTextures != nullptr;
+    if (faceImages) {
+        glBindTexture(GL_TEXTURE_2D, faceTextures->textureFor(face.texture));
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
     switch (face.type) {
         case kPolygonFace:
         case kMeshFace:
+            if (faceImages) {
+                const Vertex* first = vertices.data() + face.firstVertex;
+                glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, first->texCoord);
+            }
             drawPolygonFace(face, texturesEnabled);
             break;
         case kPatchFace:
             // A curved surface is seen from both sides.
             glDisable(GL_CULL_FACE);
-            face.drawPatches(face.texture, *textureManager, texturesEnabled);
+            if (faceImages) {
+                for (const BezierPatch& patch : face.patches) {
+                    if (!patch.getVertices().empty()) {
+                        glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes,
+                                          patch.getVertices().front().texCoord);
+                        patch.drawStrips();
+                    }
+                }
+            } else {
+                face.drawPatches(face.texture, *textureManager, texturesEnabled);
+            }
             glEnable(GL_CULL_FACE);
             break;
         default:

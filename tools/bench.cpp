@@ -18,13 +18,14 @@
 #include "app/ViewerSession.h"
 #include "level/BSPMap.h"
 #include "tests/support/AllocationCounter.h"
+#include "texture/FaceTextures.h"
 #include "tools/BenchRoute.h"
 #include "tools/BenchStatistics.h"
 
 namespace {
 
 constexpr int kBadArgumentStatus = 2;
-constexpr char kUsage[] = "usage: velmora-bench CONFIG [--spots N] [--json FILE]";
+constexpr char kUsage[] = "usage: velmora-bench CONFIG [--spots N] [--both-views] [--json FILE]";
 constexpr int kDefaultSpots = 8;
 // A full circle in 2 degree steps at every spot.
 constexpr int kTurnStepDegrees = 2;
@@ -48,6 +49,7 @@ struct Options {
     std::string configPath;
     int spots = kDefaultSpots;
     std::string jsonPath;
+    bool bothViews = false;
 };
 
 struct RetessellateFigures {
@@ -74,6 +76,8 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
     app.add_option("--spots", options.spots, "fly to at most N spawn points (default 8)")
         ->check(CLI::Range(1, 1000));
     app.add_option("--json", options.jsonPath, "also write the figures to FILE as JSON");
+    app.add_flag("--both-views", options.bothViews,
+                 "fly the route in the default view, then again in the lit view");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -185,8 +189,17 @@ struct Figures {
     int height = 0;
     double loadMs = 0.0;
     double skyMs = 0.0;
+    double lightmapUploadMs = 0.0;
+    std::size_t lightmapPages = 0;
+    // With textures = on: the whole face-image load and its own figures.
+    bool texturesLoaded = false;
+    double textureLoadMs = 0.0;
+    FaceTextureStats textureStats;
     RetessellateFigures retessellate;
+    // The route in the configured view, or in the default view with --both-views.
     RouteFigures route;
+    bool litRouteFlown = false;
+    RouteFigures litRoute;
     double emptyFrameMs = 0.0;
     double peakRssMb = 0.0;
 
@@ -205,6 +218,15 @@ nlohmann::ordered_json toJson(const Figures& figures) {
     json["height"] = figures.height;
     json["load_ms"] = figures.loadMs;
     json["sky_ms"] = figures.skyMs;
+    json["lightmap_upload_ms"] = figures.lightmapUploadMs;
+    json["lightmap_pages"] = figures.lightmapPages;
+    if (figures.texturesLoaded) {
+        json["textures"] = {{"load_ms", figures.textureLoadMs},
+                            {"found", figures.textureStats.found},
+                            {"placeholders", figures.textureStats.placeholders},
+                            {"decode_ms", figures.textureStats.decodeMs},
+                            {"upload_ms", figures.textureStats.uploadMs}};
+    }
     json["patches"] = figures.retessellate.patches;
     json["patch_vertices_at_20"] = figures.retessellate.verticesAt20;
     nlohmann::ordered_json retessellate = nlohmann::ordered_json::object();
@@ -221,6 +243,13 @@ nlohmann::ordered_json toJson(const Figures& figures) {
     json["fps"] = figures.fps();
     json["visible_faces"] = {{"median", median(figures.route.visibleFaces)},
                              {"max", percentile(figures.route.visibleFaces, 100)}};
+    if (figures.litRouteFlown) {
+        const double litMedian = median(figures.litRoute.frameMs);
+        const double defaultMedian = median(figures.route.frameMs);
+        json["lit_frame_ms"] = {{"median", litMedian},
+                                {"p95", percentile(figures.litRoute.frameMs, 95)}};
+        json["lit_to_default_frame_ratio"] = defaultMedian > 0.0 ? litMedian / defaultMedian : 0.0;
+    }
     json["empty_frame_ms"] = figures.emptyFrameMs;
     if (kAllocationsCounted) {
         json["allocations_beyond_face_set"] = {
@@ -243,6 +272,14 @@ void printTable(const Figures& figures, std::ostream& out) {
         << ", " << figures.renderer << ")\n";
     row("load, patches at 10 included") << figures.loadMs << " ms\n";
     row("sky set-up") << figures.skyMs << " ms\n";
+    row("lightmap upload") << figures.lightmapUploadMs << " ms (" << figures.lightmapPages
+                           << " pages)\n";
+    if (figures.texturesLoaded) {
+        const FaceTextureStats& stats = figures.textureStats;
+        row("face textures") << figures.textureLoadMs << " ms: " << stats.found << " found, "
+                             << stats.placeholders << " placeholders, decode " << stats.decodeMs
+                             << " ms, upload " << stats.uploadMs << " ms\n";
+    }
     row("patches (vertices at level 20)")
         << figures.retessellate.patches << " (" << figures.retessellate.verticesAt20 << ")\n";
     for (const auto& [level, ms] : figures.retessellate.msByLevel) {
@@ -254,6 +291,14 @@ void printTable(const Figures& figures, std::ostream& out) {
         << median(route.visibilityMs) << " / " << percentile(route.visibilityMs, 95) << " ms\n";
     row("frame median / p95") << median(route.frameMs) << " / " << percentile(route.frameMs, 95)
                               << " ms\n";
+    if (figures.litRouteFlown) {
+        const double litMedian = median(figures.litRoute.frameMs);
+        const double defaultMedian = median(route.frameMs);
+        row("lit view frame median / p95")
+            << litMedian << " / " << percentile(figures.litRoute.frameMs, 95) << " ms\n";
+        row("lit / default frame median")
+            << (defaultMedian > 0.0 ? litMedian / defaultMedian : 0.0) << "\n";
+    }
     row("frames per second") << std::setprecision(1) << figures.fps() << "\n";
     row("visible faces median / max") << std::setprecision(0) << median(route.visibleFaces) << " / "
                                       << percentile(route.visibleFaces, 100) << "\n";
@@ -290,7 +335,7 @@ int main(int argc, char** argv) {
     }
 
     // The viewer's own start-up, as if it had been given only the configuration file, with the
-    // level and the sky timed apart.
+    // level, the lightmap upload, the face images and the sky timed apart.
     std::string programName = argv[0];
     char* viewerArgv[] = {programName.data(), options.configPath.data(), nullptr};
     int viewerArgc = 2;
@@ -308,18 +353,41 @@ int main(int argc, char** argv) {
     session.loadLevel();
     figures.loadMs = stopwatch.elapsedMs();
     stopwatch = Stopwatch();
+    BSPMap& level = session.getLevel();
+    level.uploadLightmaps();
+    figures.lightmapUploadMs = stopwatch.elapsedMs();
+    figures.lightmapPages = level.getLightmaps().pageCount();
+    if (config.textures) {
+        stopwatch = Stopwatch();
+        level.loadFaceTextures();
+        figures.textureLoadMs = stopwatch.elapsedMs();
+        figures.textureStats = level.getFaceTextures()->stats();
+        figures.texturesLoaded = true;
+    }
+    // The lightmaps and face images are in place already, so this times the sky alone.
+    stopwatch = Stopwatch();
     session.placeCamera();
     figures.skyMs = stopwatch.elapsedMs();
     session.showWithoutLoop();
 
-    figures.retessellate = timeRetessellation(session.getLevel());
+    figures.retessellate = timeRetessellation(level);
     const std::vector<Point> spots =
-        benchRoute(session.getLevel(), static_cast<std::size_t>(options.spots), config.start);
+        benchRoute(level, static_cast<std::size_t>(options.spots), config.start);
     // One frame untimed, so the driver's one-off set-up is not counted against the route.
     session.placeEye(spots.front(), 0);
     timeFrame(session);
     figures.emptyFrameMs = medianEmptyFrameMs(session);
-    figures.route = flyRoute(session, spots);
+    if (options.bothViews) {
+        level.setLightmapsEnabled(false);
+        figures.route = flyRoute(session, spots);
+        level.setLightmapsEnabled(true);
+        // The lit view's first frame binds textures the driver has not touched yet.
+        timeFrame(session);
+        figures.litRoute = flyRoute(session, spots);
+        figures.litRouteFlown = true;
+    } else {
+        figures.route = flyRoute(session, spots);
+    }
     figures.peakRssMb = peakResidentMegabytes();
 
     printTable(figures, std::cout);

@@ -1,5 +1,6 @@
 // velmora-sample OUTDIR: writes the sample level to OUTDIR/maps/sample.bsp and its sky picture to
-// OUTDIR/textures/skies/ridarirovozavo.jpg (the build runs it to make build/sample/).
+// OUTDIR/textures/skies/ridarirovozavo.jpg and the mural's image under OUTDIR/textures/sample/ (the
+// build runs it to make build/sample/).
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     std::error_code directoryError;
     std::filesystem::create_directories(root / "maps", directoryError);
     std::filesystem::create_directories(root / "textures" / "skies", directoryError);
+    std::filesystem::create_directories(root / "textures" / "sample", directoryError);
     if (directoryError) {
         std::cerr << "velmora-sample: cannot create folders under " << outDir << ": "
                   << directoryError.message() << "\n";
@@ -30,7 +32,9 @@ int main(int argc, char** argv) {
     if (!writer.writeFile((root / "maps" / "sample.bsp").string(), error) ||
         !writeJpeg((root / "textures" / "skies" / "ridarirovozavo.jpg").string(), kSampleSkySize,
                    kSampleSkySize, 3, sampleSkyPixels(kSampleSkySize), kSampleSkyJpegQuality,
-                   error)) {
+                   error) ||
+        !writeJpeg((root / kSampleMuralImage).string(), kSampleMuralSize, kSampleMuralSize, 3,
+                   sampleMuralPixels(kSampleMuralSize), kSampleMuralJpegQuality, error)) {
         std::cerr << "velmora-sample: " << error << "\n";
         return 1;
     }

@@ -10,15 +10,12 @@
 #include <vector>
 
 #include "GlPixels.h"
-#include "app/Callbacks.h"
-#include "app/ViewerSession.h"
+#include "SampleSession.h"
 #include "level/BSPMap.h"
 #include "render/ClusterColours.h"
 
 namespace {
 
-const std::string kSampleDir = VELMORA_BINARY_DIR "/sample/";
-const std::string kSampleLevel = VELMORA_BINARY_DIR "/sample/maps/sample.bsp";
 const Point kInRoomA(256, 64, -128);
 const Point kInRoomB(1280, 64, -960);
 // From room A at yaw 0: the north wall left of the door, and the floor.
@@ -30,18 +27,11 @@ constexpr int kFloorY = 60;
 class InspectViewTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(kSampleLevel)) {
-            GTEST_SKIP() << kSampleLevel << " has not been generated";
+        if (!std::filesystem::exists(kSampleSessionLevel)) {
+            GTEST_SKIP() << kSampleSessionLevel << " has not been generated";
         }
-        ViewerConfig config;
-        config.dataPath = kSampleDir;
-        config.levelFile = kSampleLevel;
-        config.start = kInRoomA;
-        session = std::make_unique<ViewerSession>(config);
-        session->useCurrentWindow();
-        session->loadLevel();
-        session->placeCamera();
-        reshape(kGlTestWindowWidth, kGlTestWindowHeight);
+        // The viewer's own start-up, so that the frames run exactly as in the viewer.
+        session = startSampleSession(kInRoomA);
         level = &session->getLevel();
         texturesEnabled = false;
         lightingEnabled = true;

@@ -126,6 +126,32 @@ TEST_F(BadLevelProcessTest, infoRejectsBadArgumentsWithUsage) {
     }
 }
 
+TEST_F(BadLevelProcessTest, fileOfAnotherKindIsOneProblemForInfoAndTheViewer) {
+    // A sound file of another format: the version field reads "0000" as a number.
+    const fs::path other = folder / "sound.wav";
+    std::ofstream(other, std::ios::binary) << "RIFF0000WAVEfmt " << std::string(400, '\x01');
+    const std::string kProblem =
+        other.string() + ": not an IBSP version 46 level: magic 'RIFF', version 808464432\n";
+
+    const ProcessResult info = run(kInfoTool + " " + other.string());
+    EXPECT_EQ(info.status, 1) << info.err;
+    EXPECT_NE(info.out.find("validation: 1 problem\n" + kProblem), std::string::npos) << info.out;
+    EXPECT_EQ(info.err, "magic: RIFF\nversion: 808464432\n");
+
+    if (std::getenv("DISPLAY") == nullptr) {
+        GTEST_SKIP() << "the viewer needs an X display";
+    }
+    const fs::path config = folder / "other.cfg";
+    std::ofstream(config) << "width = 320\nheight = 240\nlevel = " << other.string() << "\n";
+    const ProcessResult viewer =
+        run(std::string(VELMORA_BINARY_DIR) + "/velmora " + config.string());
+    EXPECT_EQ(viewer.status, 1) << viewer.err;
+    const std::string transcript =
+        "level name:" + other.string() + "\nmagic: RIFF\nversion: 808464432\n" + kProblem;
+    ASSERT_GE(viewer.err.size(), transcript.size()) << viewer.err;
+    EXPECT_EQ(viewer.err.substr(viewer.err.size() - transcript.size()), transcript);
+}
+
 TEST_F(BadLevelProcessTest, viewerExitsOneWithTheProblemsBeforeTheFirstFrame) {
     if (std::getenv("DISPLAY") == nullptr) {
         GTEST_SKIP() << "the viewer needs an X display";

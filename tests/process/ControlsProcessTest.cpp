@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "ViewerWindow.h"
 
 namespace {
 
@@ -27,15 +28,6 @@ constexpr int kHeight = 240;
 // Rows from the top that show the level, above the overlay line at the bottom.
 constexpr int kSceneRows = 170;
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // Room A of the sample level, looking north at the door and the arched corridor behind it.
 std::string roomAConfig() {
     const std::string path = testing::TempDir() + "velmora_controls_viewer.cfg";
@@ -48,22 +40,6 @@ std::string roomAConfig() {
 // A viewer started in directory, so its screenshots land there.
 std::vector<std::string> viewerIn(const std::string& directory) {
     return {"sh", "-c", "cd \"$0\" && exec \"$1\" \"$2\"", directory, kViewer, roomAConfig()};
-}
-
-std::string findViewerWindow(ChildProcess& viewer, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (viewer.running() && std::chrono::steady_clock::now() < deadline) {
-        const ChildOutcome search =
-            runProgram({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(viewer.pid()),
-                        "--name", "^Velmora$"},
-                       5s);
-        const std::vector<std::string> windows = linesOf(search.out);
-        if (search.exitStatus == 0 && !windows.empty()) {
-            return windows.front();
-        }
-        std::this_thread::sleep_for(200ms);
-    }
-    return "";
 }
 
 // Runs xdotool with args and waits until the viewer's error stream holds count lines that start

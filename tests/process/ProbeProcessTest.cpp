@@ -21,11 +21,28 @@ const std::string kSampleDir = VELMORA_BINARY_DIR "/sample/";
 const std::string kSampleLevel = VELMORA_BINARY_DIR "/sample/maps/sample.bsp";
 constexpr auto kLimit = 60s;
 
-std::string sampleConfig() {
-    const std::string path = testing::TempDir() + "velmora_probe_sample.cfg";
+std::string sampleConfig(const std::string& extra = "") {
+    const std::string path =
+        testing::TempDir() + "velmora_probe_sample" + (extra.empty() ? "" : "_extra") + ".cfg";
     std::ofstream(path) << "width = 640\nheight = 480\ndatapath = " << kSampleDir
-                        << "\nlevel = " << kSampleLevel << "\nstart_vec = 0 64 0\n";
+                        << "\nlevel = " << kSampleLevel << "\nstart_vec = 0 64 0\n"
+                        << extra;
     return path;
+}
+
+// The RGB pixels of a PNG written by the probe, top row first; empty when it cannot be read.
+std::vector<png_byte> readShot(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
+        return {};
+    }
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) == 0) {
+        return {};
+    }
+    return pixels;
 }
 
 bool canRender() {
@@ -118,4 +135,42 @@ TEST(ProbeProcessTest, badArgumentsPrintUsageAndExitWithTwo) {
             << outcome.err;
         EXPECT_EQ(outcome.out, "");
     }
+}
+
+// With lightmaps = on the probe draws the lit view: the same faces are counted, the overlay says
+// so, and room A's north wall shows the sample page's warm light instead of the fixed light.
+TEST(ProbeProcessTest, lightmapsKeyGivesTheLitViewWithTheSameCounts) {
+    if (!canRender()) {
+        GTEST_SKIP() << "no X display or no sample level";
+    }
+    const std::string plainShot = testing::TempDir() + "velmora_probe_plain.png";
+    const std::string litShot = testing::TempDir() + "velmora_probe_lit.png";
+    const ChildOutcome plain =
+        runProgram({kProbe, sampleConfig(), "--at", "256,64,-128,0", "--shot", plainShot}, kLimit);
+    const ChildOutcome lit = runProgram(
+        {kProbe, sampleConfig("lightmaps = on\n"), "--at", "256,64,-128,0", "--shot", litShot},
+        kLimit);
+    ASSERT_FALSE(plain.timedOut);
+    ASSERT_FALSE(lit.timedOut);
+    ASSERT_EQ(lit.exitStatus, 0) << lit.err;
+    EXPECT_EQ(lit.out, plain.out);
+    EXPECT_EQ(lit.out, "leaf=0 cluster=0 visible=20\n");
+    EXPECT_NE(lit.err.find("setting on\n"), std::string::npos);
+
+    const std::vector<png_byte> plainPixels = readShot(plainShot);
+    const std::vector<png_byte> litPixels = readShot(litShot);
+    ASSERT_EQ(litPixels.size(), 640u * 480u * 3u);
+    ASSERT_EQ(plainPixels.size(), litPixels.size());
+    // Room A's north wall left of the door, 80 rows below the top.
+    const std::size_t wall = 3 * (80 * 640 + 100);
+    const int red = litPixels[wall];
+    const int green = litPixels[wall + 1];
+    const int blue = litPixels[wall + 2];
+    EXPECT_GT(red, green);
+    EXPECT_GT(green, blue);
+    EXPECT_GT(red, 100);
+    EXPECT_NE(
+        std::vector<png_byte>(litPixels.begin() + long(wall), litPixels.begin() + long(wall) + 3),
+        std::vector<png_byte>(plainPixels.begin() + long(wall),
+                              plainPixels.begin() + long(wall) + 3));
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "ViewerWindow.h"
 
 namespace {
 
@@ -20,34 +21,6 @@ using namespace std::chrono_literals;
 const std::string kViewer = VELMORA_BINARY_DIR "/velmora";
 const std::string kSampleDir = VELMORA_BINARY_DIR "/sample/";
 const std::string kSampleLevel = VELMORA_BINARY_DIR "/sample/maps/sample.bsp";
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// The first mapped X window titled "Velmora" that belongs to pid, or "" once limit has passed.
-// The window exists before the level has loaded but is mapped only afterwards, and a key pressed
-// before it can take the focus is lost.
-std::string findViewerWindow(ChildProcess& viewer, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (viewer.running() && std::chrono::steady_clock::now() < deadline) {
-        const ChildOutcome search =
-            runProgram({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(viewer.pid()),
-                        "--name", "^Velmora$"},
-                       5s);
-        const std::vector<std::string> windows = linesOf(search.out);
-        if (search.exitStatus == 0 && !windows.empty()) {
-            return windows.front();
-        }
-        std::this_thread::sleep_for(200ms);
-    }
-    return "";
-}
 
 TEST(ViewerProcessTest, noArgumentPrintsUsageAndExitsWithOne) {
     const ChildOutcome outcome = runProgram({kViewer}, 20s);
@@ -63,6 +36,32 @@ TEST(ViewerProcessTest, unopenableConfigurationNamesPathAndReasonAndExitsWithOne
     EXPECT_EQ(outcome.exitStatus, 1);
     EXPECT_EQ(outcome.err,
               missing + ": cannot open the configuration file: No such file or directory\n");
+}
+
+TEST(ViewerProcessTest, helpFlagsPrintUsageConfigurationKeysAndKeyTableAndExitWithZero) {
+    for (const std::string flag : {"-h", "--help"}) {
+        SCOPED_TRACE(flag);
+        const ChildOutcome outcome = runProgram({kViewer, flag}, 20s);
+        ASSERT_FALSE(outcome.timedOut);
+        EXPECT_EQ(outcome.exitStatus, 0);
+        EXPECT_EQ(outcome.err, "");
+        const std::vector<std::string> lines = linesOf(outcome.out);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front(), "usage: " + kViewer + " <configuration file>");
+        EXPECT_LE(lines.size(), 15u) << outcome.out;
+        for (const char* word :
+             {"width, height", "1..16384", "1024 x 768", "datapath", "level", "lights", "start_vec",
+              "bpp, vsync", "mouse_sensitivity", "speed", "0.25..8", "w/s", "a/d", "</>",
+              "PgUp/PgDn", "p screenshot", "f freeze", "c cluster", "ESC"}) {
+            EXPECT_NE(outcome.out.find(word), std::string::npos) << word << " in\n" << outcome.out;
+        }
+    }
+    // Anything else, however like a flag, is a configuration path.
+    const ChildOutcome other = runProgram({kViewer, "--helpful"}, 20s);
+    ASSERT_FALSE(other.timedOut);
+    EXPECT_EQ(other.exitStatus, 1);
+    EXPECT_EQ(other.err,
+              "--helpful: cannot open the configuration file: No such file or directory\n");
 }
 
 TEST(ViewerProcessTest, escapeKeyEndsViewerWithStatusZeroAfterExactEcho) {

@@ -102,11 +102,64 @@ TEST_F(ConfigFileTest, trailingWhiteSpaceEndsReadingQuietly) {
     EXPECT_EQ(lines, (Lines{"setting 640", "setting 480"}));
 }
 
-TEST_F(ConfigFileTest, echoShowsTheValueTokenWhileSizeIsConvertedLikeAtoi) {
-    const Lines lines = read("width = 12abc height = wide\n");
-    EXPECT_EQ(lines, (Lines{"setting 12abc", "setting wide"}));
-    EXPECT_EQ(config.width, 12);
-    EXPECT_EQ(config.height, 0);
+TEST_F(ConfigFileTest, sizeOutsideOneTo16384IsEchoedThenNamedWithTheDefaultUsed) {
+    struct Case {
+        const char* text;
+        Lines expected;  // after the path prefix on the lines that name a size
+        int width;
+        int height;
+    };
+    const std::vector<Case> cases = {
+        {"width = 99999999999 height = -5",
+         {"setting 99999999999",
+          "@width 99999999999 is not a whole number from 1 to 16384, using 1024", "setting -5",
+          "@height -5 is not a whole number from 1 to 16384, using 768"},
+         1024,
+         768},
+        {"width = 0 height = 0",
+         {"setting 0", "@width 0 is not a whole number from 1 to 16384, using 1024", "setting 0",
+          "@height 0 is not a whole number from 1 to 16384, using 768"},
+         1024,
+         768},
+        {"width = 16385 height = wide",
+         {"setting 16385", "@width 16385 is not a whole number from 1 to 16384, using 1024",
+          "setting wide", "@height wide is not a whole number from 1 to 16384, using 768"},
+         1024,
+         768},
+        {"width = 12abc height = 2.5",
+         {"setting 12abc", "@width 12abc is not a whole number from 1 to 16384, using 1024",
+          "setting 2.5", "@height 2.5 is not a whole number from 1 to 16384, using 768"},
+         1024,
+         768},
+        // The limits themselves are sizes; a later good entry wins over an earlier bad one.
+        {"width = 1 height = 16384", {"setting 1", "setting 16384"}, 1, 16384},
+        {"width = -1 width = +640 height = 480",
+         {"setting -1", "@width -1 is not a whole number from 1 to 16384, using 1024",
+          "setting +640", "setting 480"},
+         640,
+         480},
+        // A bad size still counts as given: only the missing one gets the closing note.
+        {"height = 70000",
+         {"setting 70000", "@height 70000 is not a whole number from 1 to 16384, using 768",
+          "@no width given, using 1024"},
+         1024,
+         768},
+    };
+    for (const Case& testCase : cases) {
+        SCOPED_TRACE(testCase.text);
+        config = ViewerConfig();
+        log.str("");
+        const Lines lines = read(testCase.text);
+        Lines expected = testCase.expected;
+        for (std::string& line : expected) {
+            if (line.front() == '@') {
+                line = path + ": " + line.substr(1);
+            }
+        }
+        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(config.width, testCase.width);
+        EXPECT_EQ(config.height, testCase.height);
+    }
 }
 
 TEST_F(ConfigFileTest, sizeOnlyFileKeepsEmptyPathsAndStartsAtOrigin) {
@@ -180,3 +233,24 @@ TEST_F(ConfigFileTest, oversizedFileIsRefused) {
 }
 
 }  // namespace
+
+TEST_F(ConfigFileTest, lightmapAndTextureSwitchesAreOnOrOffAndEchoed) {
+    EXPECT_EQ(read("width = 640 height = 480\n"), (Lines{"setting 640", "setting 480"}));
+    EXPECT_FALSE(config.lightmaps);
+    EXPECT_FALSE(config.textures);
+
+    config = ViewerConfig();
+    log.str("");
+    EXPECT_EQ(read("width = 640 height = 480 lightmaps = on textures = on\n"),
+              (Lines{"setting 640", "setting 480", "setting on", "setting on"}));
+    EXPECT_TRUE(config.lightmaps);
+    EXPECT_TRUE(config.textures);
+
+    config = ViewerConfig();
+    log.str("");
+    EXPECT_EQ(read("width = 640 height = 480 lightmaps = yes textures = off\n"),
+              (Lines{"setting 640", "setting 480", "setting yes",
+                     "lightmaps must be on or off, not yes; it stays off", "setting off"}));
+    EXPECT_FALSE(config.lightmaps);
+    EXPECT_FALSE(config.textures);
+}

@@ -2,7 +2,6 @@
 // oversized visibility data, unreadable files, and every real level when they are present.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <regex>
@@ -11,6 +10,7 @@
 #include <unistd.h>
 
 #include "support/LevelFixtures.h"
+#include "support/RealLevels.h"
 
 namespace {
 
@@ -61,16 +61,49 @@ TEST(LevelLoaderTest, transcriptMatchesByteForByteIncludingEmptyLumps) {
     EXPECT_TRUE(map->getBrushes().empty());
 }
 
-TEST(LevelLoaderTest, magicStopsAtNulAndOddVersionsStillLoad) {
-    LevelDescription level = tinyLevel();
-    level.magic = {'X', 'Y', '\0', 'Z'};
-    level.version = -47;
-    LevelWriter writer(level);
-    std::ostringstream log;
-    auto map = loadLevelBytes(writer.bytes(), log);
-    EXPECT_EQ(log.str().substr(0, 25), "magic: XY\nversion: -47\ndi");
-    EXPECT_TRUE(map->isSound()) << problemText(*map);
-    EXPECT_EQ(map->getVertices().size(), level.vertices.size());
+TEST(LevelLoaderTest, fileOfAnotherKindIsOneProblemRightAfterItsMagicAndVersion) {
+    struct Kind {
+        const char magic[4];
+        std::int32_t version;
+        const char* echo;     // the two transcript lines, the magic cut at a NUL
+        const char* problem;  // unprintable bytes, the quote and the backslash as \xNN
+    };
+    const Kind kinds[] = {
+        {{'R', 'I', 'F', 'F'},
+         808464432,
+         "magic: RIFF\nversion: 808464432\n",
+         "not an IBSP version 46 level: magic 'RIFF', version 808464432"},
+        {{'I', 'B', 'S', 'P'},
+         38,
+         "magic: IBSP\nversion: 38\n",
+         "not an IBSP version 46 level: magic 'IBSP', version 38"},
+        {{'X', 'Y', '\0', '\xff'},
+         -47,
+         "magic: XY\nversion: -47\n",
+         "not an IBSP version 46 level: magic 'XY\\x00\\xff', version -47"},
+        {{'\'', '\\', '\n', 'P'},
+         46,
+         "magic: '\\\nP\nversion: 46\n",
+         "not an IBSP version 46 level: magic '\\x27\\x5c\\x0aP', version 46"},
+    };
+    const std::vector<std::uint8_t> sound = writeLevel(tinyLevel());
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.problem);
+        std::vector<std::uint8_t> bytes = sound;
+        std::memcpy(bytes.data(), kind.magic, 4);
+        std::memcpy(bytes.data() + 4, &kind.version, 4);  // little-endian, as the file
+        std::ostringstream log;
+        const auto map = loadLevelBytes(bytes, log);
+        EXPECT_EQ(log.str(), kind.echo);
+        EXPECT_EQ(map->getProblems(), std::vector<std::string>{kind.problem});
+        EXPECT_TRUE(map->getFaces().empty());
+    }
+
+    // Only the header's first eight bytes decide: cut right after them, the kind is still named.
+    std::vector<std::uint8_t> riff(sound.begin(), sound.begin() + 8);
+    std::memcpy(riff.data(), "RIFF", 4);
+    EXPECT_EQ(loadLevelBytes(riff)->getProblems(),
+              std::vector<std::string>{"not an IBSP version 46 level: magic 'RIFF', version 46"});
 }
 
 TEST(LevelLoaderTest, entityTextIsTheLumpBytesThenNul) {
@@ -216,25 +249,20 @@ void expectEveryPatchFaceCutWhole(const BSPMap& map) {
 }
 
 TEST(LevelLoaderTest, everyRealLevelLoadsSoundWithOnlyItsTranscript) {
-    const char* configured = std::getenv("VELMORA_MAPS_DIR");
-    const std::filesystem::path mapsDir =
-        configured ? configured : VELMORA_BINARY_DIR "/openarena-maps";
-    if (!std::filesystem::is_directory(mapsDir)) {
-        GTEST_SKIP() << "no real levels at " << mapsDir;
+    const RealLevels real = findRealLevels();
+    if (real.files.empty()) {
+        GTEST_SKIP() << real.unavailable;
     }
     const std::regex transcriptShape(
         "magic: IBSP\nversion: 46\n(dir_entry #[0-9]+:  offset=-?[0-9]+ length=-?[0-9]+\n){17}"
         "this level contains [0-9]+ distinct textures\n");
     int levels = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(mapsDir)) {
-        if (entry.path().extension() != ".bsp") {
-            continue;
-        }
+    for (const std::filesystem::path& path : real.files) {
         ++levels;
         testing::internal::CaptureStderr();
-        BSPMap map("data/", entry.path().string(), nullptr, nullptr);
+        BSPMap map("data/", path.string(), nullptr, nullptr);
         const std::string output = testing::internal::GetCapturedStderr();
-        SCOPED_TRACE(entry.path().string());
+        SCOPED_TRACE(path.string());
         EXPECT_TRUE(map.isSound()) << problemText(map);
         const std::size_t loadingAt = output.find(kLoadingLines);
         ASSERT_NE(loadingAt, std::string::npos) << output;

@@ -1,0 +1,49 @@
+// The usage line and the help text of the viewer.
+#include "app/Help.h"
+
+#include <ostream>
+#include <string_view>
+
+#include "app/Config.h"
+#include "geometry/Camera.h"
+
+namespace {
+
+const char* programName(int argc, char** argv) {
+    return (argc > 0 && argv[0] != nullptr) ? argv[0] : "velmora";
+}
+
+}  // namespace
+
+bool asksForHelp(int argc, char** argv) {
+    if (argc != 2 || argv[1] == nullptr) {
+        return false;
+    }
+    const std::string_view argument = argv[1];
+    return argument == "-h" || argument == "--help";
+}
+
+void printUsage(std::ostream& out, int argc, char** argv) {
+    out << "usage: " << programName(argc, argv) << " <configuration file>" << std::endl;
+}
+
+void printHelp(std::ostream& out, int argc, char** argv) {
+    printUsage(out, argc, argv);
+    out << "configuration file: \"key = value\" entries, keys case-sensitive:\n"
+        << "  width, height   window size, 1.." << kMaxWindowSize << " (default "
+        << kDefaultWindowWidth << " x " << kDefaultWindowHeight << ")\n"
+        << "  datapath        data directory ending with /, for the sky image\n"
+        << "  level           level file (IBSP version 46)\n"
+        << "  lights          lighting file name (echoed only)\n"
+        << "  start_vec       start position x y z, whole numbers, y up\n"
+        << "  bpp, vsync      accepted and echoed, no effect\n"
+        << "  mouse_sensitivity  degrees of turn per pixel of mouse drag (default "
+        << kDefaultMouseSensitivity << ")\n"
+        << "  speed           fly speed factor at start, " << kMinSpeedFactor << ".."
+        << kMaxSpeedFactor << " (default 1)\n"
+        << "keys: w/s forward/back, left/right strafe, a/d turn, =/- up/down,\n"
+        << "  </> curve detail (2..20), l lighting, t texture coordinates, ESC quit\n"
+        << "  left drag look, PgUp/PgDn pitch, wheel fly speed, p screenshot, f freeze culling,\n"
+        << "  c cluster colours\n"
+        << std::flush;
+}
