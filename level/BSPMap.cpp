@@ -209,26 +209,6 @@ std::vector<char> readEntityText(ByteReader& reader, const LumpBytes& lump) {
     return text;
 }
 
-// While a level has at most this many patches, each is given room for the top level at load:
-// about 28 KB a patch, 58 MB in all, some three times the busiest level we know.
-constexpr std::size_t kPatchesGivenTopLevelRoom = 2048;
-
-// Room for the top level in every patch, paid at load, so that no level change allocates or
-// faults in fresh pages and the jump straight to the top fits in one frame. A level with more
-// patches than that grows its arrays when the level rises, as any vector does.
-void makeTopLevelRoom(std::vector<Face>& faces) {
-    std::size_t patchCount = 0;
-    for (const Face& face : faces) {
-        patchCount += face.patches.size();
-    }
-    if (patchCount > kPatchesGivenTopLevelRoom) {
-        return;
-    }
-    for (Face& face : faces) {
-        face.reservePatchLevel(kTopPatchLevel);
-    }
-}
-
 // The level as an entry under the data path, when the path as written names no file.
 bool readFromDataPath(const std::string& dataPath, const std::string& levelFile,
                       std::vector<std::uint8_t>& bytes) {
@@ -349,7 +329,6 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
                 face.buildPatches(vertices);
             }
         }
-        makeTopLevelRoom(faces);
     }
     skybox = new Skybox();
     validateLevel(*this, problems);

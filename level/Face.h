@@ -53,8 +53,6 @@ public:
     // appended; stops at the first patch whose controls run past levelVertices.
     void buildPatches(const std::vector<Vertex>& levelVertices);
     void tessellatePatches(int level);
-    // Gives every patch room for a tessellation at level (BezierPatch::reserveLevel).
-    void reservePatchLevel(int level);
     void drawPatches(std::int32_t textureIndex, TextureManager& textureManager,
                      bool texturesEnabled) const;
 

@@ -6,12 +6,15 @@
 
 class ByteReader;
 
+// A plain record without a virtual destructor: arrays of it are what GL reads and what a patch
+// level change rewrites, hundreds of thousands of them, so each element is only its 44 bytes, and
+// a shrinking array drops its tail without touching it.
 class Vertex {
 public:
     Vertex() = default;
     // Reads one 44-byte vertex record; position and normal change axes.
     explicit Vertex(ByteReader& reader);
-    virtual ~Vertex() = default;
+    ~Vertex() = default;
     Vertex(const Vertex&) = default;
     Vertex& operator=(const Vertex&) = default;
 
@@ -31,3 +34,4 @@ public:
 
 // GL reads vertex arrays with this stride; the fields above must stay contiguous in this order.
 inline constexpr int kVertexStrideBytes = sizeof(Vertex);
+static_assert(kVertexStrideBytes == 44, "a vertex is its fields and nothing else");

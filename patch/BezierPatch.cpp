@@ -5,10 +5,17 @@
 #include <epoxy/gl.h>
 
 #include <array>
+#include <cstddef>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define VELMORA_AVX_LINES 1
+#else
+#define VELMORA_AVX_LINES 0
 #endif
 
 #include "texture/TextureManager.h"
@@ -88,6 +95,67 @@ inline void blend(const WideTriple& triple, const std::array<double, 3>& weights
 #endif
 }
 
+// One vertex line: vertex j is the blend of the triple with weights[j], every float in place and
+// the colour given.
+void blendLine(const WideTriple& triple, const std::array<double, 3>* weights, int count,
+               const std::uint8_t (&color)[4], Vertex* out) {
+    VertexFloats blended;
+    for (int j = 0; j < count; ++j) {
+        blend(triple, weights[j], blended);
+        scatterFloats(blended, out[j]);
+        std::memcpy(out[j].color, color, sizeof out[j].color);
+    }
+}
+
+#if VELMORA_AVX_LINES
+// The ten floats of a vertex lie end to end from position[0], so they are written as two groups
+// of four and one pair straight into the vertex.
+static_assert(offsetof(Vertex, texCoord) == 12 && offsetof(Vertex, lightmapCoord) == 20 &&
+              offsetof(Vertex, normal) == 28 && offsetof(Vertex, color) == 40);
+
+// blendLine with four floats to an instruction where the processor has AVX: the same IEEE
+// multiplications, roundings to float and left-to-right sums, so the same bits.
+__attribute__((target("avx"))) void blendLineAvx(const WideTriple& triple,
+                                                 const std::array<double, 3>* weights, int count,
+                                                 const std::uint8_t (&color)[4], Vertex* out) {
+    __m256d low[3];
+    __m256d high[3];
+    __m128d last[3];
+    for (int k = 0; k < 3; ++k) {
+        low[k] = _mm256_loadu_pd(&triple.values[k][0]);
+        high[k] = _mm256_loadu_pd(&triple.values[k][4]);
+        last[k] = _mm_load_pd(&triple.values[k][8]);
+    }
+    std::uint32_t colorBits;
+    std::memcpy(&colorBits, color, sizeof colorBits);
+    for (int j = 0; j < count; ++j) {
+        const __m256d w0 = _mm256_set1_pd(weights[j][0]);
+        const __m256d w1 = _mm256_set1_pd(weights[j][1]);
+        const __m256d w2 = _mm256_set1_pd(weights[j][2]);
+        const __m128 pair =
+            _mm_add_ps(_mm_add_ps(_mm_cvtpd_ps(_mm_mul_pd(last[0], _mm256_castpd256_pd128(w0))),
+                                  _mm_cvtpd_ps(_mm_mul_pd(last[1], _mm256_castpd256_pd128(w1)))),
+                       _mm_cvtpd_ps(_mm_mul_pd(last[2], _mm256_castpd256_pd128(w2))));
+        float* floats = out[j].position;
+        // Written out twice: a lambda would not share the function's AVX target.
+        _mm_storeu_ps(floats, _mm_add_ps(_mm_add_ps(_mm256_cvtpd_ps(_mm256_mul_pd(low[0], w0)),
+                                                    _mm256_cvtpd_ps(_mm256_mul_pd(low[1], w1))),
+                                         _mm256_cvtpd_ps(_mm256_mul_pd(low[2], w2))));
+        _mm_storeu_ps(floats + 4,
+                      _mm_add_ps(_mm_add_ps(_mm256_cvtpd_ps(_mm256_mul_pd(high[0], w0)),
+                                            _mm256_cvtpd_ps(_mm256_mul_pd(high[1], w1))),
+                                 _mm256_cvtpd_ps(_mm256_mul_pd(high[2], w2))));
+        _mm_storel_pi(reinterpret_cast<__m64*>(floats + 8), pair);
+        std::memcpy(out[j].color, &colorBits, sizeof colorBits);
+    }
+}
+
+bool hasAvx() {
+    static const bool available = __builtin_cpu_supports("avx");
+    return available;
+}
+#endif
+
 // B0, B1, B2 at x = k / L for k = 0 .. L. Every patch of a level change shares one level, so the
 // table is built once per level rather than once per vertex.
 const std::vector<std::array<double, 3>>& bernsteinWeights(int level) {
@@ -106,16 +174,14 @@ const std::vector<std::array<double, 3>>& bernsteinWeights(int level) {
     return table;
 }
 
-// Grows the array's capacity to count elements, writing each once: a reallocation on a later
-// resize, and the first touch of the pages behind it, are paid here instead.
+// Sizes the array for count elements that the caller then writes, every one. Growing drops the old
+// elements first, so the new storage is written once instead of receiving a copy of them.
 template <typename Element>
-void prepareRoom(std::vector<Element>& array, std::size_t count) {
-    if (array.capacity() >= count) {
-        return;
+void resizeForRewrite(std::vector<Element>& array, std::size_t count) {
+    if (array.capacity() < count) {
+        array.clear();
     }
-    const std::size_t size = array.size();
     array.resize(count);
-    array.resize(size);
 }
 
 }  // namespace
@@ -140,27 +206,28 @@ void BezierPatch::tessellate(int level) {
         widen(row[0], row[1], row[2], controlRows[r]);
     }
 
-    // resize keeps the storage when the size is unchanged or shrinks; every element is rewritten.
-    vertices.resize(static_cast<std::size_t>(side) * side);
+    // The storage stays when the size is unchanged or shrinks, so only the first tessellation at
+    // a new highest level allocates.
+    resizeForRewrite(vertices, static_cast<std::size_t>(side) * side);
     VertexFloats rows[3];
     WideTriple rowsAtU;
-    VertexFloats blended;
+#if VELMORA_AVX_LINES
+    const auto blendVertexLine = hasAvx() ? blendLineAvx : blendLine;
+#else
+    const auto blendVertexLine = blendLine;
+#endif
     for (int i = 0; i < side; ++i) {
         // R0, R1, R2 at u depend on i only: evaluated once per vertex line.
         for (int r = 0; r < 3; ++r) {
             blend(controlRows[r], weights[i], rows[r]);
         }
         widen(rows[0], rows[1], rows[2], rowsAtU);
-        Vertex* out = &vertices[static_cast<std::size_t>(i) * side];
-        for (int j = 0; j < side; ++j) {
-            blend(rowsAtU, weights[j], blended);
-            scatterFloats(blended, out[j]);
-            std::memcpy(out[j].color, controls[0].color, sizeof out[j].color);
-        }
+        blendVertexLine(rowsAtU, weights.data(), side, controls[0].color,
+                        &vertices[static_cast<std::size_t>(i) * side]);
     }
 
     const int stripLength = 2 * side;
-    indices.resize(static_cast<std::size_t>(level) * stripLength);
+    resizeForRewrite(indices, static_cast<std::size_t>(level) * stripLength);
     for (int k = 0; k < level; ++k) {
         std::uint32_t* strip = &indices[static_cast<std::size_t>(k) * stripLength];
         for (int j = 0; j < side; ++j) {
@@ -169,13 +236,6 @@ void BezierPatch::tessellate(int level) {
         }
     }
     stripCounts.assign(static_cast<std::size_t>(level), stripLength);
-}
-
-void BezierPatch::reserveLevel(int level) {
-    const auto side = static_cast<std::size_t>(level) + 1;
-    prepareRoom(vertices, side * side);
-    prepareRoom(indices, 2 * static_cast<std::size_t>(level) * side);
-    prepareRoom(stripCounts, static_cast<std::size_t>(level));
 }
 
 void BezierPatch::draw(std::int32_t textureIndex, TextureManager& textureManager,

@@ -21,12 +21,9 @@ public:
     BezierPatch(BezierPatch&&) = default;
     BezierPatch& operator=(BezierPatch&&) = default;
 
-    // level is at least 1. Resizes the three arrays in place and fills them anew.
+    // level is at least 1. Resizes the three arrays in place and fills them anew; they allocate
+    // only when level is above every level this patch had before.
     void tessellate(int level);
-    // Gives the three arrays room for a tessellation at level and writes that room once, so that
-    // later tessellations up to level neither allocate nor touch fresh memory pages. Changes no
-    // element.
-    void reserveLevel(int level);
     // Needs the vertex and normal client arrays enabled by the caller; leaves the front face CCW.
     void draw(std::int32_t textureIndex, TextureManager& textureManager,
               bool texturesEnabled) const;

@@ -44,12 +44,6 @@ void Face::buildPatches(const std::vector<Vertex>& levelVertices) {
     }
 }
 
-void Face::reservePatchLevel(int level) {
-    for (BezierPatch& patch : patches) {
-        patch.reserveLevel(level);
-    }
-}
-
 void Face::tessellatePatches(int level) {
     for (BezierPatch& patch : patches) {
         patch.tessellate(level);

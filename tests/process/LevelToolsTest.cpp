@@ -1,5 +1,6 @@
-// The level tools as a person runs them: velmora-sample writes loadable sample data and
-// velmora-spawn prints a start point or fails with a reason.
+// The level tools as a person runs them: velmora-sample writes loadable sample data,
+// velmora-biglevel a large sound level, and velmora-spawn prints a start point or fails with a
+// reason.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "level/BSPMap.h"
 #include "level/Entities.h"
 #include "generators/SampleLevel.h"
 #include "support/LevelFixtures.h"
@@ -65,6 +67,28 @@ TEST(LevelToolsTest, sampleToolWritesALevelWhoseSpawnIsTheShippedStart) {
     const ToolRun spawn = runTool(kTools + "/velmora-spawn " + levelPath.string());
     EXPECT_EQ(spawn.status, 0) << spawn.output;
     EXPECT_EQ(spawn.output, "256 64 -128\n");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(LevelToolsTest, bigLevelToolWritesASoundLevelOfTenMegabytesAndTwoThousandPatches) {
+    const auto dir = scratchDirectory("biglevel");
+    const ToolRun big = runTool(kTools + "/velmora-biglevel " + dir.string());
+    ASSERT_EQ(big.status, 0) << big.output;
+    const auto levelPath = dir / "maps/biglevel.bsp";
+    EXPECT_GE(std::filesystem::file_size(levelPath), 10'000'000u);
+
+    const ToolRun info = runTool(kTools + "/velmora-info " + levelPath.string());
+    EXPECT_EQ(info.status, 0);
+    EXPECT_NE(info.output.find("validation: ok"), std::string::npos) << info.output;
+
+    const BSPMap level("data/", levelPath.string(), nullptr, nullptr);
+    ASSERT_TRUE(level.isSound());
+    std::size_t patches = 0;
+    for (const Face& face : level.getFaces()) {
+        patches += face.patches.size();
+    }
+    EXPECT_GE(patches, 2000u);
+    EXPECT_FALSE(findSpawnPoints(level.getEntityText()).empty());
     std::filesystem::remove_all(dir);
 }
 

@@ -22,7 +22,7 @@ inline Vertex referencePatchVertex(const Vertex (&controls)[9], int level, int i
     return rows[0].scaled(bv[0]) + rows[1].scaled(bv[1]) + rows[2].scaled(bv[2]);
 }
 
-// Compares the fields only: a Vertex also holds a vtable pointer and padding.
+// Compares the fields one by one, so that a change of the Vertex layout cannot hide a difference.
 inline bool sameBits(const Vertex& a, const Vertex& b) {
     return std::memcmp(a.position, b.position, sizeof a.position) == 0 &&
            std::memcmp(a.texCoord, b.texCoord, sizeof a.texCoord) == 0 &&

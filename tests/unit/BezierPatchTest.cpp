@@ -236,3 +236,23 @@ TEST(BezierPatchTest, tessellationMatchesReferenceBitForBit) {
         }
     }
 }
+
+TEST(BezierPatchTest, jumpsBetweenLevelsKeepTheFormulaAndTheGrownStorage) {
+    std::mt19937 random(1020);
+    Controls controls;
+    fillRandom(controls, random);
+    BezierPatch patch(controls);
+    patch.tessellate(10);
+    patch.tessellate(20);
+    expectReference(patch, controls, 20);
+    const Vertex* grownVertices = patch.getVertices().data();
+    const std::uint32_t* grownIndices = patch.getIndices().data();
+    patch.tessellate(10);
+    expectReference(patch, controls, 10);
+    patch.tessellate(20);
+    expectReference(patch, controls, 20);
+    // The second rise to 20 finds the arrays of the first.
+    EXPECT_EQ(patch.getVertices().data(), grownVertices);
+    EXPECT_EQ(patch.getIndices().data(), grownIndices);
+    EXPECT_EQ(patch.getIndices().size(), 840u);
+}

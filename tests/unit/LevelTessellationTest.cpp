@@ -1,6 +1,6 @@
 // The loaded level against a plain reference: every vertex as the file describes it, and every
 // patch vertex, at load and after each change of patch level, as the textbook formula computes it
-// with the Vertex operations, bit for bit. And level changes that allocate nothing.
+// with the Vertex operations, bit for bit. And which level changes allocate.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -160,14 +160,25 @@ TEST(LevelTessellationTest, loadAndEveryPatchLevelChangeMatchThePlainFormulaBitF
     }
 }
 
-TEST(LevelTessellationTest, levelChangesWithinTheKeysRangeAllocateNothing) {
+TEST(LevelTessellationTest, onlyTheFirstRiseToALevelAllocates) {
     if (!kAllocationsCounted) {
         GTEST_SKIP() << "allocations are not counted in this build";
     }
     const auto level = loadLevelBytes(writeLevel(levelWithPatchGrids()));
     ASSERT_TRUE(level->isSound());
-    // Straight to the top first: the room for it was made while loading.
-    for (const int patchLevel : {20, 2, 19, 3, 10}) {
+    // The load sizes the arrays for the start level only, so going down from it is free and the
+    // first rise to 20 grows them; from then on no level of the keys allocates.
+    {
+        const AllocationCount allocations;
+        level->setPatchLevel(2);
+        EXPECT_EQ(allocations.count(), 0u) << "down to 2";
+    }
+    {
+        const AllocationCount allocations;
+        level->setPatchLevel(20);
+        EXPECT_GT(allocations.count(), 0u) << "first rise to 20";
+    }
+    for (const int patchLevel : {2, 19, 3, 20, 11, 10}) {
         const AllocationCount allocations;
         level->setPatchLevel(patchLevel);
         EXPECT_EQ(allocations.count(), 0u) << "level " << patchLevel;
