@@ -223,9 +223,7 @@ BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileVal
     : display(displayValue),
       lighting(lightingValue),
       dataPath(dataPathValue),
-      levelFile(levelFileValue),
-      entityText(1, '\0'),
-      visData(new VisData()) {
+      levelFile(levelFileValue) {
     std::vector<std::uint8_t> bytes;
     const std::string readProblem = readLevelFile(levelStream, levelFile, bytes);
     if (!readProblem.empty() && !readFromDataPath(dataPath, levelFile, bytes)) {
@@ -242,9 +240,7 @@ BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileVal
     : display(displayValue),
       lighting(lightingValue),
       dataPath(dataPathValue),
-      levelFile(levelFileValue),
-      entityText(1, '\0'),
-      visData(new VisData()) {
+      levelFile(levelFileValue) {
     load(std::move(levelBytes), log);
 }
 

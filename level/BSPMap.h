@@ -166,9 +166,10 @@ private:
     std::vector<Vertex> vertices;
     std::vector<std::int32_t> meshVertices;
     std::vector<Face> faces;
-    // The entity lump's bytes followed by a NUL.
-    std::vector<char> entityText;
-    VisData* visData = nullptr;
+    // The entity lump's bytes followed by a NUL; just the NUL until the lump is read.
+    std::vector<char> entityText = std::vector<char>(1, '\0');
+    // Never null, so a level whose load stopped early still answers getVisData.
+    VisData* visData = new VisData();
     Camera* camera = nullptr;  // not owned
     Skybox* skybox = nullptr;
     GLuint skyTexture = 0;

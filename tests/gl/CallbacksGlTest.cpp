@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "GlPixels.h"
+#include "GlTestState.h"
 #include "app/Callbacks.h"
 #include "app/OnScreenDisplay.h"
 #include "app/Viewer.h"
@@ -21,10 +22,7 @@ protected:
     void TearDown() override {
         session.shutDown();
         glViewport(0, 0, kGlTestWindowWidth, kGlTestWindowHeight);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        loadIdentityView();
     }
 
     // A session that never loads its level: the window, the overlay and the light only.

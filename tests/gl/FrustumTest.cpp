@@ -1,13 +1,13 @@
 // Frustum planes taken from the viewer's real projection and a camera transform, and the box test
 // on boxes inside, behind, beyond, on, across and around the planes.
 #include <epoxy/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <limits>
 
+#include "GlTestState.h"
 #include "geometry/Camera.h"
 #include "level/Records.h"
 #include "render/Frustum.h"
@@ -40,11 +40,7 @@ void expectVerdictForEveryCornerOrder(const Frustum& frustum, const Box& box, in
 
 // The viewer's projection, then the camera's own update at the given pose.
 Frustum frustumFromCamera(const Point& eye, int yaw) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 640.0 / 480.0, 1.25, 5000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    useViewerPerspective();
     Frustum frustum;
     Camera camera(eye, &frustum);
     camera.setYaw(yaw);

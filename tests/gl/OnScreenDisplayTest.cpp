@@ -7,6 +7,7 @@
 #include <array>
 
 #include "GlPixels.h"
+#include "GlTestState.h"
 #include "app/OnScreenDisplay.h"
 
 namespace {
@@ -46,10 +47,7 @@ void setSceneTransform(GLenum matrixMode) {
 
 void resetTransform() {
     glDepthRange(0.0, 1.0);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadIdentityView();
     glViewport(0, 0, kGlTestWindowWidth, kGlTestWindowHeight);
 }
 

@@ -1,12 +1,14 @@
-// Patch drawing in a real GL context: winding, arrays pointed at the patch's own vertices, one
-// strip per tessellation row, and no client state switched.
+// Patch drawing in a real GL context: what a patch and a patch face look like against the plain
+// tessellation, its winding, and one strip per tessellation row.
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "GlTestWindow.h"
+#include "GlPixels.h"
+#include "GlTestState.h"
 #include "level/Face.h"
+#include "support/ReferenceTessellation.h"
 #include "patch/BezierPatch.h"
 #include "texture/TextureManager.h"
 
@@ -24,6 +26,62 @@ BezierPatch flatPatch() {
         }
     }
     return BezierPatch(controls);
+}
+
+// A 5 x 3 control grid over [0.2, 1.8] x [0.3, 1.7] whose middle controls bow the outline, so
+// that every tessellation level gives the patches a different silhouette. Columns 0..2 and 2..4
+// are the face's two patches.
+std::vector<Vertex> curvedGrid() {
+    std::vector<Vertex> grid(15);
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 5; ++column) {
+            Vertex& v = grid[5 * row + column];
+            v.position[0] = 0.2f + 0.4f * static_cast<float>(column);
+            v.position[1] = 0.3f + 0.7f * static_cast<float>(row);
+            v.normal[2] = 1.0f;
+        }
+    }
+    grid[1].position[1] = -0.1f;  // bottom edge of the first patch sags
+    grid[13].position[1] = 2.1f;  // top edge of the second patch bulges
+    grid[5].position[0] = -0.2f;  // left edge bows out
+    grid[9].position[0] = 2.2f;   // right edge bows out
+    grid[7].position[0] = 1.2f;   // the shared column bends
+    return grid;
+}
+
+// The controls of the patch whose left column is firstColumn.
+void patchControls(const std::vector<Vertex>& grid, int firstColumn, Vertex (&controls)[9]) {
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            controls[3 * row + column] = grid[5 * row + firstColumn + column];
+        }
+    }
+}
+
+// The plain tessellation at level drawn as two triangles a grid cell.
+void drawReferencePatch(const Vertex (&controls)[9], int level) {
+    glBegin(GL_TRIANGLES);
+    for (int i = 0; i < level; ++i) {
+        for (int j = 0; j < level; ++j) {
+            const Vertex corners[4] = {referencePatchVertex(controls, level, i, j),
+                                       referencePatchVertex(controls, level, i + 1, j),
+                                       referencePatchVertex(controls, level, i + 1, j + 1),
+                                       referencePatchVertex(controls, level, i, j + 1)};
+            for (int k : {0, 1, 2, 0, 2, 3}) {
+                glVertex3fv(corners[k].position);
+            }
+        }
+    }
+    glEnd();
+}
+
+// Pixels whose red channel differs between two window snapshots.
+int differingPixels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    int count = 0;
+    for (std::size_t p = 0; p < a.size(); p += 4) {
+        count += a[p] != b[p] ? 1 : 0;
+    }
+    return count;
 }
 
 class PatchDrawTest : public testing::Test {
@@ -50,11 +108,15 @@ protected:
     void TearDown() override {
         glDisableClientState(GL_VERTEX_ARRAY);
         glDisableClientState(GL_NORMAL_ARRAY);
-        glDisable(GL_CULL_FACE);
-        glFrontFace(GL_CCW);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
+        restoreDrawingDefaults();
+    }
+
+    // The window as draw leaves it, drawn on a cleared window.
+    template <typename Draw>
+    static std::vector<unsigned char> pictureOf(Draw draw) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        draw();
+        return readWindowPixels();
     }
 
     static GLubyte redAt(int x, int y) {
@@ -85,7 +147,7 @@ protected:
 
 }  // namespace
 
-TEST_F(PatchDrawTest, patchIsWoundCounterClockwiseAndSetsThatWinding) {
+TEST_F(PatchDrawTest, patchShowsWithBackFacesCulledAfterClockwiseFaces) {
     BezierPatch patch = flatPatch();
     patch.tessellate(4);
     // Back faces culled and the polygon winding left clockwise: the patch shows only because
@@ -94,34 +156,28 @@ TEST_F(PatchDrawTest, patchIsWoundCounterClockwiseAndSetsThatWinding) {
     glFrontFace(GL_CW);
     patch.draw(0, textureManager, false);
     glFinish();
-    GLint frontFace = 0;
-    glGetIntegerv(GL_FRONT_FACE, &frontFace);
-    EXPECT_EQ(frontFace, GL_CCW);
     EXPECT_EQ(redAt(kGlTestWindowWidth / 2, kGlTestWindowHeight / 2), 255);
     EXPECT_EQ(redAt(kGlTestWindowWidth / 2 + 100, kGlTestWindowHeight / 2 - 80), 255);
     EXPECT_EQ(redAt(20, 20), 0);
     EXPECT_EQ(redAt(kGlTestWindowWidth - 20, kGlTestWindowHeight - 20), 0);
 }
 
-TEST_F(PatchDrawTest, arraysPointAtPatchVerticesAndClientStateStays) {
-    BezierPatch patch = flatPatch();
-    patch.tessellate(3);
-    patch.draw(0, textureManager, true);
-    GLvoid* pointer = nullptr;
-    glGetPointerv(GL_VERTEX_ARRAY_POINTER, &pointer);
-    EXPECT_EQ(pointer, patch.getVertices()[0].position);
-    glGetPointerv(GL_NORMAL_ARRAY_POINTER, &pointer);
-    EXPECT_EQ(pointer, patch.getVertices()[0].normal);
-    GLint stride = 0;
-    glGetIntegerv(GL_VERTEX_ARRAY_STRIDE, &stride);
-    EXPECT_EQ(stride, kVertexStrideBytes);
-    glGetIntegerv(GL_NORMAL_ARRAY_STRIDE, &stride);
-    EXPECT_EQ(stride, kVertexStrideBytes);
-    EXPECT_TRUE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_TRUE(glIsEnabled(GL_NORMAL_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+// The strips read the patch's own vertex array with the vertex stride: at every level the
+// picture is the plain tessellation's, pixel for pixel, and a level apart it is not.
+TEST_F(PatchDrawTest, patchLooksLikeThePlainTessellationAtItsLevel) {
+    const std::vector<Vertex> grid = curvedGrid();
+    Vertex controls[9];
+    patchControls(grid, 0, controls);
+    BezierPatch patch(controls);
+    for (int level : {2, 3, 7, kTopPatchLevel}) {
+        patch.tessellate(level);
+        const auto drawn = pictureOf([&] { patch.draw(0, textureManager, true); });
+        const auto reference = pictureOf([&] { drawReferencePatch(controls, level); });
+        EXPECT_EQ(differingPixels(drawn, reference), 0) << "level " << level;
+    }
+    patch.tessellate(2);
+    const auto atTwo = pictureOf([&] { patch.draw(0, textureManager, false); });
+    EXPECT_GT(differingPixels(atTwo, pictureOf([&] { drawReferencePatch(controls, 3); })), 100);
 }
 
 TEST_F(PatchDrawTest, drawsOneStripPerRowAtTheCurrentLevel) {
@@ -136,22 +192,31 @@ TEST_F(PatchDrawTest, drawsOneStripPerRowAtTheCurrentLevel) {
     EXPECT_EQ(trianglesDrawnBy([&] { patch.draw(0, textureManager, false); }), 8u);
 }
 
-TEST_F(PatchDrawTest, faceDrawsEveryPatchAtItsLevel) {
-    if (!hasPrimitiveQueries()) {
-        GTEST_SKIP() << "no primitive queries in this GL";
-    }
-    std::vector<Vertex> vertices(15);
-    for (int k = 0; k < 15; ++k) {
-        vertices[k].position[0] = 0.2f * static_cast<float>(k % 5);
-        vertices[k].position[1] = 0.4f * static_cast<float>(k / 5);
-    }
+// A 5 x 3 grid is two patches sharing a column: the face shows both at the level it was given.
+TEST_F(PatchDrawTest, faceShowsEveryPatchAtItsLevel) {
+    const std::vector<Vertex> grid = curvedGrid();
     Face face;
     face.type = kPatchFace;
     face.patchSize[0] = 5;
     face.patchSize[1] = 3;
-    face.buildPatches(vertices);
+    face.buildPatches(grid);
     ASSERT_EQ(face.patches.size(), 2u);
-    EXPECT_EQ(trianglesDrawnBy([&] { face.drawPatches(0, textureManager, false); }), 2u * 10 * 20);
-    face.tessellatePatches(5);
-    EXPECT_EQ(trianglesDrawnBy([&] { face.drawPatches(0, textureManager, false); }), 2u * 5 * 10);
+    Vertex left[9];
+    Vertex right[9];
+    patchControls(grid, 0, left);
+    patchControls(grid, 2, right);
+    for (int level : {5, kInitialPatchLevel}) {
+        face.tessellatePatches(level);
+        const auto drawn = pictureOf([&] { face.drawPatches(0, textureManager, false); });
+        const auto reference = pictureOf([&] {
+            drawReferencePatch(left, level);
+            drawReferencePatch(right, level);
+        });
+        EXPECT_EQ(differingPixels(drawn, reference), 0) << "level " << level;
+        // Each patch alone leaves part of the face uncovered.
+        EXPECT_GT(differingPixels(drawn, pictureOf([&] { drawReferencePatch(left, level); })),
+                  1000);
+        EXPECT_GT(differingPixels(drawn, pictureOf([&] { drawReferencePatch(right, level); })),
+                  1000);
+    }
 }

@@ -1,13 +1,13 @@
-// The sky cube in a real GL context: the state the draw leaves for the level's faces, and what
-// a frame of sky looks like on screen.
+// The sky cube in a real GL context: what a frame of sky looks like on screen, and how the level's
+// faces drawn after it look.
 #include <epoxy/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <array>
-#include <iostream>
+#include <cstdint>
+#include <vector>
 
-#include "GlTestWindow.h"
+#include "GlTestState.h"
 #include "MemoryTexture.h"
 #include "texture/SkyTexture.h"
 #include "texture/Skybox.h"
@@ -22,13 +22,6 @@ Matrix currentMatrix(GLenum which) {
     return m;
 }
 
-bool enabledOnUnit(GLenum unit, GLenum capability) {
-    glActiveTextureARB(unit);
-    const bool enabled = glIsEnabled(capability) == GL_TRUE;
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    return enabled;
-}
-
 // Image quadrants: top-left red, top-right green, bottom-left blue, bottom-right yellow.
 constexpr std::uint8_t kQuadrantColours[4][3] = {
     {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
@@ -36,35 +29,26 @@ constexpr std::uint8_t kQuadrantColours[4][3] = {
 class SkyboxTest : public testing::Test {
 protected:
     void SetUp() override {
-        glViewport(0, 0, kGlTestWindowWidth, kGlTestWindowHeight);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, static_cast<double>(kGlTestWindowWidth) / kGlTestWindowHeight, 1.25,
-                       5000.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        const MemoryTexture image(64, 64, GL_RGB, quadrantPixels(64, 64, kQuadrantColours));
-        testing::internal::CaptureStderr();
-        skyTexture = createSkyTexture(image);
-        testing::internal::GetCapturedStderr();
+        useViewerPerspective();
+        skyTexture = quietSkyTexture(
+            MemoryTexture(64, 64, GL_RGB, quadrantPixels(64, 64, kQuadrantColours)));
     }
 
     void TearDown() override {
         glDeleteTextures(1, &skyTexture);
-        // Hand the next test GL's defaults for everything the draw switches on.
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_BLEND);
-        glDisable(GL_ALPHA_TEST);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_CULL_FACE);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        restoreDrawingDefaults();
     }
 
-    // Draws one frame of sky under the given view and reads window pixel (x, y), y upwards.
-    std::array<GLubyte, 3> pixelAfterDraw(int x, int y) {
+    // The sky texture for image, without the set-up's console line.
+    static GLuint quietSkyTexture(const MemoryTexture& image) {
+        testing::internal::CaptureStderr();
+        const GLuint texture = createSkyTexture(image);
+        testing::internal::GetCapturedStderr();
+        return texture;
+    }
+
+    // Window pixel (x, y) of the frame just drawn, y upwards.
+    std::array<GLubyte, 3> pixelAt(int x, int y) {
         std::array<GLubyte, 4> rgba{};
         glReadBuffer(GL_BACK);
         glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
@@ -79,7 +63,7 @@ protected:
     }
 
     void expectQuadrant(int x, int y, int quadrant) {
-        const auto pixel = pixelAfterDraw(x, y);
+        const auto pixel = pixelAt(x, y);
         for (int c = 0; c < 3; ++c) {
             EXPECT_NEAR(pixel[c], kQuadrantColours[quadrant][c], 8)
                 << "window pixel (" << x << ", " << y << ") channel " << c;
@@ -91,75 +75,101 @@ protected:
 
 }  // namespace
 
-TEST_F(SkyboxTest, drawLeavesTheStateFacesAreDrawnIn) {
-    // The opposite of everything the draw must leave, and a view with translation.
+// The level's faces are drawn straight after the sky, in the state it leaves: unit 0 textured
+// with the sky, modulated by white, at the sky's last texture coordinate (a corner of the image),
+// filled, depth-tested and culled, under the camera's own view. Everything is set the other way
+// first, so a face shows the image's corner colour, in place and in depth order, only if the sky
+// put each piece back.
+TEST_F(SkyboxTest, facesDrawnAfterTheSkyShowItsCornerInPlaceAndInDepthOrder) {
+    // A ring of kCorner around a kCentre middle: every corner sample is kCorner.
+    constexpr std::uint8_t kCorner[3] = {200, 160, 80};
+    constexpr std::uint8_t kCentre[3] = {40, 90, 220};
+    std::vector<std::uint8_t> ring;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const bool edge = x < 4 || x >= 60 || y < 4 || y >= 60;
+            ring.insert(ring.end(), edge ? kCorner : kCentre, (edge ? kCorner : kCentre) + 3);
+        }
+    }
+    const GLuint ringSky = quietSkyTexture(MemoryTexture(64, 64, GL_RGB, ring));
+    // Cleared now: a depth mask left off would keep the depth buffer from clearing.
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // A black texture on unit 1, which darkens every face while that unit stays on.
+    const GLubyte black[3] = {0, 0, 0};
+    GLuint blackTexture = 0;
     glActiveTextureARB(GL_TEXTURE1_ARB);
+    glGenTextures(1, &blackTexture);
+    glBindTexture(GL_TEXTURE_2D, blackTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, black);
     glEnable(GL_TEXTURE_2D);
     glActiveTextureARB(GL_TEXTURE0_ARB);
     glDisable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
     glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glScalef(2.0f, 3.0f, 1.0f);
+    glTranslatef(0.5f, 0.5f, 0.0f);  // would move the corner sample into the middle
     glMatrixMode(GL_MODELVIEW);
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
     glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
     glDepthMask(GL_FALSE);
+    glDisable(GL_CULL_FACE);
+    glPolygonMode(GL_FRONT, GL_LINE);  // back faces stay filled, so one not culled shows
     glColor3f(1.0f, 0.0f, 0.0f);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glTexCoord2f(0.5f, 0.5f);
+    // The faces' own winding, which the sky must keep.
     glFrontFace(GL_CW);
-    glPolygonMode(GL_BACK, GL_LINE);
     glRotatef(30.0f, 0.0f, 1.0f, 0.0f);
     glTranslatef(-100.0f, -20.0f, 55.0f);
-    const Matrix modelviewBefore = currentMatrix(GL_MODELVIEW_MATRIX);
+    const Matrix view = currentMatrix(GL_MODELVIEW_MATRIX);
+    // The level point that this view shows at eye coordinates (x, y, z): the view is a rotation
+    // R and a translation t, so the point is R^T (eye - t).
+    auto levelPoint = [&view](float x, float y, float z) {
+        const float eye[3] = {x - view[12], y - view[13], z - view[14]};
+        std::array<float, 3> point{};
+        for (int i = 0; i < 3; ++i) {
+            point[i] = view[4 * i] * eye[0] + view[4 * i + 1] * eye[1] + view[4 * i + 2] * eye[2];
+        }
+        return point;
+    };
+    // An upright rectangle at eye depth z, wound clockwise on screen (a front face) or not.
+    auto drawFace = [&](float left, float right, float bottom, float top, float z, bool clockwise) {
+        const float xs[4] = {left, left, right, right};
+        const float ys[4] = {bottom, top, top, bottom};
+        glBegin(GL_QUADS);
+        for (int k = 0; k < 4; ++k) {
+            const int corner = clockwise ? k : 3 - k;
+            glVertex3fv(levelPoint(xs[corner], ys[corner], z).data());
+        }
+        glEnd();
+    };
 
-    Skybox().draw(skyTexture);
+    Skybox().draw(ringSky);
+    // Near, at 5 units: window x 320..494, y 124..356.
+    drawFace(0.0f, 1.5f, -1.0f, 1.0f, -5.0f, true);
+    // Near and facing away: window x 146..262, y 182..298.
+    drawFace(-1.5f, -0.5f, -0.5f, 0.5f, -5.0f, false);
+    // Far, at 10 units, drawn last and tinted blue: window x 88..407, y 153..327.
+    glColor3f(0.0f, 0.0f, 1.0f);
+    drawFace(-4.0f, 1.5f, -1.5f, 1.5f, -10.0f, true);
+    glFinish();
 
-    GLint active = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    EXPECT_EQ(active, GL_TEXTURE0);
-    EXPECT_TRUE(enabledOnUnit(GL_TEXTURE0_ARB, GL_TEXTURE_2D));
-    EXPECT_FALSE(enabledOnUnit(GL_TEXTURE1_ARB, GL_TEXTURE_2D));
-    for (GLenum capability : {GL_BLEND, GL_ALPHA_TEST, GL_DEPTH_TEST, GL_CULL_FACE}) {
-        EXPECT_TRUE(glIsEnabled(capability)) << capability;
-    }
-    GLboolean depthMask = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
-    EXPECT_EQ(depthMask, GL_TRUE);
-    GLfloat colour[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[0], 1.0f);
-    EXPECT_EQ(colour[1], 1.0f);
-    EXPECT_EQ(colour[2], 1.0f);
-    GLfloat texCoord[4] = {};
-    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
-    EXPECT_EQ(texCoord[0], 0.0f);
-    EXPECT_EQ(texCoord[1], 1.0f);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, static_cast<GLint>(skyTexture));
-    GLint envMode = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
-    EXPECT_EQ(envMode, GL_MODULATE);
-    EXPECT_EQ(currentMatrix(GL_MODELVIEW_MATRIX), modelviewBefore);
-    const Matrix identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    EXPECT_EQ(currentMatrix(GL_TEXTURE_MATRIX), identity);
-    GLint matrixMode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-    EXPECT_EQ(matrixMode, GL_MODELVIEW);
-    // Winding and back-face mode belong to the face drawing and stay as they were.
-    GLint frontFace = 0;
-    glGetIntegerv(GL_FRONT_FACE, &frontFace);
-    EXPECT_EQ(frontFace, GL_CW);
-    GLint polygonModes[2] = {};
-    glGetIntegerv(GL_POLYGON_MODE, polygonModes);
-    EXPECT_EQ(polygonModes[0], GL_FILL);
-    EXPECT_EQ(polygonModes[1], GL_LINE);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glFrontFace(GL_CCW);
+    const std::array<GLubyte, 3> corner = {kCorner[0], kCorner[1], kCorner[2]};
+    const std::array<GLubyte, 3> blueCorner = {0, 0, kCorner[2]};
+    auto expectPixel = [this](int x, int y, const std::array<GLubyte, 3>& expected,
+                              const char* what) {
+        const auto pixel = pixelAt(x, y);
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_NEAR(pixel[c], expected[c], 2) << what << ", channel " << c;
+        }
+    };
+    expectPixel(450, 240, corner, "the near face alone");
+    expectPixel(360, 240, corner, "the near face over the far one drawn after it");
+    expectPixel(200, 240, blueCorner, "the far face where the near one faces away");
+    expectPixel(110, 300, blueCorner, "the far face alone");
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    glDeleteTextures(1, &blackTexture);
+    glDeleteTextures(1, &ringSky);
 }
 
 // Looking along -z only the quad at z = -2 is in view. The picture stands upright: its top half
