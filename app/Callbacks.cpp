@@ -6,14 +6,17 @@
 #include <GL/freeglut.h>
 
 #include <cstdlib>
+#include <iostream>
 #include <ostream>
 #include <sstream>
 
 #include "app/OnScreenDisplay.h"
 #include "app/Viewer.h"
+#include "app/ViewerControls.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "level/Face.h"
+#include "render/ScreenShot.h"
 
 // The loader gives the patches room for the top level the keys reach.
 static_assert(kMaxPatchLevel == kTopPatchLevel);
@@ -36,6 +39,32 @@ constexpr double kFieldOfViewDegrees = 45.0;
 constexpr double kNearDistance = 1.25;
 constexpr double kFarDistance = 5000.0;
 constexpr std::streamsize kDefaultStreamPrecision = 6;
+constexpr float kPitchStepDegrees = 2.0f;
+constexpr int kWheelUpButton = 3;
+constexpr int kWheelDownButton = 4;
+
+// `p`, `f` and `c`; false for any other key.
+bool inspectKey(unsigned char key) {
+    switch (key) {
+        case 'p':
+            if (viewerControls != nullptr) {
+                viewerControls->screenShotPending = true;
+            }
+            return true;
+        case 'f':
+            if (bspMap != nullptr && camera != nullptr) {
+                bspMap->setCullingFrozen(!bspMap->isCullingFrozen());
+            }
+            return true;
+        case 'c':
+            if (bspMap != nullptr) {
+                bspMap->setClusterView(!bspMap->showsClusterView());
+            }
+            return true;
+        default:
+            return false;
+    }
+}
 
 // Until a level and a camera exist the overlay is all there is to draw.
 void drawOverlayOnly(const std::ostringstream& overlayText) {
@@ -137,6 +166,10 @@ void drawFrame(BSPMap* level, float frameTimeStep) {
 void display() {
     countFrame(glutGet(GLUT_ELAPSED_TIME));
     drawFrame(bspMap, timeStep);
+    if (viewerControls != nullptr && viewerControls->screenShotPending) {
+        viewerControls->screenShotPending = false;
+        saveScreenShot(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT), std::cerr);
+    }
     glutSwapBuffers();
 }
 
@@ -185,7 +218,9 @@ void keyboard(unsigned char key, int, int) {
             }
             break;
         default:
-            steerCamera(key);
+            if (!inspectKey(key)) {
+                steerCamera(key);
+            }
             break;
     }
 }
@@ -198,5 +233,33 @@ void specialKeys(int key, int, int) {
         camera->strafeLeft();
     } else if (key == GLUT_KEY_RIGHT) {
         camera->strafeRight();
+    } else if (key == GLUT_KEY_PAGE_UP) {
+        camera->setPitch(camera->getPitch() + kPitchStepDegrees);
+    } else if (key == GLUT_KEY_PAGE_DOWN) {
+        camera->setPitch(camera->getPitch() - kPitchStepDegrees);
+    }
+}
+
+void mouseButton(int button, int state, int x, int y) {
+    if (button == GLUT_LEFT_BUTTON) {
+        if (viewerControls != nullptr) {
+            viewerControls->mouseLook.button(state == GLUT_DOWN, x, y);
+        }
+        return;
+    }
+    // The wheel reports each notch as a press and a release: count the presses.
+    if (camera == nullptr || state != GLUT_DOWN) {
+        return;
+    }
+    if (button == kWheelUpButton) {
+        camera->speedUp();
+    } else if (button == kWheelDownButton) {
+        camera->slowDown();
+    }
+}
+
+void mouseMotion(int x, int y) {
+    if (camera != nullptr && viewerControls != nullptr) {
+        viewerControls->mouseLook.drag(x, y, *camera);
     }
 }

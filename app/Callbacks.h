@@ -28,6 +28,10 @@ void display();
 void reshape(int width, int height);
 void keyboard(unsigned char key, int x, int y);
 void specialKeys(int key, int x, int y);
+// The mouse: a left-button drag turns the eye (MouseLook), the wheel (buttons 3 and 4) changes
+// the fly speed factor.
+void mouseButton(int button, int state, int x, int y);
+void mouseMotion(int x, int y);
 
 // One frame without timing and without the buffer swap: clear, start the overlay line, render the
 // level through its camera (or only the overlay while there is no level or no camera). display()

@@ -3,6 +3,8 @@
 #include "app/Config.h"
 
 #include <cerrno>
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -104,6 +106,26 @@ bool readStart(std::istream& in, Point& start, std::ostream& log) {
     return true;
 }
 
+// A positive finite number, or a line naming the file, the key and the value, and the default kept.
+bool readPositive(const std::string& path, const std::string& key, std::istream& in, float& value,
+                  std::ostream& log) {
+    std::string token;
+    if (!(in >> token)) {
+        return false;
+    }
+    say(log, "setting " + token);
+    char* end = nullptr;
+    const double number = std::strtod(token.c_str(), &end);
+    if (end == token.c_str() || *end != '\0' || !std::isfinite(number) || number <= 0.0 ||
+        number > FLT_MAX) {
+        say(log, path + ": " + key + " must be a positive number, not " + token + "; using " +
+                     std::to_string(value));
+        return true;
+    }
+    value = static_cast<float>(number);
+    return true;
+}
+
 struct SwitchKey {
     const char* key;
     bool ViewerConfig::*value;
@@ -131,6 +153,12 @@ bool readSwitch(const std::string& key, std::istream& in, bool& value, std::ostr
 // Takes the value of one entry. False when the value could not be read, which ends the reading.
 bool readValue(const std::string& path, const std::string& key, std::istream& in,
                ViewerConfig& config, std::ostream& log) {
+    if (key == "mouse_sensitivity") {
+        return readPositive(path, key, in, config.mouseSensitivity, log);
+    }
+    if (key == "speed") {
+        return readPositive(path, key, in, config.speed, log);
+    }
     if (key == "width") {
         return readSize(path, key, kDefaultWindowWidth, in, config.width, config.widthGiven, log);
     }

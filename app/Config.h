@@ -10,6 +10,9 @@ inline constexpr int kDefaultWindowWidth = 1024;
 inline constexpr int kDefaultWindowHeight = 768;
 // Larger sizes, like zero, negative and non-numeric ones, give way to the default with a note.
 inline constexpr int kMaxWindowSize = 16384;
+// Degrees of turn per pixel of mouse drag: a full-width drag across the default window is
+// roughly a half turn.
+inline constexpr float kDefaultMouseSensitivity = 0.18f;
 
 struct ViewerConfig {
     int width = kDefaultWindowWidth;
@@ -22,6 +25,9 @@ struct ViewerConfig {
     std::string levelFile;
     std::string lightingFile;
     Point start{0.0f, 0.0f, 0.0f};
+    float mouseSensitivity = kDefaultMouseSensitivity;
+    // The fly speed factor at start; the camera clamps it to its wheel's range.
+    float speed = 1.0f;
     // The lit view and the face images at start; keys m and t flip them while the viewer runs.
     bool lightmaps = false;
     bool textures = false;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/Config.h"
+#include "geometry/Camera.h"
 
 namespace {
 
@@ -31,12 +32,19 @@ void printHelp(std::ostream& out, int argc, char** argv) {
     out << "configuration file: \"key = value\" entries, keys case-sensitive:\n"
         << "  width, height   window size, 1.." << kMaxWindowSize << " (default "
         << kDefaultWindowWidth << " x " << kDefaultWindowHeight << ")\n"
-        << "  datapath        data directory ending with /, for the sky image\n"
-        << "  level           level file (IBSP version 46)\n"
+        << "  datapath        data folder ending with /: sky, face images, .pk3 archives\n"
+        << "  level           level file (IBSP version 46), else looked up under datapath\n"
         << "  lights          lighting file name (echoed only)\n"
         << "  start_vec       start position x y z, whole numbers, y up\n"
         << "  bpp, vsync      accepted and echoed, no effect\n"
+        << "  lightmaps, textures  on or off (default off): the lit view, face images\n"
+        << "  mouse_sensitivity  degrees of turn per pixel of mouse drag (default "
+        << kDefaultMouseSensitivity << ")\n"
+        << "  speed           fly speed factor at start, " << kMinSpeedFactor << ".."
+        << kMaxSpeedFactor << " (default 1)\n"
         << "keys: w/s forward/back, left/right strafe, a/d turn, =/- up/down,\n"
-        << "  </> curve detail (2..20), l lighting, t texture coordinates, ESC quit\n"
+        << "  </> curve detail (2..20), l lighting, t face images, ESC quit\n"
+        << "  left drag look, PgUp/PgDn pitch, wheel fly speed, p screenshot, f freeze culling,\n"
+        << "  c cluster colours, m lit view (lightmaps)\n"
         << std::flush;
 }

@@ -15,6 +15,7 @@
 #include "app/LightingModule.h"
 #include "app/OnScreenDisplay.h"
 #include "app/Viewer.h"
+#include "app/ViewerControls.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "render/Frustum.h"
@@ -23,6 +24,7 @@ Frustum viewFrustum;
 OnScreenDisplay* onScreenDisplay = nullptr;
 BSPMap* bspMap = nullptr;
 Camera* camera = nullptr;
+ViewerControls* viewerControls = nullptr;
 
 namespace {
 
@@ -53,6 +55,8 @@ void initGL() {
 void cleanup() {
     delete onScreenDisplay;
     onScreenDisplay = nullptr;
+    delete viewerControls;
+    viewerControls = nullptr;
     delete camera;
     camera = nullptr;
     delete bspMap;
@@ -74,7 +78,8 @@ ViewerConfig ViewerSession::fromCommandLine(int argc, char** argv) {
 }
 
 ViewerSession::ViewerSession(ViewerConfig viewerConfig) : config(std::move(viewerConfig)) {
-    assert(onScreenDisplay == nullptr && bspMap == nullptr && camera == nullptr);
+    assert(onScreenDisplay == nullptr && bspMap == nullptr && camera == nullptr &&
+           viewerControls == nullptr);
 }
 
 ViewerSession::~ViewerSession() {
@@ -118,6 +123,8 @@ void ViewerSession::loadLevel() {
 
 void ViewerSession::placeCamera() {
     camera = new Camera(config.start, &viewFrustum);
+    camera->setSpeedFactor(config.speed);
+    viewerControls = new ViewerControls(config.mouseSensitivity);
     if (bspMap != nullptr) {
         bspMap->setCamera(camera);
         if (config.textures) {
@@ -131,6 +138,8 @@ void ViewerSession::run() {
     glutReshapeFunc(reshape);
     glutKeyboardFunc(keyboard);
     glutSpecialFunc(specialKeys);
+    glutMouseFunc(mouseButton);
+    glutMotionFunc(mouseMotion);
     // Frames are drawn whenever GLUT has nothing else to do.
     glutIdleFunc(display);
     glutMainLoop();
@@ -143,9 +152,10 @@ void ViewerSession::showWithoutLoop() {
     reshape(config.width, config.height);
 }
 
-void ViewerSession::placeEye(const Point& position, int yaw) {
+void ViewerSession::placeEye(const Point& position, int yaw, float pitchDegrees) {
     camera->setPosition(position);
     camera->setYaw(yaw);
+    camera->setPitch(pitchDegrees);
 }
 
 void ViewerSession::drawFrame(float timeStepSeconds) {

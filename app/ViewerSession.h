@@ -40,9 +40,10 @@ public:
     // be opened or fails validation is reported line by line, each line prefixed with the level
     // file path, and ends the process with status 1.
     void loadLevel();
-    // The camera at the configured start; with a level, the level takes it and creates the sky and
-    // its lightmap pages (which need the window), and with textures = on loads the face images.
-    // Without a level no GL call is made, so the keys can steer it alone.
+    // The camera at the configured start and fly speed, and the mouse controls at the configured
+    // sensitivity. With a level, the level takes the camera and creates the sky and its lightmap
+    // pages (which need the window), and with textures = on loads the face images. Without a
+    // level no GL call is made, so the keys can steer it alone.
     void placeCamera();
 
     // Registers the GLUT callbacks and enters the frame loop, which never returns.
@@ -51,8 +52,9 @@ public:
     // and projection for the configured size as the first reshape would.
     void showWithoutLoop();
 
-    // Puts the eye at position, turned to yaw whole degrees.
-    void placeEye(const Point& position, int yaw);
+    // Puts the eye at position, turned to yaw whole degrees and pitched pitchDegrees (positive
+    // looks up; the camera clamps it to its range).
+    void placeEye(const Point& position, int yaw, float pitchDegrees = 0.0f);
     // One frame as the display callback draws it, without the timing and the buffer swap.
     void drawFrame(float timeStepSeconds);
     // The frame the viewer draws while it has no level: the clear and the overlay line alone.

@@ -4,6 +4,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "render/Frustum.h"
@@ -25,6 +26,7 @@ Camera::Camera(const Point& start, Frustum* cameraFrustum)
     heading.setZ(static_cast<float>(std::cos(0.0) * kHeadingLength));
     heading.setX(static_cast<float>(std::sin(0.0) * kHeadingLength));
     heading.setY(0.0f);
+    flatHeading = heading;
     moveDir = heading;
 }
 
@@ -44,10 +46,44 @@ void Camera::setYaw(int degrees) {
     moveDir = heading;
 }
 
+void Camera::setPitch(float degrees) {
+    pitch = std::clamp(degrees, -kMaxPitchDegrees, kMaxPitchDegrees);
+    updateHeading();
+    moveDir = heading;
+}
+
+void Camera::setSpeedFactor(float factor) {
+    speedBase = std::clamp(factor, kMinSpeedFactor, kMaxSpeedFactor);
+    speedNotches = 0;
+}
+
+void Camera::speedUp() {
+    if (getSpeedFactor() < kMaxSpeedFactor) {
+        ++speedNotches;
+    }
+}
+
+void Camera::slowDown() {
+    if (getSpeedFactor() > kMinSpeedFactor) {
+        --speedNotches;
+    }
+}
+
+float Camera::getSpeedFactor() const {
+    const double factor = speedBase * std::pow(double(kSpeedFactorStep), speedNotches);
+    return std::clamp(static_cast<float>(factor), kMinSpeedFactor, kMaxSpeedFactor);
+}
+
 void Camera::updateHeading() {
     const double radians = yaw * kDegreesToRadians;
-    heading.setZ(static_cast<float>(std::cos(radians) * kHeadingLength));
-    heading.setX(static_cast<float>(std::sin(radians) * -kHeadingLength));
+    flatHeading.setZ(static_cast<float>(std::cos(radians) * kHeadingLength));
+    flatHeading.setX(static_cast<float>(std::sin(radians) * -kHeadingLength));
+    // cos(0) is exactly 1, so at pitch 0 the heading is the flat one bit for bit.
+    const double pitchRadians = pitch * kDegreesToRadians;
+    const double level = std::cos(pitchRadians);
+    heading.setZ(static_cast<float>(std::cos(radians) * kHeadingLength * level));
+    heading.setX(static_cast<float>(std::sin(radians) * -kHeadingLength * level));
+    heading.setY(static_cast<float>(std::sin(pitchRadians) * -kHeadingLength));
 }
 
 void Camera::moveUp(float amount) {
@@ -79,13 +115,13 @@ void Camera::moveBackward() {
 
 void Camera::strafeLeft() {
     impulse();
-    moveDir = heading.cross(up);
+    moveDir = flatHeading.cross(up);
     reverse = false;
 }
 
 void Camera::strafeRight() {
     impulse();
-    moveDir = heading.cross(up);
+    moveDir = flatHeading.cross(up);
     reverse = true;
 }
 
@@ -96,7 +132,8 @@ void Camera::move(float timeStep) {
     } else if (speed > 0.0f) {
         speed = 0.0f;
     }
-    const float step = timeStep * speed;
+    // At factor 1 the product is the unscaled step exactly.
+    const float step = timeStep * speed * getSpeedFactor();
     const Vec3 v = moveDir.scaled(step);
     if (reverse) {
         position.subtract(v);
@@ -109,6 +146,10 @@ void Camera::move(float timeStep) {
 
 void Camera::update(float timeStep) {
     move(timeStep);
+    if (pitch != 0.0f) {
+        // Looking up turns the world down: about the eye's own x axis, after the yaw.
+        glRotatef(-pitch, 1.0f, 0.0f, 0.0f);
+    }
     glRotatef(static_cast<float>(yaw), 0.0f, 1.0f, 0.0f);
     glTranslatef(-position.getX(), -position.getY(), -position.getZ());
     frustum->update();

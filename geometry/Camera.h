@@ -1,5 +1,5 @@
-// Camera: the free-flying eye, turned about the vertical axis in whole degrees, moved by
-// impulses whose speed decays per frame.
+// Camera: the free-flying eye, turned about the vertical axis in whole degrees and tilted up or
+// down by a pitch, moved by impulses whose speed decays per frame.
 #pragma once
 
 #include "geometry/Point.h"
@@ -10,6 +10,12 @@ class Frustum;
 // Degrees to radians: the factor turning is defined with. A more exact one would move headings
 // in their last bits.
 inline constexpr double kDegreesToRadians = 0.017453292;
+// The pitch stops short of straight up and down, where the yaw would lose its meaning.
+inline constexpr float kMaxPitchDegrees = 89.0f;
+// The fly speed factor scales every step; the wheel changes it by kSpeedFactorStep per notch.
+inline constexpr float kMinSpeedFactor = 0.25f;
+inline constexpr float kMaxSpeedFactor = 8.0f;
+inline constexpr float kSpeedFactorStep = 1.25f;
 
 class Camera {
 public:
@@ -36,6 +42,17 @@ public:
     int getYaw() const { return yaw; }
     // Sets the angle as the turns would reach it (kept within -359..359) and the heading with it.
     void setYaw(int degrees);
+    // Degrees, positive looks up; clamped to -kMaxPitchDegrees..kMaxPitchDegrees. The heading
+    // follows, and so does the remaining glide, as with setYaw.
+    void setPitch(float degrees);
+    float getPitch() const { return pitch; }
+    // The start of the wheel's scale (clamped to kMinSpeedFactor..kMaxSpeedFactor); resets the
+    // notches.
+    void setSpeedFactor(float factor);
+    // One wheel notch: the factor times or divided by kSpeedFactorStep, held within the bounds.
+    void speedUp();
+    void slowDown();
+    float getSpeedFactor() const;
     float getSpeed() const { return speed; }
     const Vec3& getHeading() const { return heading; }
     const Vec3& getMoveDir() const { return moveDir; }
@@ -52,7 +69,16 @@ private:
     bool reverse;
     Frustum* frustum;  // not owned
     Point position;
-    // (-5 sin(yaw), 0, 5 cos(yaw)): opposite to the view direction, length 5.
+    // (-5 sin(yaw) cos(pitch), -5 sin(pitch), 5 cos(yaw) cos(pitch)): opposite to the view
+    // direction, length 5.
     Vec3 heading;
+    // The horizontal part of the heading at full length: strafes stay level and keep their
+    // speed whatever the pitch.
+    Vec3 flatHeading;
     int yaw;
+    float pitch = 0.0f;
+    // The factor is speedBase * kSpeedFactorStep^speedNotches, clamped; counting notches rather
+    // than multiplying keeps every factor reachable again on the way back.
+    float speedBase = 1.0f;
+    int speedNotches = 0;
 };

@@ -328,4 +328,5 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     }
     skybox = new Skybox();
     validateLevel(*this, problems);
+    assignFaceClusters();
 }

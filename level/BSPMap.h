@@ -17,6 +17,7 @@
 #include "level/Records.h"
 #include "level/Vertex.h"
 #include "level/VisData.h"
+#include "render/Frustum.h"
 #include "texture/LightmapSet.h"
 
 class OnScreenDisplay;
@@ -73,6 +74,7 @@ public:
 
     // The two visibility steps of a frame, which render runs and the benchmark times: first the
     // camera's leaf and cluster (kept as the last ones), then the gathering for that cluster.
+    // While culling is frozen they use the frozen leaf, cluster and frustum instead.
     void locateCamera();
     // The leaf holding the camera's current position.
     std::int32_t findCameraLeaf() const;
@@ -81,6 +83,20 @@ public:
     // Refills visibleFaceSet and faceDrawList from the leaves in the PVS and the frustum; they
     // hold the faces until the next gathering.
     void collectVisibleFaces(std::int32_t cameraCluster);
+
+    // Frozen culling: while frozen, the visibility steps use the camera leaf, cluster and frustum
+    // of the last frame drawn before freezing, and the overlay counts that set; the eye, the sky
+    // and the drawing follow the live camera.
+    void setCullingFrozen(bool frozen);
+    bool isCullingFrozen() const { return cullingFrozen; }
+    // Cluster view: every face drawn in the colour of its cluster (clusterColour), unlit and
+    // untextured.
+    void setClusterView(bool on) { clusterView = on; }
+    bool showsClusterView() const { return clusterView; }
+    // The lowest cluster among the leaves that list the face; -1 when no leaf lists it.
+    std::int32_t clusterOfFace(std::size_t face) const {
+        return face < faceClusters.size() ? faceClusters[face] : -1;
+    }
     // True when a leaf of cluster leafCluster is in the PVS of cameraCluster.
     bool isClusterVisible(std::int32_t cameraCluster, std::int32_t leafCluster) const;
     // The leaf's cluster; -1 (outside the level) for an index that names no leaf.
@@ -122,6 +138,9 @@ private:
     void drawFace(const Face& face, bool texturesEnabled);
     void drawPolygonFace(const Face& face, bool texturesEnabled);
     void resetTextureUnits();
+    // Fills faceClusters from the leaves; once, at load.
+    void assignFaceClusters();
+    void drawClusterColouredFaces();
     void drawLitFaces(bool texturesEnabled);
     void drawLitFace(const Face& face, bool texturesEnabled);
     void bindLitTextures(const Face& face, bool texturesEnabled);
@@ -174,6 +193,12 @@ private:
     std::int32_t lastCameraLeaf = 0;
     std::int32_t lastCameraCluster = 0;
     std::size_t lastVisibleFaceCount = 0;
+    std::vector<std::int32_t> faceClusters;
+    bool cullingFrozen = false;
+    Frustum frozenFrustum;
+    std::int32_t frozenLeaf = 0;
+    std::int32_t frozenCluster = 0;
+    bool clusterView = false;
     // The whole overlay line of the last frame; reused so a frame does not allocate it anew.
     std::string overlayLine;
 };

@@ -52,9 +52,11 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
 
     glEnable(GL_CULL_FACE);
     // In the lit view the lightmaps are the lighting: the fixed light stays off whatever the l
-    // key says.
-    const bool fixedLight = lightingEnabled && !lightmapsEnabled;
-    if (lightmapsEnabled) {
+    // key says. The cluster view shows flat colours, with neither.
+    const bool fixedLight = lightingEnabled && !lightmapsEnabled && !clusterView;
+    if (clusterView) {
+        drawClusterColouredFaces();
+    } else if (lightmapsEnabled) {
         drawLitFaces(texturesEnabled);
     } else {
         if (fixedLight) {

@@ -60,8 +60,22 @@ std::int32_t BSPMap::findCameraLeaf() const {
 }
 
 void BSPMap::locateCamera() {
+    if (cullingFrozen) {
+        lastCameraLeaf = frozenLeaf;
+        lastCameraCluster = frozenCluster;
+        return;
+    }
     lastCameraLeaf = findCameraLeaf();
     lastCameraCluster = clusterOfLeaf(lastCameraLeaf);
+}
+
+void BSPMap::setCullingFrozen(bool frozen) {
+    if (frozen && !cullingFrozen) {
+        frozenFrustum = *camera->getFrustum();
+        frozenLeaf = lastCameraLeaf;
+        frozenCluster = lastCameraCluster;
+    }
+    cullingFrozen = frozen;
 }
 
 std::int32_t BSPMap::findLeaf(const Point& position) const {
@@ -101,7 +115,7 @@ void BSPMap::collectVisibleFaces(std::int32_t cameraCluster) {
     // list's capacity: it stops allocating once it has grown.
     visibleFaceSet.clear();
     faceDrawList.clear();
-    const Frustum& frustum = *camera->getFrustum();
+    const Frustum& frustum = cullingFrozen ? frozenFrustum : *camera->getFrustum();
     // The camera's row is looked up once for the whole walk over the leaves.
     const PvsRow pvsRow(visData, cameraCluster);
     for (const Leaf& leaf : leaves) {

@@ -3,7 +3,6 @@
 // last frame as a PNG.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
-#include <png.h>
 
 #include <CLI/CLI.hpp>
 #include <charconv>
@@ -14,20 +13,24 @@
 #include <vector>
 
 #include "app/ViewerSession.h"
+#include "geometry/Camera.h"
 #include "geometry/Point.h"
 #include "level/BSPMap.h"
+#include "render/ScreenShot.h"
 
 namespace {
 
 constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
-    "usage: velmora-probe CONFIG --at X,Y,Z,YAW [--at X,Y,Z,YAW ...] [--shot FILE.png]";
+    "usage: velmora-probe CONFIG --at X,Y,Z,YAW[,PITCH] [--at X,Y,Z,YAW[,PITCH] ...] "
+    "[--shot FILE.png]";
 
 struct Pose {
     float x = 0.0f;
     float y = 0.0f;
     float z = 0.0f;
     int yaw = 0;
+    float pitch = 0.0f;
 };
 
 // Reads one number of a comma-separated list and moves past its comma; false unless the whole
@@ -49,37 +52,21 @@ bool readField(const char*& cursor, const char* end, bool last, Number& value) {
     return true;
 }
 
-// "X,Y,Z,YAW": the eye in viewer axes and the camera's angle in whole degrees.
+// "X,Y,Z,YAW[,PITCH]": the eye in viewer axes, the camera's angle in whole degrees and the pitch
+// in degrees within the camera's range (0 when absent).
 bool parsePose(const std::string& text, Pose& pose) {
     const char* cursor = text.data();
     const char* end = text.data() + text.size();
-    return readField(cursor, end, false, pose.x) && readField(cursor, end, false, pose.y) &&
-           readField(cursor, end, false, pose.z) && readField(cursor, end, true, pose.yaw) &&
-           std::isfinite(pose.x) && std::isfinite(pose.y) && std::isfinite(pose.z);
-}
-
-// Reads the back buffer (the frame just drawn, not yet swapped) and writes it as an RGB PNG.
-bool writeFrame(const std::string& path) {
-    const int width = glutGet(GLUT_WINDOW_WIDTH);
-    const int height = glutGet(GLUT_WINDOW_HEIGHT);
-    std::vector<png_byte> pixels(std::size_t(width) * height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(width);
-    image.height = static_cast<png_uint_32>(height);
-    image.format = PNG_FORMAT_RGB;
-    // A negative stride (in components) tells libpng the rows in memory run bottom-up; it finds
-    // the top row itself from the start of the buffer.
-    const png_int_32 rowStride = -static_cast<png_int_32>(width * 3);
-    if (png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), rowStride, nullptr) == 0) {
-        std::cerr << "velmora-probe: cannot write " << path << ": " << image.message << std::endl;
+    if (!(readField(cursor, end, false, pose.x) && readField(cursor, end, false, pose.y) &&
+          readField(cursor, end, false, pose.z) && std::isfinite(pose.x) && std::isfinite(pose.y) &&
+          std::isfinite(pose.z))) {
         return false;
     }
-    return true;
+    if (readField(cursor, end, true, pose.yaw)) {
+        return true;
+    }
+    return readField(cursor, end, false, pose.yaw) && readField(cursor, end, true, pose.pitch) &&
+           std::fabs(pose.pitch) <= kMaxPitchDegrees;
 }
 
 }  // namespace
@@ -90,7 +77,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> poseTexts;
     std::string shotPath;
     app.add_option("CONFIG", configPath, "viewer configuration file")->required();
-    app.add_option("--at", poseTexts, "eye X,Y,Z (viewer axes) and integer YAW in degrees")
+    app.add_option("--at", poseTexts,
+                   "eye X,Y,Z (viewer axes), integer YAW and optional PITCH in degrees")
         ->required()
         ->allow_extra_args(false);
     app.add_option("--shot", shotPath, "write the last frame to this PNG file");
@@ -106,7 +94,8 @@ int main(int argc, char** argv) {
     std::vector<Pose> poses(poseTexts.size());
     for (std::size_t i = 0; i < poseTexts.size(); ++i) {
         if (!parsePose(poseTexts[i], poses[i])) {
-            std::cerr << kUsage << "\n--at " << poseTexts[i] << ": expected X,Y,Z,YAW" << std::endl;
+            std::cerr << kUsage << "\n--at " << poseTexts[i]
+                      << ": expected X,Y,Z,YAW[,PITCH] with PITCH within -89..89" << std::endl;
             return kBadArgumentStatus;
         }
     }
@@ -121,13 +110,21 @@ int main(int argc, char** argv) {
 
     const BSPMap& level = session.getLevel();
     for (const Pose& pose : poses) {
-        session.placeEye(Point(pose.x, pose.y, pose.z), pose.yaw);
+        session.placeEye(Point(pose.x, pose.y, pose.z), pose.yaw, pose.pitch);
         session.drawFrame(0.0f);
         std::cout << "leaf=" << level.getLastCameraLeaf()
                   << " cluster=" << level.getLastCameraCluster()
                   << " visible=" << level.getLastVisibleFaceCount() << std::endl;
     }
-    const bool written = shotPath.empty() || writeFrame(shotPath);
+    bool written = true;
+    if (!shotPath.empty()) {
+        const std::string problem =
+            writeFramePng(shotPath, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+        if (!problem.empty()) {
+            std::cerr << "velmora-probe: cannot write " << shotPath << ": " << problem << std::endl;
+            written = false;
+        }
+    }
     glutSwapBuffers();
     session.shutDown();
     return written ? 0 : 1;

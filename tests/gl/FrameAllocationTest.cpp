@@ -8,16 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "GlTestWindow.h"
-#include "app/Callbacks.h"
-#include "app/ViewerSession.h"
+#include "SampleSession.h"
 #include "level/BSPMap.h"
 #include "support/AllocationCounter.h"
 
 namespace {
 
-const std::string kSampleDir = VELMORA_BINARY_DIR "/sample/";
-const std::string kSampleLevel = VELMORA_BINARY_DIR "/sample/maps/sample.bsp";
 // Inside room A of the sample level, and far outside it where nothing is in view.
 const Point kInRoomA(256, 64, -128);
 const Point kFarSouth(256, 64, 20000);
@@ -29,19 +25,11 @@ protected:
         if (!kAllocationsCounted) {
             GTEST_SKIP() << "allocations are not counted in this build";
         }
-        if (!std::filesystem::exists(kSampleLevel)) {
-            GTEST_SKIP() << kSampleLevel << " has not been generated";
+        if (!std::filesystem::exists(kSampleSessionLevel)) {
+            GTEST_SKIP() << kSampleSessionLevel << " has not been generated";
         }
         // The viewer's own start-up, so that the frames run exactly as in the viewer.
-        ViewerConfig config;
-        config.dataPath = kSampleDir;
-        config.levelFile = kSampleLevel;
-        config.start = kInRoomA;
-        session = std::make_unique<ViewerSession>(config);
-        session->useCurrentWindow();
-        session->loadLevel();
-        session->placeCamera();
-        reshape(kGlTestWindowWidth, kGlTestWindowHeight);
+        session = startSampleSession(kInRoomA);
     }
     void TearDown() override { session.reset(); }
 

@@ -103,3 +103,12 @@ ChildOutcome runProgram(const std::vector<std::string>& argv, std::chrono::milli
     ChildProcess child(argv);
     return child.wait(limit);
 }
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}

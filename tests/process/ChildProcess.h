@@ -41,3 +41,6 @@ private:
 
 // Runs a program to its end within limit.
 ChildOutcome runProgram(const std::vector<std::string>& argv, std::chrono::milliseconds limit);
+
+// The lines of a program's output, without their line ends.
+std::vector<std::string> linesOf(const std::string& text);

@@ -1,5 +1,5 @@
 // The callbacks' arithmetic and key tables, without a window: frame timing and frames per second,
-// the overlay line, the patch-level bounds and the keys that must do nothing.
+// the overlay line, the patch-level bounds, the keys that must do nothing and the mouse.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -160,6 +160,35 @@ TEST_F(KeyTableTest, steeringKeysWithoutCameraOrLevelAreSafe) {
     specialKeys(GLUT_KEY_LEFT, 0, 0);
     specialKeys(GLUT_KEY_RIGHT, 0, 0);
     EXPECT_EQ(patchLevel, 9);
+}
+
+// The configuration reaches the controls the session creates with the camera, the GLUT mouse
+// callbacks use them, and after shut-down the mouse and p touch nothing.
+TEST(MouseCallbacksTest, dragAndWheelUseTheConfiguredControlsUntilShutDown) {
+    ViewerConfig config;
+    config.mouseSensitivity = 0.5f;
+    config.speed = 2.0f;
+    ViewerSession session(config);
+    session.placeCamera();
+    EXPECT_FLOAT_EQ(camera->getSpeedFactor(), 2.0f);
+
+    mouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 100);
+    mouseMotion(120, 90);
+    EXPECT_EQ(camera->getYaw(), 10);
+    EXPECT_FLOAT_EQ(camera->getPitch(), 5.0f);
+    mouseButton(GLUT_LEFT_BUTTON, GLUT_UP, 120, 90);
+    mouseMotion(300, 0);
+    EXPECT_EQ(camera->getYaw(), 10) << "the drag ended with the button";
+    mouseButton(3, GLUT_DOWN, 0, 0);
+    mouseButton(3, GLUT_UP, 0, 0);
+    EXPECT_FLOAT_EQ(camera->getSpeedFactor(), 2.5f) << "one wheel notch, counted once";
+
+    session.shutDown();
+    mouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+    mouseMotion(50, 50);
+    mouseButton(4, GLUT_DOWN, 0, 0);
+    keyboard('p', 0, 0);
+    EXPECT_EQ(camera, nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,14 @@
+// ViewerControls: what the mouse and the screenshot key keep from one GLUT callback to the next.
+#pragma once
+
+#include "app/MouseLook.h"
+
+struct ViewerControls {
+    explicit ViewerControls(float mouseSensitivity) : mouseLook(mouseSensitivity) {}
+
+    // The left-button drag in progress.
+    MouseLook mouseLook;
+    // `p` asks for a screenshot; display() takes it once the next frame is drawn, before the
+    // buffers are swapped, so the file holds exactly the frame the user sees next.
+    bool screenShotPending = false;
+};
