@@ -10,7 +10,6 @@
 #include "level/ByteReader.h"
 #include "level/LevelFile.h"
 #include "level/LevelValidator.h"
-#include "texture/AssetStore.h"
 #include "texture/FaceTextures.h"
 #include "texture/Skybox.h"
 #include "texture/TextureManager.h"
@@ -209,13 +208,6 @@ std::vector<char> readEntityText(ByteReader& reader, const LumpBytes& lump) {
     return text;
 }
 
-// The level as an entry under the data path, when the path as written names no file.
-bool readFromDataPath(const std::string& dataPath, const std::string& levelFile,
-                      std::vector<std::uint8_t>& bytes) {
-    const AssetStore assets(dataPath, std::cerr);
-    return assets.read(levelFile, bytes);
-}
-
 }  // namespace
 
 BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileValue,
@@ -225,8 +217,9 @@ BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileVal
       dataPath(dataPathValue),
       levelFile(levelFileValue) {
     std::vector<std::uint8_t> bytes;
-    const std::string readProblem = readLevelFile(levelStream, levelFile, bytes);
-    if (!readProblem.empty() && !readFromDataPath(dataPath, levelFile, bytes)) {
+    const std::string readProblem =
+        readLevelBytes(levelStream, dataPath, levelFile, bytes, std::cerr);
+    if (!readProblem.empty()) {
         // Nothing could be read, so there is no transcript to print either.
         problems.push_back(readProblem);
         return;

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "texture/AssetStore.h"
+
 std::string readLevelFile(std::ifstream& stream, const std::string& path,
                           std::vector<std::uint8_t>& bytes) {
     stream.open(path, std::ios::binary);
@@ -26,4 +28,15 @@ std::string readLevelFile(std::ifstream& stream, const std::string& path,
     // A file that shrank since its size was taken is loaded as far as it goes.
     bytes.resize(static_cast<std::size_t>(stream.gcount()));
     return {};
+}
+
+std::string readLevelBytes(std::ifstream& stream, const std::string& dataPath,
+                           const std::string& levelFile, std::vector<std::uint8_t>& bytes,
+                           std::ostream& log) {
+    const std::string problem = readLevelFile(stream, levelFile, bytes);
+    if (problem.empty()) {
+        return problem;
+    }
+    const AssetStore assets(dataPath, log);
+    return assets.read(levelFile, bytes) ? std::string() : problem;
 }

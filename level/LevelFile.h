@@ -11,3 +11,10 @@
 // directory" (the caller adds the path).
 std::string readLevelFile(std::ifstream& stream, const std::string& path,
                           std::vector<std::uint8_t>& bytes);
+
+// The level's bytes as the viewer finds them: the path as written, else the entry of that name
+// under the data path (its folder, then its .pk3 archives, reported on log when unreadable).
+// Returns the problem of the path as written when neither has the level.
+std::string readLevelBytes(std::ifstream& stream, const std::string& dataPath,
+                           const std::string& levelFile, std::vector<std::uint8_t>& bytes,
+                           std::ostream& log);
