@@ -215,10 +215,10 @@ BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileVal
     : display(displayValue),
       lighting(lightingValue),
       dataPath(dataPathValue),
-      levelFile(levelFileValue) {
+      levelFile(levelFileValue),
+      dataPathAssets(dataPathValue, std::cerr) {
     std::vector<std::uint8_t> bytes;
-    const std::string readProblem =
-        readLevelBytes(levelStream, dataPath, levelFile, bytes, std::cerr);
+    const std::string readProblem = readLevelBytes(levelStream, levelFile, bytes, dataPathAssets);
     if (!readProblem.empty()) {
         // Nothing could be read, so there is no transcript to print either.
         problems.push_back(readProblem);
@@ -233,7 +233,8 @@ BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileVal
     : display(displayValue),
       lighting(lightingValue),
       dataPath(dataPathValue),
-      levelFile(levelFileValue) {
+      levelFile(levelFileValue),
+      dataPathAssets(dataPathValue, std::cerr) {
     load(std::move(levelBytes), log);
 }
 

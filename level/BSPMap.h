@@ -18,6 +18,7 @@
 #include "level/Vertex.h"
 #include "level/VisData.h"
 #include "render/Frustum.h"
+#include "texture/AssetStore.h"
 #include "texture/LightmapSet.h"
 
 class OnScreenDisplay;
@@ -153,6 +154,8 @@ private:
     LightingModule* lighting;  // not owned
     std::string dataPath;
     std::string levelFile;
+    // Opened only when the level, the sky or the face images are not plain files.
+    LazyAssetStore dataPathAssets;
     std::ifstream levelStream;
     std::vector<DirectoryEntry> directory;
     std::vector<Plane> planes;

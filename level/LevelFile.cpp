@@ -30,13 +30,11 @@ std::string readLevelFile(std::ifstream& stream, const std::string& path,
     return {};
 }
 
-std::string readLevelBytes(std::ifstream& stream, const std::string& dataPath,
-                           const std::string& levelFile, std::vector<std::uint8_t>& bytes,
-                           std::ostream& log) {
+std::string readLevelBytes(std::ifstream& stream, const std::string& levelFile,
+                           std::vector<std::uint8_t>& bytes, LazyAssetStore& dataPathAssets) {
     const std::string problem = readLevelFile(stream, levelFile, bytes);
     if (problem.empty()) {
         return problem;
     }
-    const AssetStore assets(dataPath, log);
-    return assets.read(levelFile, bytes) ? std::string() : problem;
+    return dataPathAssets.get().read(levelFile, bytes) ? std::string() : problem;
 }

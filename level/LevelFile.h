@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class LazyAssetStore;
+
 // Opens stream on path (binary) and reads the whole file into bytes. Returns an empty text on
 // success, otherwise one problem line such as "cannot open level file: No such file or
 // directory" (the caller adds the path).
@@ -13,8 +15,7 @@ std::string readLevelFile(std::ifstream& stream, const std::string& path,
                           std::vector<std::uint8_t>& bytes);
 
 // The level's bytes as the viewer finds them: the path as written, else the entry of that name
-// under the data path (its folder, then its .pk3 archives, reported on log when unreadable).
-// Returns the problem of the path as written when neither has the level.
-std::string readLevelBytes(std::ifstream& stream, const std::string& dataPath,
-                           const std::string& levelFile, std::vector<std::uint8_t>& bytes,
-                           std::ostream& log);
+// in the data path's store (its folder, then its .pk3 archives). Returns the problem of the path
+// as written when neither has the level.
+std::string readLevelBytes(std::ifstream& stream, const std::string& levelFile,
+                           std::vector<std::uint8_t>& bytes, LazyAssetStore& dataPathAssets);

@@ -46,8 +46,7 @@ void BSPMap::loadFaceTextures() {
     if (faceTextures != nullptr) {
         return;
     }
-    const AssetStore assets(dataPath, std::cerr);
-    faceTextures = std::make_unique<FaceTextures>(assets, textureNames, std::cerr);
+    faceTextures = std::make_unique<FaceTextures>(dataPathAssets.get(), textureNames, std::cerr);
 }
 
 GLuint BSPMap::faceTexture(std::int32_t textureIndex) const {

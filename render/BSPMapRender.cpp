@@ -22,7 +22,7 @@ constexpr char kLitViewNote[] = "  lightmaps";
 
 void BSPMap::setCamera(Camera* newCamera) {
     attachCamera(newCamera);
-    skyTexture = loadSkyTexture(dataPath);
+    skyTexture = loadSkyTexture(dataPath, dataPathAssets);
     uploadLightmaps();
 }
 

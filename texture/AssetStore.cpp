@@ -259,3 +259,13 @@ std::vector<std::string> AssetStore::list(const std::string& folderName,
     std::sort(found.begin(), found.end());
     return found;
 }
+
+LazyAssetStore::LazyAssetStore(std::string dataPathValue, std::ostream& logStream)
+    : dataPath(std::move(dataPathValue)), log(&logStream) {}
+
+const AssetStore& LazyAssetStore::get() {
+    if (store == nullptr) {
+        store = std::make_unique<AssetStore>(dataPath, *log);
+    }
+    return *store;
+}

@@ -53,3 +53,17 @@ private:
     // Lower-case entry name to where the winning entry lies.
     std::unordered_map<std::string, EntryLocation> entries;
 };
+
+// The data path's store, opened the first time it is asked for: a level that needs nothing from
+// the archives never opens them, and the loader, the sky and the face images share one opening
+// (and so one report of a corrupt archive).
+class LazyAssetStore {
+public:
+    LazyAssetStore(std::string dataPath, std::ostream& log);
+    const AssetStore& get();
+
+private:
+    std::string dataPath;
+    std::ostream* log;
+    std::unique_ptr<AssetStore> store;
+};

@@ -59,8 +59,8 @@ private:
 };
 
 // The sky image from the data path's archives, when the folder holds no file of that name.
-bool readSkyFromArchives(const std::string& dataPath, DecodedImage& image) {
-    const AssetStore assets(dataPath, std::cerr);
+bool readSkyFromArchives(LazyAssetStore& dataPathAssets, DecodedImage& image) {
+    const AssetStore& assets = dataPathAssets.get();
     const std::string path = std::string(kSkyTextureName) + ".jpg";
     std::vector<std::uint8_t> bytes;
     return assets.archiveCount() > 0 && assets.read(path, bytes) &&
@@ -70,13 +70,18 @@ bool readSkyFromArchives(const std::string& dataPath, DecodedImage& image) {
 }  // namespace
 
 GLuint loadSkyTexture(const std::string& dataPath) {
+    LazyAssetStore dataPathAssets(dataPath, std::cerr);
+    return loadSkyTexture(dataPath, dataPathAssets);
+}
+
+GLuint loadSkyTexture(const std::string& dataPath, LazyAssetStore& dataPathAssets) {
     char name[64] = {};
     std::memcpy(name, kSkyTextureName, sizeof kSkyTextureName);
     // Scoped so the decoded image is released as soon as GL holds its copy.
     const JPEGTexture image(dataPath, name);
     if (!image.isLoaded()) {
         DecodedImage fromArchive;
-        if (readSkyFromArchives(dataPath, fromArchive)) {
+        if (readSkyFromArchives(dataPathAssets, fromArchive)) {
             return createSkyTexture(DecodedTexture(std::move(fromArchive)));
         }
     }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+class LazyAssetStore;
 class Texture;
 
 // The sky image's name under the data directory, without its ".jpg".
@@ -15,5 +16,7 @@ inline constexpr char kSkyTextureName[] = "textures/skies/ridarirovozavo";
 // way.
 GLuint createSkyTexture(const Texture& image);
 
-// Decodes the sky image under dataPath and creates the sky texture from it.
+// Decodes the sky image under dataPath (the folder's file, else the entry in its archives) and
+// creates the sky texture from it. The second form looks in a store the caller already holds.
 GLuint loadSkyTexture(const std::string& dataPath);
+GLuint loadSkyTexture(const std::string& dataPath, LazyAssetStore& dataPathAssets);

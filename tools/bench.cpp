@@ -185,7 +185,8 @@ double timeFileRead(const std::string& dataPath, const std::string& levelFile) {
     std::ifstream stream;
     std::vector<std::uint8_t> bytes;
     std::ostringstream ignoredLog;
-    readLevelBytes(stream, dataPath, levelFile, bytes, ignoredLog);
+    LazyAssetStore dataPathAssets(dataPath, ignoredLog);
+    readLevelBytes(stream, levelFile, bytes, dataPathAssets);
     return stopwatch.elapsedMs();
 }
 

@@ -2,9 +2,11 @@
 // listing, and archives or entries that are corrupt, truncated or try to leave the data path.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "level/BSPMap.h"
+#include "level/LevelFile.h"
 #include "generators/AssetFiles.h"
 #include "support/LevelFixtures.h"
 #include "texture/AssetStore.h"
@@ -78,6 +80,30 @@ TEST(AssetStoreTest, corruptArchiveIsReportedOnceByNameAndSkipped) {
     EXPECT_NE(lines.find("zz-broken.pk3: not a readable zip archive"), std::string::npos) << lines;
     EXPECT_NE(lines.find("noise.pk3: not a readable zip archive"), std::string::npos) << lines;
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2);
+}
+
+TEST(AssetStoreTest, levelReadOpensTheArchivesOnlyWhenThePathAsWrittenFailsAndThenOnlyOnce) {
+    ScratchFolder data("assets-lazy");
+    writeBytes(data.path() / "good.pk3", makeZip({{"maps/m.bsp", text("level")}}));
+    writeBytes(data.path() / "noise.pk3", text("this is not a zip archive at all"));
+    writeBytes(data.path() / "plain.bsp", text("plain"));
+    std::ostringstream log;
+    LazyAssetStore dataPathAssets(data.dataPath(), log);
+    std::ifstream stream;
+    std::vector<std::uint8_t> bytes;
+
+    EXPECT_EQ(readLevelBytes(stream, (data.path() / "plain.bsp").string(), bytes, dataPathAssets),
+              "");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "plain");
+    EXPECT_EQ(log.str(), "") << "a plain level file opened the archives";
+
+    std::ifstream secondStream;
+    EXPECT_EQ(readLevelBytes(secondStream, "maps/m.bsp", bytes, dataPathAssets), "");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "level");
+    // The sky and the face images ask the same store again: no second opening, no second report.
+    EXPECT_EQ(readText(dataPathAssets.get(), "maps/m.bsp"), "level");
+    const std::string lines = log.str();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
 }
 
 TEST(AssetStoreTest, damagedEntryDataIsALineAndNoBytes) {
