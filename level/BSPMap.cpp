@@ -313,14 +313,27 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     entityText = readEntityText(reader, lump(kEntitiesLump));
     lightmapBytes = readLumpBytes(reader, lump(kLightmapsLump));
     litVertexColours = brightenedVertexColours(vertices);
+    // Every lump is read: the file's bytes go before the patch grids take their memory, so the
+    // two never count together in the level's peak.
+    std::vector<std::uint8_t>().swap(levelBytes);
     if (checkPatchBudget(faces, vertices.size(), problems)) {
-        for (Face& face : faces) {
-            if (face.type == kPatchFace) {
-                face.buildPatches(vertices);
-            }
-        }
+        buildPatches();
     }
     skybox = new Skybox();
     validateLevel(*this, problems);
     assignFaceClusters();
+}
+
+void BSPMap::buildPatches() {
+    std::vector<BezierPatch*> levelPatches;
+    for (Face& face : faces) {
+        if (face.type == kPatchFace) {
+            face.cutPatches(vertices);
+            for (BezierPatch& patch : face.patches) {
+                levelPatches.push_back(&patch);
+            }
+        }
+    }
+    patchTessellator.attach(std::move(levelPatches));
+    patchTessellator.tessellate(kInitialPatchLevel);
 }

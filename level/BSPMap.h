@@ -17,6 +17,7 @@
 #include "level/Records.h"
 #include "level/Vertex.h"
 #include "level/VisData.h"
+#include "patch/PatchTessellator.h"
 #include "render/Frustum.h"
 #include "texture/AssetStore.h"
 #include "texture/LightmapSet.h"
@@ -107,6 +108,8 @@ public:
     std::int32_t getLastCameraLeaf() const { return lastCameraLeaf; }
     std::int32_t getLastCameraCluster() const { return lastCameraCluster; }
     std::size_t getLastVisibleFaceCount() const { return lastVisibleFaceCount; }
+    // The memory that holds every patch's vertices, sized for the highest level so far.
+    std::size_t getPatchStoreBytes() const { return patchTessellator.storeBytes(); }
 
     const std::vector<DirectoryEntry>& getDirectory() const { return directory; }
     const std::vector<Plane>& getPlanes() const { return planes; }
@@ -139,6 +142,9 @@ private:
     void drawFace(const Face& face, bool texturesEnabled);
     void drawPolygonFace(const Face& face, bool texturesEnabled);
     void resetTextureUnits();
+    // Cuts every patch face into patches and tessellates them all at the initial level; once,
+    // at load.
+    void buildPatches();
     // Fills faceClusters from the leaves; once, at load.
     void assignFaceClusters();
     void drawClusterColouredFaces();
@@ -168,6 +174,8 @@ private:
     std::vector<BrushSide> brushSides;
     std::vector<Vertex> vertices;
     std::vector<std::int32_t> meshVertices;
+    // Holds the vertices of every patch in faces; declared first, so it outlives them.
+    PatchTessellator patchTessellator;
     std::vector<Face> faces;
     // The entity lump's bytes followed by a NUL; just the NUL until the lump is read.
     std::vector<char> entityText = std::vector<char>(1, '\0');

@@ -52,6 +52,8 @@ public:
     // Cuts the control grid into 3 x 3 patches, tessellating each at the initial level as it is
     // appended; stops at the first patch whose controls run past levelVertices.
     void buildPatches(const std::vector<Vertex>& levelVertices);
+    // The same cut, leaving the patches untessellated for a caller that tessellates them all.
+    void cutPatches(const std::vector<Vertex>& levelVertices);
     void tessellatePatches(int level);
     void drawPatches(std::int32_t textureIndex, TextureManager& textureManager,
                      bool texturesEnabled) const;

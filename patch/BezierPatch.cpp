@@ -159,22 +159,23 @@ bool hasAvx() {
 }
 #endif
 
-// B0, B1, B2 at x = k / L for k = 0 .. L. Every patch of a level change shares one level, so the
-// table is built once per level rather than once per vertex.
-const std::vector<std::array<double, 3>>& bernsteinWeights(int level) {
-    static thread_local int tableLevel = 0;
-    static thread_local std::vector<std::array<double, 3>> table;
-    if (tableLevel != level) {
-        // Room for the top level at once, so no level change of the keys allocates here.
-        table.reserve(static_cast<std::size_t>(kTopPatchLevel) + 1);
-        table.resize(static_cast<std::size_t>(level) + 1);
-        for (int k = 0; k <= level; ++k) {
-            const double x = static_cast<double>(k) / level;
-            table[k] = {(1.0 - x) * (1.0 - x), 2.0 * x * (1.0 - x), x * x};
+// B0, B1, B2 at x = k / L for k = 0 .. L, for every level the keys reach: every patch of a level
+// change shares one level, and the tables are read by more than one thread.
+using WeightTable = std::array<std::array<double, 3>, kTopPatchLevel + 1>;
+
+const WeightTable& bernsteinWeights(int level) {
+    static const std::array<WeightTable, kTopPatchLevel + 1> tables = [] {
+        std::array<WeightTable, kTopPatchLevel + 1> built{};
+        for (int l = 1; l <= kTopPatchLevel; ++l) {
+            for (int k = 0; k <= l; ++k) {
+                const double x = static_cast<double>(k) / l;
+                built[static_cast<std::size_t>(l)][static_cast<std::size_t>(k)] = {
+                    (1.0 - x) * (1.0 - x), 2.0 * x * (1.0 - x), x * x};
+            }
         }
-        tableLevel = level;
-    }
-    return table;
+        return built;
+    }();
+    return tables[static_cast<std::size_t>(level)];
 }
 
 // The strips of a level-L grid are the same for every patch, so each level has one copy, built
@@ -210,8 +211,13 @@ constexpr std::size_t kTopSide = kTopPatchLevel + 1;
 constexpr std::size_t kScratchBytes = (kTopSide * kTopSide * sizeof(Vertex) + 15) / 16 * 16;
 static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ >= 16, "operator new gives 16-byte blocks");
 
-std::size_t storageBytes(std::size_t vertexCount) {
+std::size_t bytesOfVertices(std::size_t vertexCount) {
     return (vertexCount * sizeof(Vertex) + 15) / 16 * 16;
+}
+
+std::size_t gridVertexCount(int level) {
+    const auto side = static_cast<std::size_t>(level) + 1;
+    return side * side;
 }
 
 // Copies whole 16-byte blocks with streaming stores: the destination lines are written to memory
@@ -240,13 +246,12 @@ BezierPatch::BezierPatch(const Vertex (&controlVertices)[9]) : strips(&stripsOfL
 }
 
 BezierPatch::BezierPatch(const BezierPatch& other)
-    : tessLevel(other.tessLevel),
-      vertexCount(other.vertexCount),
-      vertexCapacity(other.vertexCount),
-      strips(other.strips) {
+    : tessLevel(other.tessLevel), vertexCount(other.vertexCount), strips(other.strips) {
     if (vertexCount > 0) {
-        vertices.reset(static_cast<Vertex*>(::operator new(storageBytes(vertexCount))));
-        std::memcpy(vertices.get(), other.vertices.get(), vertexCount * sizeof(Vertex));
+        ownVertices.reset(static_cast<Vertex*>(::operator new(bytesOfVertices(vertexCount))));
+        ownCapacity = vertexCount;
+        vertices = ownVertices.get();
+        std::memcpy(vertices, other.vertices, vertexCount * sizeof(Vertex));
     }
     std::copy(std::begin(other.controls), std::end(other.controls), std::begin(controls));
 }
@@ -264,17 +269,38 @@ BezierPatch::BezierPatch(BezierPatch&& other) noexcept : strips(&stripsOfLevel(0
 
 BezierPatch& BezierPatch::operator=(BezierPatch&& other) noexcept {
     tessLevel = std::exchange(other.tessLevel, 0);
-    vertices = std::move(other.vertices);
+    ownVertices = std::move(other.ownVertices);
+    ownCapacity = std::exchange(other.ownCapacity, 0);
+    vertices = std::exchange(other.vertices, nullptr);
     vertexCount = std::exchange(other.vertexCount, 0);
-    vertexCapacity = std::exchange(other.vertexCapacity, 0);
     strips = std::exchange(other.strips, &stripsOfLevel(0));
     std::copy(std::begin(other.controls), std::end(other.controls), std::begin(controls));
     return *this;
 }
 
+std::size_t BezierPatch::storageBytes(int level) {
+    return bytesOfVertices(gridVertexCount(std::clamp(level, 1, kTopPatchLevel)));
+}
+
 void BezierPatch::tessellate(int level) {
     level = std::clamp(level, 1, kTopPatchLevel);
-    tessLevel = level;
+    // The storage stays when the size is unchanged or shrinks, so only the first tessellation at
+    // a new highest level allocates.
+    const std::size_t count = gridVertexCount(level);
+    if (ownCapacity < count) {
+        ownVertices.reset(static_cast<Vertex*>(::operator new(bytesOfVertices(count))));
+        ownCapacity = count;
+    }
+    fill(level, ownVertices.get());
+}
+
+void BezierPatch::tessellateInto(int level, Vertex* storage) {
+    ownVertices.reset();
+    ownCapacity = 0;
+    fill(std::clamp(level, 1, kTopPatchLevel), storage);
+}
+
+void BezierPatch::fill(int level, Vertex* storage) {
     const int side = level + 1;
     const auto& weights = bernsteinWeights(level);
 
@@ -286,15 +312,6 @@ void BezierPatch::tessellate(int level) {
         }
         widen(row[0], row[1], row[2], controlRows[r]);
     }
-
-    // The storage stays when the size is unchanged or shrinks, so only the first tessellation at
-    // a new highest level allocates.
-    const std::size_t count = static_cast<std::size_t>(side) * side;
-    if (vertexCapacity < count) {
-        vertices.reset(static_cast<Vertex*>(::operator new(storageBytes(count))));
-        vertexCapacity = count;
-    }
-    vertexCount = count;
 
     // The grid is computed in a scratch block that stays in the cache and then streamed out whole.
     alignas(16) std::byte scratchBytes[kScratchBytes];
@@ -309,21 +326,25 @@ void BezierPatch::tessellate(int level) {
     for (int i = 0; i < side; ++i) {
         // R0, R1, R2 at u depend on i only: evaluated once per vertex line.
         for (int r = 0; r < 3; ++r) {
-            blend(controlRows[r], weights[i], rows[r]);
+            blend(controlRows[r], weights[static_cast<std::size_t>(i)], rows[r]);
         }
         widen(rows[0], rows[1], rows[2], rowsAtU);
         blendVertexLine(rowsAtU, weights.data(), side, controls[0].color,
                         scratch + static_cast<std::size_t>(i) * side);
     }
-    streamOut(scratchBytes, vertices.get(), storageBytes(count));
+    const std::size_t count = gridVertexCount(level);
+    streamOut(scratchBytes, storage, bytesOfVertices(count));
 
+    tessLevel = level;
+    vertices = storage;
+    vertexCount = count;
     strips = &stripsOfLevel(level);
 }
 
 void BezierPatch::draw(std::int32_t textureIndex, TextureManager& textureManager,
                        bool texturesEnabled) const {
     if (texturesEnabled && vertexCount > 0) {
-        textureManager.setTexCoordPointer(textureIndex, kVertexStrideBytes, vertices[0].texCoord);
+        textureManager.setTexCoordPointer(textureIndex, kVertexStrideBytes, vertices->texCoord);
     }
     drawStrips();
 }
@@ -333,8 +354,8 @@ void BezierPatch::drawStrips() const {
     if (vertexCount == 0) {
         return;
     }
-    glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, vertices[0].position);
-    glNormalPointer(GL_FLOAT, kVertexStrideBytes, vertices[0].normal);
+    glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, vertices->position);
+    glNormalPointer(GL_FLOAT, kVertexStrideBytes, vertices->normal);
     const std::uint32_t* strip = strips->indices.data();
     for (const std::int32_t count : strips->counts) {
         glDrawElements(GL_TRIANGLE_STRIP, count, GL_UNSIGNED_INT, strip);

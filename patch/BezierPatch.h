@@ -32,9 +32,16 @@ public:
     BezierPatch(BezierPatch&& other) noexcept;
     BezierPatch& operator=(BezierPatch&& other) noexcept;
 
-    // level is 1 to kTopPatchLevel (a level outside is clamped). Fills the vertex array anew in
-    // place; it allocates only when level is above every level this patch had before.
+    // level is 1 to kTopPatchLevel (a level outside is clamped). Fills the patch's own vertex
+    // array anew in place; it allocates only when level is above every level this patch had
+    // before, or when the vertices lived in a caller's storage until now.
     void tessellate(int level);
+    // The same grid, written into storage the caller owns: 16-byte aligned, room for
+    // storageBytes(level) bytes, alive and unmoved while the patch is drawn from it. The patch's
+    // own array, if any, is released. Patches in distinct storage may be filled concurrently.
+    void tessellateInto(int level, Vertex* storage);
+    // The bytes a level's grid takes, in whole 16-byte blocks (level clamped as above).
+    static std::size_t storageBytes(int level);
     // Needs the vertex and normal client arrays enabled by the caller; leaves the front face CCW.
     void draw(std::int32_t textureIndex, TextureManager& textureManager,
               bool texturesEnabled) const;
@@ -44,22 +51,28 @@ public:
     void drawStrips() const;
 
     int getTessLevel() const { return tessLevel; }
-    std::span<const Vertex> getVertices() const { return {vertices.get(), vertexCount}; }
+    std::span<const Vertex> getVertices() const { return {vertices, vertexCount}; }
     // Shared by every patch at the same level.
     const std::vector<std::uint32_t>& getIndices() const { return strips->indices; }
     const std::vector<std::int32_t>& getStripCounts() const { return strips->counts; }
     const Vertex& getControl(int index) const { return controls[index]; }
 
 private:
+    // Computes the level's grid into storage and points the patch at it.
+    void fill(int level, Vertex* storage);
+
     std::int32_t tessLevel = 0;
     struct ReleaseStorage {
         void operator()(Vertex* storage) const { ::operator delete(storage); }
     };
-    // (L+1)^2 vertices; vertex (i, j) sits at i * (L+1) + j. Raw storage rather than a vector:
-    // a vector would zero every new vertex before the tessellation writes it.
-    std::unique_ptr<Vertex[], ReleaseStorage> vertices;
+    // Raw storage rather than a vector: a vector would zero every new vertex before the
+    // tessellation writes it. Empty while the vertices live in a caller's storage.
+    std::unique_ptr<Vertex[], ReleaseStorage> ownVertices;
+    std::size_t ownCapacity = 0;
+    // (L+1)^2 vertices, in ownVertices or the caller's storage; vertex (i, j) sits at
+    // i * (L+1) + j.
+    Vertex* vertices = nullptr;
     std::size_t vertexCount = 0;
-    std::size_t vertexCapacity = 0;
     // Those of level 0 (none) until the first tessellation.
     const StripTable* strips;
     Vertex controls[9];

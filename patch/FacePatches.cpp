@@ -1,5 +1,6 @@
 // The patch operations of a face: cutting its control grid into 3 x 3 patches, re-tessellating
 // and drawing them.
+#include <cstddef>
 #include <cstdint>
 
 #include "level/Face.h"
@@ -27,6 +28,14 @@ bool gatherControls(const std::vector<Vertex>& levelVertices, std::int64_t base,
 }  // namespace
 
 void Face::buildPatches(const std::vector<Vertex>& levelVertices) {
+    const std::size_t first = patches.size();
+    cutPatches(levelVertices);
+    for (std::size_t p = first; p < patches.size(); ++p) {
+        patches[p].tessellate(kInitialPatchLevel);
+    }
+}
+
+void Face::cutPatches(const std::vector<Vertex>& levelVertices) {
     const std::int64_t width = patchSize[0];
     const std::int64_t height = patchSize[1];
     const PatchGrid grid = PatchGrid::of(width, height);
@@ -39,7 +48,6 @@ void Face::buildPatches(const std::vector<Vertex>& levelVertices) {
                 return;
             }
             patches.emplace_back(controls);
-            patches.back().tessellate(kInitialPatchLevel);
         }
     }
 }

@@ -31,11 +31,7 @@ void BSPMap::uploadLightmaps() {
 }
 
 void BSPMap::setPatchLevel(int level) {
-    for (Face& face : faces) {
-        if (face.type == kPatchFace) {
-            face.tessellatePatches(level);
-        }
-    }
+    patchTessellator.tessellate(level);
 }
 
 void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool texturesEnabled,

@@ -1,6 +1,6 @@
 // The loaded level against a plain reference: every vertex as the file describes it, and every
 // patch vertex, at load and after each change of patch level, as the textbook formula computes it
-// with the Vertex operations, bit for bit. And which level changes allocate.
+// with the Vertex operations, bit for bit. And what level changes cost in memory.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -18,8 +18,9 @@ struct GridFace {
     int height;
 };
 
-// Odd and even grids, one and several patches, square and long.
-constexpr GridFace kGridFaces[] = {{3, 3}, {5, 3}, {3, 5}, {7, 5}, {4, 3}, {9, 9}};
+// Odd and even grids, one and several patches, square and long; the last one has enough patches
+// that the level's two threads share every level change.
+constexpr GridFace kGridFaces[] = {{3, 3}, {5, 3}, {3, 5}, {7, 5}, {4, 3}, {9, 9}, {65, 33}};
 
 // The tiny level with random control grids appended as patch faces; every float awkward enough
 // that a change in rounding order shows.
@@ -160,27 +161,58 @@ TEST(LevelTessellationTest, loadAndEveryPatchLevelChangeMatchThePlainFormulaBitF
     }
 }
 
-TEST(LevelTessellationTest, onlyTheFirstRiseToALevelAllocates) {
-    if (!kAllocationsCounted) {
-        GTEST_SKIP() << "allocations are not counted in this build";
-    }
+TEST(LevelTessellationTest, onlyTheFirstRiseToALevelGrowsThePatchStoreAndNoChangeAllocates) {
     const auto level = loadLevelBytes(writeLevel(levelWithPatchGrids()));
     ASSERT_TRUE(level->isSound());
-    // The load sizes the arrays for the start level only, so going down from it is free and the
-    // first rise to 20 grows them; from then on no level of the keys allocates.
-    {
-        const AllocationCount allocations;
-        level->setPatchLevel(2);
-        EXPECT_EQ(allocations.count(), 0u) << "down to 2";
+    std::size_t patches = 0;
+    for (const Face& face : level->getFaces()) {
+        patches += face.patches.size();
     }
-    {
-        const AllocationCount allocations;
-        level->setPatchLevel(20);
-        EXPECT_GT(allocations.count(), 0u) << "first rise to 20";
-    }
-    for (const int patchLevel : {2, 19, 3, 20, 11, 10}) {
+    // The load holds the start level only; the first rise to 20 grows the store, and from then on
+    // no level of the keys changes it or takes memory from the heap.
+    const std::size_t atStart = level->getPatchStoreBytes();
+    EXPECT_GE(atStart, patches * BezierPatch::storageBytes(kInitialPatchLevel));
+    EXPECT_LT(atStart, patches * BezierPatch::storageBytes(kInitialPatchLevel + 1));
+    std::size_t storeBytes = atStart;
+    bool risen = false;
+    for (const int patchLevel : {2, 20, 2, 19, 3, 20, 11, 10}) {
         const AllocationCount allocations;
         level->setPatchLevel(patchLevel);
-        EXPECT_EQ(allocations.count(), 0u) << "level " << patchLevel;
+        if (kAllocationsCounted) {
+            EXPECT_EQ(allocations.count(), 0u) << "level " << patchLevel;
+        }
+        const bool firstRise = patchLevel == 20 && !risen;
+        risen = risen || firstRise;
+        EXPECT_EQ(level->getPatchStoreBytes() != storeBytes, firstRise) << "level " << patchLevel;
+        storeBytes = level->getPatchStoreBytes();
     }
+}
+
+TEST(LevelTessellationTest, copiedFacesKeepTheirPatchesAfterTheLevelIsGone) {
+    const LevelDescription description = levelWithPatchGrids();
+    std::vector<Vertex> fileVertices;
+    for (const RawVertex& raw : description.vertices) {
+        fileVertices.push_back(referenceVertex(raw));
+    }
+    std::vector<Face> copies;
+    {
+        const auto level = loadLevelBytes(writeLevel(description));
+        ASSERT_TRUE(level->isSound());
+        level->setPatchLevel(3);
+        copies = level->getFaces();
+    }
+    std::size_t patchFaces = 0;
+    for (const Face& face : copies) {
+        if (face.type == kPatchFace) {
+            ++patchFaces;
+            const int width = face.patchSize[0];
+            const int columns = (width - 1) / 2;
+            for (std::size_t p = 0; p < face.patches.size(); ++p) {
+                const int base = face.firstVertex + 2 * static_cast<int>(p / columns) * width +
+                                 2 * static_cast<int>(p % columns);
+                expectReferencePatch(face.patches[p], fileVertices, base, width, 3);
+            }
+        }
+    }
+    EXPECT_EQ(patchFaces, std::size(kGridFaces) + 1);
 }
