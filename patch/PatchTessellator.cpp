@@ -90,7 +90,6 @@ void PatchTessellator::tessellate(int level) {
         store.grow(slotBytes * patches.size());
     }
     job.level = level;
-    job.store = store.data();
     job.slotBytes = slotBytes;
     job.nextPatch.store(0, std::memory_order_relaxed);
     const std::size_t freshBytes = store.bytes() - mappedBytes;
@@ -148,7 +147,7 @@ void PatchTessellator::fillClaimedPatches() {
         const std::size_t end = std::min(begin + kPatchesPerClaim, count);
         for (std::size_t p = begin; p < end; ++p) {
             patches[p]->tessellateInto(job.level,
-                                       reinterpret_cast<Vertex*>(job.store + p * job.slotBytes));
+                                       reinterpret_cast<Vertex*>(store.data() + p * job.slotBytes));
         }
     }
 }

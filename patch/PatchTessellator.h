@@ -56,7 +56,6 @@ private:
     // One level change, shared by both threads.
     struct Job {
         int level = 0;
-        std::byte* store = nullptr;
         std::size_t slotBytes = 0;
         // The helper maps in the store from here to its end; nothing when it did not grow.
         std::size_t helperMapFrom = 0;
