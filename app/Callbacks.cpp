@@ -16,10 +16,8 @@
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "level/Face.h"
+#include "render/LevelViews.h"
 #include "render/ScreenShot.h"
-
-// The loader gives the patches room for the top level the keys reach.
-static_assert(kMaxPatchLevel == kTopPatchLevel);
 
 int patchLevel = kInitialPatchLevel;
 bool lightingEnabled = true;
@@ -43,27 +41,30 @@ constexpr float kPitchStepDegrees = 2.0f;
 constexpr int kWheelUpButton = 3;
 constexpr int kWheelDownButton = 4;
 
-// `p`, `f` and `c`; false for any other key.
-bool inspectKey(unsigned char key) {
-    switch (key) {
-        case 'p':
-            if (viewerControls != nullptr) {
-                viewerControls->screenShotPending = true;
-            }
-            return true;
-        case 'f':
-            if (bspMap != nullptr && camera != nullptr) {
-                bspMap->setCullingFrozen(!bspMap->isCullingFrozen());
-            }
-            return true;
-        case 'c':
-            if (bspMap != nullptr) {
-                bspMap->setClusterView(!bspMap->showsClusterView());
-            }
-            return true;
-        default:
-            return false;
+// `m`, `c`, `f` and `p`, which need the controls; false for any other key.
+bool viewKey(unsigned char key) {
+    if (key != 'm' && key != 'c' && key != 'f' && key != 'p') {
+        return false;
     }
+    if (viewerControls == nullptr) {
+        return true;
+    }
+    ViewOptions& options = viewerControls->options;
+    switch (key) {
+        case 'm':
+            options.litView = !options.litView;
+            break;
+        case 'c':
+            options.clusterColours = !options.clusterColours;
+            break;
+        case 'f':
+            options.cullingFrozen = !options.cullingFrozen;
+            break;
+        default:
+            viewerControls->screenShotPending = true;
+            break;
+    }
+    return true;
 }
 
 // Until a level and a camera exist the overlay is all there is to draw.
@@ -143,7 +144,7 @@ bool stepPatchLevel(unsigned char key, int& level) {
         --level;
         return true;
     }
-    if (key == '>' && level < kMaxPatchLevel) {
+    if (key == '>' && level < kTopPatchLevel) {
         ++level;
         return true;
     }
@@ -157,7 +158,10 @@ void drawFrame(BSPMap* level, float frameTimeStep) {
     const Camera* eye = level != nullptr ? level->getCamera() : nullptr;
     beginOverlayLine(overlayText, fps, eye != nullptr ? eye->getPosition() : Point());
     if (level != nullptr && eye != nullptr) {
-        level->render(overlayText, frameTimeStep, texturesEnabled, lightingEnabled);
+        static const ViewOptions kDefaultView;
+        const ViewOptions& options =
+            viewerControls != nullptr ? viewerControls->options : kDefaultView;
+        level->render(overlayText, frameTimeStep, texturesEnabled, lightingEnabled, options);
     } else {
         drawOverlayOnly(overlayText);
     }
@@ -209,16 +213,11 @@ void keyboard(unsigned char key, int, int) {
             texturesEnabled = !texturesEnabled;
             // Face images are loaded at the first press that asks for them, not before.
             if (texturesEnabled && bspMap != nullptr) {
-                bspMap->loadFaceTextures();
-            }
-            break;
-        case 'm':
-            if (bspMap != nullptr) {
-                bspMap->setLightmapsEnabled(!bspMap->getLightmapsEnabled());
+                bspMap->views().loadFaceTextures(std::cerr);
             }
             break;
         default:
-            if (!inspectKey(key)) {
+            if (!viewKey(key)) {
                 steerCamera(key);
             }
             break;
@@ -248,18 +247,20 @@ void mouseButton(int button, int state, int x, int y) {
         return;
     }
     // The wheel reports each notch as a press and a release: count the presses.
-    if (camera == nullptr || state != GLUT_DOWN) {
+    if (camera == nullptr || viewerControls == nullptr || state != GLUT_DOWN) {
         return;
     }
+    FlySpeed& flySpeed = viewerControls->options.flySpeed;
     if (button == kWheelUpButton) {
-        camera->speedUp();
+        flySpeed.up();
     } else if (button == kWheelDownButton) {
-        camera->slowDown();
+        flySpeed.down();
     }
+    camera->setSpeedFactor(flySpeed.factor());
 }
 
 void mouseMotion(int x, int y) {
     if (camera != nullptr && viewerControls != nullptr) {
-        viewerControls->mouseLook.drag(x, y, *camera);
+        viewerControls->mouseLook.drag(x, y, viewerControls->options.mouseSensitivity, *camera);
     }
 }

@@ -3,6 +3,8 @@
 
 #include <iosfwd>
 
+#include "patch/BezierPatch.h"
+
 class BSPMap;
 class Point;
 
@@ -19,8 +21,8 @@ extern int fpsStartTime;
 extern int fps;
 extern float timeStep;
 
+// The keys step the patch level within kMinPatchLevel..kTopPatchLevel.
 inline constexpr int kMinPatchLevel = 2;
-inline constexpr int kMaxPatchLevel = 20;
 inline constexpr int kFpsIntervalMs = 1000;
 inline constexpr unsigned char kEscapeKey = 27;
 
@@ -34,8 +36,9 @@ void mouseButton(int button, int state, int x, int y);
 void mouseMotion(int x, int y);
 
 // One frame without timing and without the buffer swap: clear, start the overlay line, render the
-// level through its camera (or only the overlay while there is no level or no camera). display()
-// draws the process-wide level with it; ViewerSession draws its frames with it.
+// level through its camera in the view the controls' options choose (or only the overlay while
+// there is no level or no camera). display() draws the process-wide level with it; ViewerSession
+// draws its frames with it.
 void drawFrame(BSPMap* level, float timeStep);
 
 // Counts one frame drawn at GLUT time nowMs: updates frameCount, timeStep, lastFrameTime and, once
@@ -46,6 +49,6 @@ void countFrame(int nowMs);
 // (default) formatting.
 void beginOverlayLine(std::ostream& text, int framesPerSecond, const Point& eye);
 
-// The '<' and '>' keys: steps level by one within kMinPatchLevel..kMaxPatchLevel. True when the
+// The '<' and '>' keys: steps level by one within kMinPatchLevel..kTopPatchLevel. True when the
 // level changed (and the level object must be told); false at a bound or for any other key.
 bool stepPatchLevel(unsigned char key, int& level);

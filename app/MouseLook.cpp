@@ -11,7 +11,7 @@ void MouseLook::button(bool pressed, int x, int y) {
     lastY = y;
 }
 
-void MouseLook::drag(int x, int y, Camera& camera) {
+void MouseLook::drag(int x, int y, float degreesPerPixel, Camera& camera) {
     if (!dragging) {
         return;
     }

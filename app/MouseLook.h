@@ -6,18 +6,14 @@ class Camera;
 
 class MouseLook {
 public:
-    // sensitivity: degrees of turn per pixel, positive.
-    explicit MouseLook(float sensitivity) : degreesPerPixel(sensitivity) {}
-
     // The left button went down (pressed) or up at window pixel (x, y).
     void button(bool pressed, int x, int y);
     // The pointer moved to (x, y) with a button held: while the left one is held, rightward motion
-    // turns right and upward motion looks up.
-    void drag(int x, int y, Camera& camera);
+    // turns right and upward motion looks up, by degreesPerPixel (positive) of pointer motion.
+    void drag(int x, int y, float degreesPerPixel, Camera& camera);
     bool isDragging() const { return dragging; }
 
 private:
-    float degreesPerPixel;
     bool dragging = false;
     int lastX = 0;
     int lastY = 0;

@@ -1,11 +1,14 @@
-// ViewerControls: what the mouse and the screenshot key keep from one GLUT callback to the next.
+// ViewerControls: the view options and what the mouse and the screenshot key keep from one GLUT
+// callback to the next.
 #pragma once
 
 #include "app/MouseLook.h"
+#include "app/ViewOptions.h"
 
 struct ViewerControls {
-    explicit ViewerControls(float mouseSensitivity) : mouseLook(mouseSensitivity) {}
+    explicit ViewerControls(const ViewOptions& startOptions) : options(startOptions) {}
 
+    ViewOptions options;
     // The left-button drag in progress.
     MouseLook mouseLook;
     // `p` asks for a screenshot; display() takes it once the next frame is drawn, before the

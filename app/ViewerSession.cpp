@@ -19,6 +19,8 @@
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "render/Frustum.h"
+#include "render/LevelViews.h"
+#include "texture/AssetStore.h"
 
 Frustum viewFrustum;
 OnScreenDisplay* onScreenDisplay = nullptr;
@@ -63,33 +65,41 @@ void cleanup() {
     bspMap = nullptr;
 }
 
-ViewerConfig ViewerSession::fromCommandLine(int argc, char** argv) {
+std::optional<ViewerConfig> ViewerSession::fromCommandLine(int argc, char** argv) {
     if (argc < 2) {
         printUsage(std::cerr, argc, argv);
-        std::exit(1);
+        return std::nullopt;
     }
     ViewerConfig config;
     if (!readConfig(argv[1], config, std::cerr)) {
-        std::exit(1);
+        return std::nullopt;
     }
     std::cerr << "root directory:" << config.dataPath << std::endl;
     std::cerr << "level name:" << config.levelFile << std::endl;
     return config;
 }
 
-ViewerSession::ViewerSession(ViewerConfig viewerConfig) : config(std::move(viewerConfig)) {
+ViewerSession::ViewerSession(ViewerConfig viewerConfig)
+    : config(std::move(viewerConfig)),
+      dataPathAssets(std::make_unique<LazyAssetStore>(config.dataPath, std::cerr)) {
     assert(onScreenDisplay == nullptr && bspMap == nullptr && camera == nullptr &&
            viewerControls == nullptr);
+    patchLevel = kInitialPatchLevel;
+    lightingEnabled = true;
+    texturesEnabled = config.textures;
 }
 
 ViewerSession::~ViewerSession() {
     shutDown();
 }
 
-void ViewerSession::start(int& argc, char** argv) {
+bool ViewerSession::start(int& argc, char** argv) {
     openWindow(argc, argv);
-    loadLevel();
+    if (!loadLevel()) {
+        return false;
+    }
     placeCamera();
+    return true;
 }
 
 void ViewerSession::openWindow(int& argc, char** argv) {
@@ -109,27 +119,35 @@ void ViewerSession::useCurrentWindow() {
     lighting = std::make_unique<LightingModule>(config.lightingFile);
 }
 
-void ViewerSession::loadLevel() {
+bool ViewerSession::loadLevel() {
     assert(lighting != nullptr && "a window comes first");
-    bspMap = new BSPMap(config.dataPath, config.levelFile, onScreenDisplay, lighting.get());
-    if (!bspMap->isSound()) {
-        reportBadLevel(config.levelFile, *bspMap);
-        shutDown();
-        std::exit(1);
+    auto level = std::make_unique<BSPMap>(config.dataPath, config.levelFile, onScreenDisplay,
+                                          lighting.get(), dataPathAssets.get());
+    if (!level->isSound()) {
+        reportBadLevel(config.levelFile, *level);
+        return false;
     }
-    bspMap->setLightmapsEnabled(config.lightmaps);
-    texturesEnabled = config.textures;
+    delete bspMap;
+    bspMap = level.release();
+    if (camera != nullptr) {
+        equipLevel();
+    }
+    return true;
 }
 
 void ViewerSession::placeCamera() {
+    viewerControls = new ViewerControls(ViewOptions(config));
     camera = new Camera(config.start, &viewFrustum);
-    camera->setSpeedFactor(config.speed);
-    viewerControls = new ViewerControls(config.mouseSensitivity);
+    camera->setSpeedFactor(viewerControls->options.flySpeed.factor());
     if (bspMap != nullptr) {
-        bspMap->setCamera(camera);
-        if (config.textures) {
-            bspMap->loadFaceTextures();
-        }
+        equipLevel();
+    }
+}
+
+void ViewerSession::equipLevel() {
+    bspMap->setCamera(camera);
+    if (config.textures) {
+        bspMap->views().loadFaceTextures(std::cerr);
     }
 }
 
@@ -169,6 +187,11 @@ void ViewerSession::drawFrameWithoutLevel() {
 void ViewerSession::shutDown() {
     cleanup();
     lighting.reset();
+}
+
+ViewOptions& ViewerSession::getOptions() const {
+    assert(viewerControls != nullptr);
+    return viewerControls->options;
 }
 
 BSPMap& ViewerSession::getLevel() const {

@@ -4,13 +4,16 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "app/Config.h"
 
 class BSPMap;
 class Camera;
+class LazyAssetStore;
 class LightingModule;
 class Point;
+struct ViewOptions;
 
 // At most one session exists at a time: its objects are the process-wide ones the GLUT callbacks
 // use. The steps run in this order: a window (openWindow or useCurrentWindow), loadLevel,
@@ -18,28 +21,31 @@ class Point;
 class ViewerSession {
 public:
     // Reads the configuration named by argv[1] and prints the "root directory:" and "level name:"
-    // lines. On a usage error or an unreadable file it prints why and exits with status 1.
-    static ViewerConfig fromCommandLine(int argc, char** argv);
+    // lines. On a usage error or an unreadable file it prints why and returns nothing.
+    static std::optional<ViewerConfig> fromCommandLine(int argc, char** argv);
 
-    // Keeps the configuration; creates nothing yet.
+    // Keeps the configuration and sets the process-wide render options as it says (patch level
+    // 10, lighting on, face images as configured); opens nothing yet.
     explicit ViewerSession(ViewerConfig viewerConfig);
     // Shuts down.
     virtual ~ViewerSession();
     ViewerSession(const ViewerSession&) = delete;
     ViewerSession& operator=(const ViewerSession&) = delete;
 
-    // openWindow, loadLevel and placeCamera: the whole start-up.
-    void start(int& argc, char** argv);
+    // openWindow, loadLevel and placeCamera: the whole start-up. False when the level is not
+    // sound (its problems printed); nothing is drawn then.
+    bool start(int& argc, char** argv);
     // glutInit with the command line, the double-buffered depth window titled "Velmora" of the
     // configured size, then what useCurrentWindow does.
     void openWindow(int& argc, char** argv);
     // For a window that is already open and current: the fixed GL state, the on-screen display
     // (with a placeholder size until the first reshape) and the light.
     void useCurrentWindow();
-    // The checked level, with the configured lightmaps and textures switches. A level that cannot
-    // be opened or fails validation is reported line by line, each line prefixed with the level
-    // file path, and ends the process with status 1.
-    void loadLevel();
+    // Loads and checks the configured level. A level that cannot be opened or fails validation is
+    // reported line by line, each line prefixed with the level file path, and dropped: false,
+    // and the level loaded before (if any) stays. A sound one takes the place of the one before
+    // and, once there is a camera, takes the camera too.
+    bool loadLevel();
     // The camera at the configured start and fly speed, and the mouse controls at the configured
     // sensitivity. With a level, the level takes the camera and creates the sky and its lightmap
     // pages (which need the window), and with textures = on loads the face images. Without a
@@ -63,11 +69,19 @@ public:
     void shutDown();
 
     const ViewerConfig& getConfig() const { return config; }
+    // The view switches and control settings; valid after placeCamera.
+    ViewOptions& getOptions() const;
     // Valid after loadLevel and placeCamera.
     BSPMap& getLevel() const;
     Camera& getCamera() const;
 
 private:
+    // Hands the camera to the level: the sky, the lightmap pages and, when configured, the face
+    // images.
+    void equipLevel();
+
     ViewerConfig config;
     std::unique_ptr<LightingModule> lighting;
+    // The data path's archives, opened once for every level the session loads.
+    std::unique_ptr<LazyAssetStore> dataPathAssets;
 };

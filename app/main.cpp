@@ -1,6 +1,8 @@
 // Entry point of the viewer: the help text when asked for, otherwise a session started from the
 // command line, then the GLUT loop.
 #include <iostream>
+#include <optional>
+#include <utility>
 
 #include "app/Help.h"
 #include "app/ViewerSession.h"
@@ -10,7 +12,13 @@ int main(int argc, char** argv) {
         printHelp(std::cout, argc, argv);
         return 0;
     }
-    ViewerSession session(ViewerSession::fromCommandLine(argc, argv));
-    session.start(argc, argv);
+    std::optional<ViewerConfig> config = ViewerSession::fromCommandLine(argc, argv);
+    if (!config) {
+        return 1;
+    }
+    ViewerSession session(std::move(*config));
+    if (!session.start(argc, argv)) {
+        return 1;
+    }
     session.run();
 }

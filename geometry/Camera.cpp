@@ -53,25 +53,7 @@ void Camera::setPitch(float degrees) {
 }
 
 void Camera::setSpeedFactor(float factor) {
-    speedBase = std::clamp(factor, kMinSpeedFactor, kMaxSpeedFactor);
-    speedNotches = 0;
-}
-
-void Camera::speedUp() {
-    if (getSpeedFactor() < kMaxSpeedFactor) {
-        ++speedNotches;
-    }
-}
-
-void Camera::slowDown() {
-    if (getSpeedFactor() > kMinSpeedFactor) {
-        --speedNotches;
-    }
-}
-
-float Camera::getSpeedFactor() const {
-    const double factor = speedBase * std::pow(double(kSpeedFactorStep), speedNotches);
-    return std::clamp(static_cast<float>(factor), kMinSpeedFactor, kMaxSpeedFactor);
+    speedFactor = std::clamp(factor, kMinSpeedFactor, kMaxSpeedFactor);
 }
 
 void Camera::updateHeading() {

@@ -46,13 +46,9 @@ public:
     // follows, and so does the remaining glide, as with setYaw.
     void setPitch(float degrees);
     float getPitch() const { return pitch; }
-    // The start of the wheel's scale (clamped to kMinSpeedFactor..kMaxSpeedFactor); resets the
-    // notches.
+    // Scales every step; clamped to kMinSpeedFactor..kMaxSpeedFactor.
     void setSpeedFactor(float factor);
-    // One wheel notch: the factor times or divided by kSpeedFactorStep, held within the bounds.
-    void speedUp();
-    void slowDown();
-    float getSpeedFactor() const;
+    float getSpeedFactor() const { return speedFactor; }
     float getSpeed() const { return speed; }
     const Vec3& getHeading() const { return heading; }
     const Vec3& getMoveDir() const { return moveDir; }
@@ -77,8 +73,5 @@ private:
     Vec3 flatHeading;
     int yaw;
     float pitch = 0.0f;
-    // The factor is speedBase * kSpeedFactorStep^speedNotches, clamped; counting notches rather
-    // than multiplying keeps every factor reachable again on the way back.
-    float speedBase = 1.0f;
-    int speedNotches = 0;
+    float speedFactor = 1.0f;
 };

@@ -10,7 +10,7 @@
 #include "level/ByteReader.h"
 #include "level/LevelFile.h"
 #include "level/LevelValidator.h"
-#include "texture/FaceTextures.h"
+#include "texture/AssetStore.h"
 #include "texture/Skybox.h"
 #include "texture/TextureManager.h"
 
@@ -121,19 +121,6 @@ std::vector<std::uint8_t> readLumpBytes(ByteReader& reader, const LumpBytes& lum
     return bytes;
 }
 
-// Each vertex colour brightened like a lightmap texel, alpha opaque: vertex light is no
-// transparency.
-std::vector<std::uint8_t> brightenedVertexColours(const std::vector<Vertex>& vertices) {
-    std::vector<std::uint8_t> colours;
-    colours.reserve(4 * vertices.size());
-    for (const Vertex& vertex : vertices) {
-        const auto lit = brightenedColour(vertex.color[0], vertex.color[1], vertex.color[2]);
-        colours.insert(colours.end(), lit.begin(), lit.end());
-        colours.push_back(255);
-    }
-    return colours;
-}
-
 // Reads length / recordBytes records from the lump's offset, appending them in file order. The
 // count is bounded by the checked lump, so reserving it allocates no more than the file holds.
 template <typename Record, typename ReadRecord>
@@ -210,15 +197,30 @@ std::vector<char> readEntityText(ByteReader& reader, const LumpBytes& lump) {
 
 }  // namespace
 
+namespace {
+
+// The store a level uses: the one handed in, else one of its own kept in own.
+LazyAssetStore* storeFor(LazyAssetStore* given, const std::string& dataPath,
+                         std::unique_ptr<LazyAssetStore>& own) {
+    if (given != nullptr) {
+        return given;
+    }
+    own = std::make_unique<LazyAssetStore>(dataPath, std::cerr);
+    return own.get();
+}
+
+}  // namespace
+
 BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileValue,
-               OnScreenDisplay* displayValue, LightingModule* lightingValue)
+               OnScreenDisplay* displayValue, LightingModule* lightingValue,
+               LazyAssetStore* dataPathAssetsValue)
     : display(displayValue),
       lighting(lightingValue),
       dataPath(dataPathValue),
       levelFile(levelFileValue),
-      dataPathAssets(dataPathValue, std::cerr) {
+      dataPathAssets(storeFor(dataPathAssetsValue, dataPathValue, ownAssets)) {
     std::vector<std::uint8_t> bytes;
-    const std::string readProblem = readLevelBytes(levelStream, levelFile, bytes, dataPathAssets);
+    const std::string readProblem = readLevelBytes(levelStream, levelFile, bytes, *dataPathAssets);
     if (!readProblem.empty()) {
         // Nothing could be read, so there is no transcript to print either.
         problems.push_back(readProblem);
@@ -229,12 +231,13 @@ BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileVal
 
 BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileValue,
                std::vector<std::uint8_t> levelBytes, OnScreenDisplay* displayValue,
-               LightingModule* lightingValue, std::ostream& log)
+               LightingModule* lightingValue, std::ostream& log,
+               LazyAssetStore* dataPathAssetsValue)
     : display(displayValue),
       lighting(lightingValue),
       dataPath(dataPathValue),
       levelFile(levelFileValue),
-      dataPathAssets(dataPathValue, std::cerr) {
+      dataPathAssets(storeFor(dataPathAssetsValue, dataPathValue, ownAssets)) {
     load(std::move(levelBytes), log);
 }
 
@@ -312,7 +315,6 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
 
     entityText = readEntityText(reader, lump(kEntitiesLump));
     lightmapBytes = readLumpBytes(reader, lump(kLightmapsLump));
-    litVertexColours = brightenedVertexColours(vertices);
     // Every lump is read: the file's bytes go before the patch grids take their memory, so the
     // two never count together in the level's peak.
     std::vector<std::uint8_t>().swap(levelBytes);

@@ -1,8 +1,7 @@
 // BSPMap: the loaded level. Construction reads every lump the viewer uses (level/BSPMap.cpp);
-// the per-frame visibility and drawing live in render/.
+// the per-frame visibility and drawing live in render/, and so do the resources of the views
+// beside the default one (LevelViews).
 #pragma once
-
-#include <epoxy/gl.h>
 
 #include <cstdint>
 #include <fstream>
@@ -19,15 +18,15 @@
 #include "level/VisData.h"
 #include "patch/PatchTessellator.h"
 #include "render/Frustum.h"
-#include "texture/AssetStore.h"
-#include "texture/LightmapSet.h"
 
 class OnScreenDisplay;
 class LightingModule;
 class Camera;
 class Skybox;
 class TextureManager;
-class FaceTextures;
+class LazyAssetStore;
+class LevelViews;
+struct ViewOptions;
 
 class BSPMap {
 public:
@@ -36,13 +35,14 @@ public:
     // as written is looked up under dataPath, its folder and then its .pk3 archives. A file that
     // cannot be read leaves one problem and no transcript; a file whose magic or version is not
     // IBSP 46 leaves one problem after the two lines that echo them; lumps outside the file are
-    // problems and load empty.
+    // problems and load empty. dataPathAssets is the data path's store that every level of a
+    // session shares (not owned, outliving the level); without one the level opens its own.
     BSPMap(const std::string& dataPath, const std::string& levelFile, OnScreenDisplay* display,
-           LightingModule* lighting);
+           LightingModule* lighting, LazyAssetStore* dataPathAssets = nullptr);
     // The same from bytes already in memory; levelFile only names them; the transcript goes to log.
     BSPMap(const std::string& dataPath, const std::string& levelFile,
            std::vector<std::uint8_t> levelBytes, OnScreenDisplay* display, LightingModule* lighting,
-           std::ostream& log);
+           std::ostream& log, LazyAssetStore* dataPathAssets = nullptr);
     virtual ~BSPMap();
     BSPMap(const BSPMap&) = delete;
     BSPMap& operator=(const BSPMap&) = delete;
@@ -54,47 +54,37 @@ public:
     const std::string& getLevelFile() const { return levelFile; }
 
     // Attaches the (not owned) camera, creates the sky texture and uploads the lightmap pages
-    // unless uploadLightmaps ran already. Needs a GL context.
+    // unless that happened already. Needs a GL context.
     void setCamera(Camera* newCamera);
-    // Uploads every lightmap page once. Needs a GL context.
-    void uploadLightmaps();
-    // Finds, decodes and uploads the face images of the level's textures under the data path,
-    // once: later calls do nothing. Needs a GL context. Until then faces are drawn white.
-    void loadFaceTextures();
-    const FaceTextures* getFaceTextures() const { return faceTextures.get(); }
     // Attaches the camera only: enough for the leaf search and the gathering, which need no GL.
     void attachCamera(Camera* newCamera) { camera = newCamera; }
-    // One frame: move the camera, draw the sky and the visible faces, extend and draw the overlay.
+    // One frame in the default view: move the camera, draw the sky and the visible faces, extend
+    // and draw the overlay.
     void render(std::ostringstream& overlayText, float timeStep, bool texturesEnabled,
                 bool lightingEnabled);
-    // The lit view: faces drawn with their lightmaps or vertex colours, without the fixed light;
-    // sky and no-draw faces left out. Off by default.
-    void setLightmapsEnabled(bool enabled) { lightmapsEnabled = enabled; }
-    bool getLightmapsEnabled() const { return lightmapsEnabled; }
+    // The same frame in the view the options choose: the default one, the lit view (lightmaps or
+    // vertex colours, no fixed light, sky and no-draw faces left out) or the cluster colours, with
+    // the culling frozen or live.
+    void render(std::ostringstream& overlayText, float timeStep, bool texturesEnabled,
+                bool lightingEnabled, const ViewOptions& options);
+    // The lightmap pages, face images and frozen culling of this level; made on first use
+    // without a GL call.
+    LevelViews& views();
     // Re-tessellates every patch of every patch face at level (2..20 from the keys).
     void setPatchLevel(int level);
 
     // The two visibility steps of a frame, which render runs and the benchmark times: first the
     // camera's leaf and cluster (kept as the last ones), then the gathering for that cluster.
-    // While culling is frozen they use the frozen leaf, cluster and frustum instead.
     void locateCamera();
     // The leaf holding the camera's current position.
     std::int32_t findCameraLeaf() const;
     // The same descent for any position.
     std::int32_t findLeaf(const Point& position) const;
-    // Refills visibleFaceSet and faceDrawList from the leaves in the PVS and the frustum; they
-    // hold the faces until the next gathering.
+    // Refills visibleFaceSet and faceDrawList from the leaves in the PVS and the camera's frustum
+    // (or the one given); they hold the faces until the next gathering.
     void collectVisibleFaces(std::int32_t cameraCluster);
+    void collectVisibleFaces(std::int32_t cameraCluster, const Frustum& frustum);
 
-    // Frozen culling: while frozen, the visibility steps use the camera leaf, cluster and frustum
-    // of the last frame drawn before freezing, and the overlay counts that set; the eye, the sky
-    // and the drawing follow the live camera.
-    void setCullingFrozen(bool frozen);
-    bool isCullingFrozen() const { return cullingFrozen; }
-    // Cluster view: every face drawn in the colour of its cluster (clusterColour), unlit and
-    // untextured.
-    void setClusterView(bool on) { clusterView = on; }
-    bool showsClusterView() const { return clusterView; }
     // The lowest cluster among the leaves that list the face; -1 when no leaf lists it.
     std::int32_t clusterOfFace(std::size_t face) const {
         return face < faceClusters.size() ? faceClusters[face] : -1;
@@ -131,37 +121,32 @@ public:
     const std::vector<std::int32_t>& getTextureFlags() const { return textureFlags; }
     // The lightmap lump's bytes as the file holds them.
     const std::vector<std::uint8_t>& getLightmapBytes() const { return lightmapBytes; }
-    const LightmapSet& getLightmaps() const { return lightmaps; }
     const std::set<std::int32_t>& getVisibleFaceSet() const { return visibleFaceSet; }
     const std::vector<std::uint32_t>& getFaceDrawList() const { return faceDrawList; }
-    GLuint getSkyTexture() const { return skyTexture; }
+    // A GL texture name; 0 until setCamera.
+    unsigned int getSkyTexture() const { return skyTexture; }
     Camera* getCamera() const { return camera; }
 
 private:
     void load(std::vector<std::uint8_t> levelBytes, std::ostream& log);
-    void drawFace(const Face& face, bool texturesEnabled);
-    void drawPolygonFace(const Face& face, bool texturesEnabled);
-    void resetTextureUnits();
     // Cuts every patch face into patches and tessellates them all at the initial level; once,
     // at load.
     void buildPatches();
     // Fills faceClusters from the leaves; once, at load.
     void assignFaceClusters();
-    void drawClusterColouredFaces();
-    void drawLitFaces(bool texturesEnabled);
-    void drawLitFace(const Face& face, bool texturesEnabled);
-    void bindLitTextures(const Face& face, bool texturesEnabled);
-    // The GL texture of a face's image: white until face textures are loaded.
-    GLuint faceTexture(std::int32_t textureIndex) const;
-    bool faceTextureHasAlpha(std::int32_t textureIndex) const;
-    std::int32_t textureFlagsOf(std::int32_t textureIndex) const;
+    // The leaf and cluster the frame gathers for, and the frustum it gathers in: the live ones,
+    // or while frozen those of the last frame before freezing.
+    const Frustum& locateForFrame(bool cullingFrozen);
+    void resetTextureUnits();
 
     OnScreenDisplay* display;  // not owned
     LightingModule* lighting;  // not owned
     std::string dataPath;
     std::string levelFile;
-    // Opened only when the level, the sky or the face images are not plain files.
-    LazyAssetStore dataPathAssets;
+    // The data path's store, opened only when the level, the sky or the face images are not plain
+    // files; the session's, else ownAssets.
+    std::unique_ptr<LazyAssetStore> ownAssets;
+    LazyAssetStore* dataPathAssets;
     std::ifstream levelStream;
     std::vector<DirectoryEntry> directory;
     std::vector<Plane> planes;
@@ -183,7 +168,7 @@ private:
     VisData* visData = new VisData();
     Camera* camera = nullptr;  // not owned
     Skybox* skybox = nullptr;
-    GLuint skyTexture = 0;
+    unsigned int skyTexture = 0;  // a GL texture name
     TextureManager* textureManager = nullptr;
     std::set<std::int32_t> visibleFaceSet;
     std::vector<std::uint32_t> faceDrawList;
@@ -192,24 +177,17 @@ private:
     std::vector<std::string> textureNames;
     std::vector<std::int32_t> textureFlags;
     std::vector<std::uint8_t> lightmapBytes;
-    // Every vertex's colour brightened like a lightmap texel, RGBA, for faces lit by vertex.
-    std::vector<std::uint8_t> litVertexColours;
-    LightmapSet lightmaps;
-    std::unique_ptr<FaceTextures> faceTextures;
-    bool lightmapsEnabled = false;
-    // The textures bound on units 0 and 1 by the lit view, so a face that shares them binds none.
-    GLuint boundFaceTexture = 0;
-    GLuint boundLightmap = 0;
     std::vector<std::string> problems;
     std::int32_t lastCameraLeaf = 0;
     std::int32_t lastCameraCluster = 0;
     std::size_t lastVisibleFaceCount = 0;
     std::vector<std::int32_t> faceClusters;
-    bool cullingFrozen = false;
-    Frustum frozenFrustum;
-    std::int32_t frozenLeaf = 0;
-    std::int32_t frozenCluster = 0;
-    bool clusterView = false;
+    // Deleted where the views' GL resources are known, so that this header and the loading code
+    // need none of them.
+    struct DeleteViews {
+        void operator()(LevelViews* views) const;
+    };
+    std::unique_ptr<LevelViews, DeleteViews> levelViews;
     // The whole overlay line of the last frame; reused so a frame does not allocate it anew.
     std::string overlayLine;
 };

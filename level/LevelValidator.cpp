@@ -9,7 +9,7 @@
 #include "level/BSPMap.h"
 #include "level/Face.h"
 #include "level/Records.h"
-#include "texture/LightmapSet.h"
+#include "texture/LightmapPages.h"
 
 namespace {
 

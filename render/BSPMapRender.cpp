@@ -1,13 +1,17 @@
-// BSPMap's per-frame render and face drawing, the camera and sky hand-over and the patch level.
+// BSPMap's per-frame render through the one face loop, the camera and sky hand-over, the patch
+// level and the level's views.
 #include <epoxy/gl.h>
 
+#include <iostream>
 #include <sstream>
 
-#include "app/LightingModule.h"
 #include "app/OnScreenDisplay.h"
+#include "app/ViewOptions.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
-#include "texture/FaceTextures.h"
+#include "render/FaceStyles.h"
+#include "render/LevelViews.h"
+#include "texture/AssetStore.h"
 #include "texture/SkyTexture.h"
 #include "texture/Skybox.h"
 #include "texture/TextureManager.h"
@@ -20,14 +24,21 @@ constexpr char kLitViewNote[] = "  lightmaps";
 
 }  // namespace
 
-void BSPMap::setCamera(Camera* newCamera) {
-    attachCamera(newCamera);
-    skyTexture = loadSkyTexture(dataPath, dataPathAssets);
-    uploadLightmaps();
+void BSPMap::DeleteViews::operator()(LevelViews* views) const {
+    delete views;
 }
 
-void BSPMap::uploadLightmaps() {
-    lightmaps.upload(lightmapBytes);
+LevelViews& BSPMap::views() {
+    if (levelViews == nullptr) {
+        levelViews.reset(new LevelViews(*this, *dataPathAssets));
+    }
+    return *levelViews;
+}
+
+void BSPMap::setCamera(Camera* newCamera) {
+    attachCamera(newCamera);
+    skyTexture = loadSkyTexture(dataPath, *dataPathAssets);
+    views().uploadLightmaps();
 }
 
 void BSPMap::setPatchLevel(int level) {
@@ -36,34 +47,52 @@ void BSPMap::setPatchLevel(int level) {
 
 void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool texturesEnabled,
                     bool lightingEnabled) {
-    // Leaf and cluster come from where the camera was before this frame's move.
-    locateCamera();
+    render(overlayText, timeStep, texturesEnabled, lightingEnabled, ViewOptions());
+}
+
+const Frustum& BSPMap::locateForFrame(bool cullingFrozen) {
+    FrozenCulling& frozen = views().frozenCulling();
+    if (!cullingFrozen) {
+        frozen.active = false;
+        locateCamera();
+        return *camera->getFrustum();
+    }
+    if (!frozen.active) {
+        // The camera's frustum is still the one of the last frame drawn.
+        frozen = {true, lastCameraLeaf, lastCameraCluster, *camera->getFrustum()};
+    }
+    lastCameraLeaf = frozen.leaf;
+    lastCameraCluster = frozen.cluster;
+    return frozen.frustum;
+}
+
+void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool texturesEnabled,
+                    bool lightingEnabled, const ViewOptions& options) {
+    // Leaf and cluster come from where the camera was before this frame's move; the live frustum
+    // is the camera's own, which its update refreshes in place.
+    const Frustum& gatheringFrustum = locateForFrame(options.cullingFrozen);
 
     glPushMatrix();
     camera->update(timeStep);
-    // The faces are drawn in the texture state the sky leaves behind.
     skybox->draw(skyTexture);
-    collectVisibleFaces(lastCameraCluster);
+    collectVisibleFaces(lastCameraCluster, gatheringFrustum);
     lastVisibleFaceCount = visibleFaceSet.size();
 
     glEnable(GL_CULL_FACE);
-    // In the lit view the lightmaps are the lighting: the fixed light stays off whatever the l
-    // key says. The cluster view shows flat colours, with neither.
-    const bool fixedLight = lightingEnabled && !lightmapsEnabled && !clusterView;
-    if (clusterView) {
-        drawClusterColouredFaces();
-    } else if (lightmapsEnabled) {
-        drawLitFaces(texturesEnabled);
+    const LevelViews& resources = views();
+    const FaceTextures* faceImages = texturesEnabled ? resources.getFaceTextures() : nullptr;
+    if (options.clusterColours) {
+        ClusterFaceStyle style(*this);
+        drawFaces(*this, faceDrawList, style);
+    } else if (options.litView) {
+        LitFaceStyle style(resources.getLightmaps(), faceImages, textureFlags,
+                           resources.getLitVertexColours());
+        drawFaces(*this, faceDrawList, style);
     } else {
-        if (fixedLight) {
-            glEnable(GL_COLOR_MATERIAL);
-            glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-            lighting->enable();
-        }
-        glColor3f(1.0f, 1.0f, 1.0f);
-        for (const std::uint32_t faceIndex : faceDrawList) {
-            drawFace(faces[faceIndex], texturesEnabled);
-        }
+        // The faces are drawn in the texture state the sky leaves behind.
+        PlainFaceStyle style(*textureManager, faceImages, texturesEnabled, lightingEnabled,
+                             lighting);
+        drawFaces(*this, faceDrawList, style);
     }
     glPopMatrix();
 
@@ -71,14 +100,10 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     glDisable(GL_CULL_FACE);
 
     overlayText << kVisibleFacesLabel << lastVisibleFaceCount;
-    if (lightmapsEnabled) {
+    if (options.litView) {
         overlayText << kLitViewNote;
     }
     overlayLine.assign(overlayText.view());
-    if (fixedLight) {
-        lighting->disable();
-        glDisable(GL_COLOR_MATERIAL);
-    }
     display->drawOverlayLine(overlayLine.c_str());
 }
 
@@ -89,62 +114,4 @@ void BSPMap::resetTextureUnits() {
     glActiveTextureARB(GL_TEXTURE0_ARB);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisable(GL_TEXTURE_2D);
-}
-
-void BSPMap::drawFace(const Face& face, bool texturesEnabled) {
-    // Face images replace the sky texel the faces otherwise sample once they are loaded; the
-    // coordinate array is on texture unit 0, the client unit the frame runs with.
-    const bool faceImages = texturesEnabled && faceTextures != nullptr;
-    if (faceImages) {
-        glBindTexture(GL_TEXTURE_2D, faceTextures->textureFor(face.texture));
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    }
-    switch (face.type) {
-        case kPolygonFace:
-        case kMeshFace:
-            if (faceImages) {
-                const Vertex* first = vertices.data() + face.firstVertex;
-                glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, first->texCoord);
-            }
-            drawPolygonFace(face, texturesEnabled);
-            break;
-        case kPatchFace:
-            // A curved surface is seen from both sides.
-            glDisable(GL_CULL_FACE);
-            if (faceImages) {
-                for (const BezierPatch& patch : face.patches) {
-                    if (!patch.getVertices().empty()) {
-                        glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes,
-                                          patch.getVertices().front().texCoord);
-                        patch.drawStrips();
-                    }
-                }
-            } else {
-                face.drawPatches(face.texture, *textureManager, texturesEnabled);
-            }
-            glEnable(GL_CULL_FACE);
-            break;
-        default:
-            // Billboards and unknown types are counted but not drawn.
-            break;
-    }
-}
-
-void BSPMap::drawPolygonFace(const Face& face, bool texturesEnabled) {
-    glFrontFace(GL_CW);
-    if (!textureManager->bindTexture(face.texture)) {
-        return;
-    }
-    // GL reads the level's own arrays in place; the mesh vertices are offsets from the first
-    // vertex. The vertex and normal arrays stay enabled: the patch draw relies on them.
-    const Vertex* first = vertices.data() + face.firstVertex;
-    if (texturesEnabled) {
-        textureManager->setTexCoordPointer(face.texture, kVertexStrideBytes, first->texCoord);
-    }
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, first->position);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glNormalPointer(GL_FLOAT, kVertexStrideBytes, first->normal);
-    glDrawElements(GL_TRIANGLES, face.numMeshVertices, GL_UNSIGNED_INT,
-                   meshVertices.data() + face.firstMeshVertex);
 }

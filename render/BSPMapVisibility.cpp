@@ -1,5 +1,5 @@
-// BSPMap's per-frame visibility: the leaf holding a position, the PVS bit of a cluster pair and the
-// gathering of the faces of every leaf in the PVS and the frustum.
+// BSPMap's per-frame visibility: the leaf holding a position, the PVS bit of a cluster pair, the
+// gathering of the faces of every leaf in the PVS and the frustum, and each face's cluster.
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
@@ -60,22 +60,8 @@ std::int32_t BSPMap::findCameraLeaf() const {
 }
 
 void BSPMap::locateCamera() {
-    if (cullingFrozen) {
-        lastCameraLeaf = frozenLeaf;
-        lastCameraCluster = frozenCluster;
-        return;
-    }
     lastCameraLeaf = findCameraLeaf();
     lastCameraCluster = clusterOfLeaf(lastCameraLeaf);
-}
-
-void BSPMap::setCullingFrozen(bool frozen) {
-    if (frozen && !cullingFrozen) {
-        frozenFrustum = *camera->getFrustum();
-        frozenLeaf = lastCameraLeaf;
-        frozenCluster = lastCameraCluster;
-    }
-    cullingFrozen = frozen;
 }
 
 std::int32_t BSPMap::findLeaf(const Point& position) const {
@@ -110,12 +96,15 @@ bool BSPMap::isClusterVisible(std::int32_t cameraCluster, std::int32_t leafClust
 }
 
 void BSPMap::collectVisibleFaces(std::int32_t cameraCluster) {
+    collectVisibleFaces(cameraCluster, *camera->getFrustum());
+}
+
+void BSPMap::collectVisibleFaces(std::int32_t cameraCluster, const Frustum& frustum) {
     // The last gathering is dropped here rather than at the end of a frame, so that whoever
     // gathers (the frame or a measurement of it) pays for it the same way. clear() keeps the
     // list's capacity: it stops allocating once it has grown.
     visibleFaceSet.clear();
     faceDrawList.clear();
-    const Frustum& frustum = cullingFrozen ? frozenFrustum : *camera->getFrustum();
     // The camera's row is looked up once for the whole walk over the leaves.
     const PvsRow pvsRow(visData, cameraCluster);
     for (const Leaf& leaf : leaves) {
@@ -131,6 +120,26 @@ void BSPMap::collectVisibleFaces(std::int32_t cameraCluster) {
             if (visibleFaceSet.insert(face).second) {
                 faceDrawList.push_back(static_cast<std::uint32_t>(face));
             }
+        }
+    }
+}
+
+void BSPMap::assignFaceClusters() {
+    // Load runs this whether or not the validator passed the level, hence the range checks.
+    faceClusters.assign(faces.size(), -1);
+    for (const Leaf& leaf : leaves) {
+        if (leaf.cluster < 0 || leaf.numLeafFaces <= 0 || leaf.firstLeafFace < 0 ||
+            std::int64_t(leaf.firstLeafFace) + leaf.numLeafFaces >
+                static_cast<std::int64_t>(leafFaces.size())) {
+            continue;
+        }
+        for (std::int32_t k = 0; k < leaf.numLeafFaces; ++k) {
+            const std::int32_t face = leafFaces[leaf.firstLeafFace + k];
+            if (face < 0 || static_cast<std::size_t>(face) >= faceClusters.size()) {
+                continue;
+            }
+            std::int32_t& cluster = faceClusters[face];
+            cluster = cluster < 0 ? leaf.cluster : std::min(cluster, leaf.cluster);
         }
     }
 }

@@ -2,6 +2,8 @@
 // depth.
 #include "texture/Skybox.h"
 
+#include <epoxy/gl.h>
+
 namespace {
 
 struct SkyCorner {
@@ -23,7 +25,7 @@ constexpr float kSkyTexCoords[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
 
 }  // namespace
 
-void Skybox::draw(GLuint skyTexture) const {
+void Skybox::draw(unsigned int skyTexture) const {
     glActiveTextureARB(GL_TEXTURE1_ARB);
     glDisable(GL_TEXTURE_2D);
     glActiveTextureARB(GL_TEXTURE0_ARB);

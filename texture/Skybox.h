@@ -1,8 +1,6 @@
 // Skybox: a textured cube drawn around the eye before the level, following rotation only.
 #pragma once
 
-#include <epoxy/gl.h>
-
 class Skybox {
 public:
     Skybox() = default;
@@ -10,5 +8,5 @@ public:
 
     // Needs the camera's view transform in the modelview matrix. Leaves unit 0 active and
     // textured with skyTexture, depth test, depth writes, blending, alpha test and culling on.
-    void draw(GLuint skyTexture) const;
+    void draw(unsigned int skyTexture) const;  // a GL texture name
 };

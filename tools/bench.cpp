@@ -12,14 +12,18 @@
 #include <iomanip>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/Callbacks.h"
+#include "app/ViewOptions.h"
 #include "app/ViewerSession.h"
 #include "level/BSPMap.h"
 #include "level/LevelFile.h"
+#include "render/LevelViews.h"
+#include "texture/AssetStore.h"
 #include "tests/support/AllocationCounter.h"
 #include "texture/FaceTextures.h"
 #include "tools/BenchRoute.h"
@@ -107,7 +111,7 @@ RetessellateFigures timeRetessellation(BSPMap& map) {
         const Stopwatch stopwatch;
         map.setPatchLevel(step.level);
         figures.msByStep.emplace_back(step.name, stopwatch.elapsedMs());
-        if (step.level == kMaxPatchLevel && figures.patches == 0) {
+        if (step.level == kTopPatchLevel && figures.patches == 0) {
             for (const Face& face : map.getFaces()) {
                 figures.patches += face.patches.size();
                 for (const BezierPatch& patch : face.patches) {
@@ -369,7 +373,12 @@ int main(int argc, char** argv) {
     std::string programName = argv[0];
     char* viewerArgv[] = {programName.data(), options.configPath.data(), nullptr};
     int viewerArgc = 2;
-    ViewerSession session(ViewerSession::fromCommandLine(viewerArgc, viewerArgv));
+    std::optional<ViewerConfig> viewerConfig =
+        ViewerSession::fromCommandLine(viewerArgc, viewerArgv);
+    if (!viewerConfig) {
+        return 1;
+    }
+    ViewerSession session(std::move(*viewerConfig));
     const ViewerConfig& config = session.getConfig();
     session.openWindow(viewerArgc, viewerArgv);
 
@@ -382,18 +391,21 @@ int main(int argc, char** argv) {
     // First, so that the load that follows finds the file in the page cache just as this did.
     figures.readMs = timeFileRead(config.dataPath, config.levelFile);
     Stopwatch stopwatch;
-    session.loadLevel();
+    if (!session.loadLevel()) {
+        return 1;
+    }
     figures.loadMs = stopwatch.elapsedMs();
     stopwatch = Stopwatch();
     BSPMap& level = session.getLevel();
-    level.uploadLightmaps();
+    LevelViews& views = level.views();
+    views.uploadLightmaps();
     figures.lightmapUploadMs = stopwatch.elapsedMs();
-    figures.lightmapPages = level.getLightmaps().pageCount();
+    figures.lightmapPages = views.getLightmaps().pageCount();
     if (config.textures) {
         stopwatch = Stopwatch();
-        level.loadFaceTextures();
+        views.loadFaceTextures(std::cerr);
         figures.textureLoadMs = stopwatch.elapsedMs();
-        figures.textureStats = level.getFaceTextures()->stats();
+        figures.textureStats = views.getFaceTextures()->stats();
         figures.texturesLoaded = true;
     }
     // The lightmaps and face images are in place already, so this times the sky alone.
@@ -411,9 +423,9 @@ int main(int argc, char** argv) {
     timeFrame(session);
     figures.emptyFrameMs = medianEmptyFrameMs(session);
     if (options.bothViews) {
-        level.setLightmapsEnabled(false);
+        session.getOptions().litView = false;
         figures.route = flyRoute(session, spots);
-        level.setLightmapsEnabled(true);
+        session.getOptions().litView = true;
         // The lit view's first frame binds textures the driver has not touched yet.
         timeFrame(session);
         figures.litRoute = flyRoute(session, spots);

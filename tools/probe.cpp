@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -104,8 +105,14 @@ int main(int argc, char** argv) {
     std::string programName = argv[0];
     char* viewerArgv[] = {programName.data(), configPath.data(), nullptr};
     int viewerArgc = 2;
-    ViewerSession session(ViewerSession::fromCommandLine(viewerArgc, viewerArgv));
-    session.start(viewerArgc, viewerArgv);
+    std::optional<ViewerConfig> config = ViewerSession::fromCommandLine(viewerArgc, viewerArgv);
+    if (!config) {
+        return 1;
+    }
+    ViewerSession session(std::move(*config));
+    if (!session.start(viewerArgc, viewerArgv)) {
+        return 1;
+    }
     session.showWithoutLoop();
 
     const BSPMap& level = session.getLevel();

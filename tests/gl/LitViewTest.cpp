@@ -14,6 +14,7 @@
 #include "GlPixels.h"
 #include "app/Callbacks.h"
 #include "app/LightingModule.h"
+#include "app/ViewOptions.h"
 #include "app/OnScreenDisplay.h"
 #include "app/Viewer.h"
 #include "geometry/Camera.h"
@@ -134,12 +135,13 @@ protected:
     }
 
     std::vector<unsigned char> renderFrame(bool lit, std::string& overlay) {
-        level->setLightmapsEnabled(lit);
+        ViewOptions options;
+        options.litView = lit;
         camera->setPosition(Point(0, 0, 0));
         camera->setYaw(0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         std::ostringstream overlayText;
-        level->render(overlayText, 0.0f, false, true);
+        level->render(overlayText, 0.0f, false, true, options);
         overlay = overlayText.str();
         return readWindowPixels();
     }

@@ -10,6 +10,7 @@
 
 #include "app/Config.h"
 #include "app/MouseLook.h"
+#include "app/ViewOptions.h"
 #include "geometry/Camera.h"
 #include "render/ClusterColours.h"
 #include "render/ScreenShot.h"
@@ -71,28 +72,30 @@ TEST(PitchTest, clampsShortOfStraightUpAndDown) {
 }
 
 TEST(FlySpeedTest, wheelNotchesStayWithinBoundsAndRetraceExactly) {
-    Camera camera = cameraAtOrigin();
-    EXPECT_EQ(camera.getSpeedFactor(), 1.0f);
+    FlySpeed speed;
+    EXPECT_EQ(speed.factor(), 1.0f);
     for (int notch = 0; notch < 30; ++notch) {
-        camera.speedUp();
+        speed.up();
     }
-    EXPECT_EQ(camera.getSpeedFactor(), kMaxSpeedFactor);
+    EXPECT_EQ(speed.factor(), kMaxSpeedFactor);
     // From the top the first notch down is the last step below it, not 8 / 1.25.
-    camera.slowDown();
-    EXPECT_NEAR(camera.getSpeedFactor(), std::pow(1.25, 9), 1e-5);
+    speed.down();
+    EXPECT_NEAR(speed.factor(), std::pow(1.25, 9), 1e-5);
     for (int notch = 0; notch < 9; ++notch) {
-        camera.slowDown();
+        speed.down();
     }
-    EXPECT_EQ(camera.getSpeedFactor(), 1.0f);
+    EXPECT_EQ(speed.factor(), 1.0f);
     for (int notch = 0; notch < 30; ++notch) {
-        camera.slowDown();
+        speed.down();
     }
-    EXPECT_EQ(camera.getSpeedFactor(), kMinSpeedFactor);
-    camera.speedUp();
-    EXPECT_NEAR(camera.getSpeedFactor(), std::pow(1.25, -6), 1e-6);
+    EXPECT_EQ(speed.factor(), kMinSpeedFactor);
+    speed.up();
+    EXPECT_NEAR(speed.factor(), std::pow(1.25, -6), 1e-6);
 
-    camera.setSpeedFactor(20.0f);
-    EXPECT_EQ(camera.getSpeedFactor(), kMaxSpeedFactor);
+    EXPECT_EQ(FlySpeed(20.0f).factor(), kMaxSpeedFactor);
+    Camera camera = cameraAtOrigin();
+    camera.setSpeedFactor(0.01f);
+    EXPECT_EQ(camera.getSpeedFactor(), kMinSpeedFactor);
 }
 
 TEST(FlySpeedTest, factorScalesTheDistanceNotTheSpeedRules) {
@@ -106,34 +109,35 @@ TEST(FlySpeedTest, factorScalesTheDistanceNotTheSpeedRules) {
 }
 
 TEST(MouseLookTest, slowDragsAccumulateIntoWholeDegrees) {
+    constexpr float kQuarterDegree = 0.25f;
     Camera camera = cameraAtOrigin();
-    MouseLook look(0.25f);
-    look.drag(500, 300, camera);
+    MouseLook look;
+    look.drag(500, 300, kQuarterDegree, camera);
     EXPECT_EQ(camera.getYaw(), 0) << "motion without the button turns nothing";
 
     look.button(true, 100, 300);
     for (int x = 101; x <= 140; ++x) {
-        look.drag(x, 300, camera);
+        look.drag(x, 300, kQuarterDegree, camera);
     }
     EXPECT_EQ(camera.getYaw(), 10) << "40 one-pixel steps of a quarter degree";
     for (int x = 139; x >= 100; --x) {
-        look.drag(x, 300, camera);
+        look.drag(x, 300, kQuarterDegree, camera);
     }
     EXPECT_EQ(camera.getYaw(), 0);
     // Upward motion (smaller rows) looks up.
-    look.drag(100, 280, camera);
+    look.drag(100, 280, kQuarterDegree, camera);
     EXPECT_EQ(camera.getPitch(), 5.0f);
     look.button(false, 100, 280);
-    look.drag(400, 0, camera);
+    look.drag(400, 0, kQuarterDegree, camera);
     EXPECT_EQ(camera.getYaw(), 0);
     EXPECT_EQ(camera.getPitch(), 5.0f);
 }
 
 TEST(MouseLookTest, fullWidthDragIsAboutHalfATurn) {
     Camera camera = cameraAtOrigin();
-    MouseLook look(kDefaultMouseSensitivity);
+    MouseLook look;
     look.button(true, 0, 384);
-    look.drag(kDefaultWindowWidth, 384, camera);
+    look.drag(kDefaultWindowWidth, 384, kDefaultMouseSensitivity, camera);
     EXPECT_GE(camera.getYaw(), 170);
     EXPECT_LE(camera.getYaw(), 190);
 }

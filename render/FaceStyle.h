@@ -1,0 +1,44 @@
+// FaceStyle: one way of drawing a face (which textures on which unit, which colour, which state),
+// and drawFaces, the one loop that draws the gathered faces of a frame in any such way.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+class BSPMap;
+class BezierPatch;
+class Face;
+class Vertex;
+
+class FaceStyle {
+public:
+    virtual ~FaceStyle() = default;
+
+    // Before the first face: the state this way of drawing needs.
+    virtual void begin() {}
+    // False: the face is counted but not drawn this frame. Binds what the face needs.
+    virtual bool beginFace(const Face& face, std::uint32_t faceIndex) = 0;
+    // The arrays beyond position and normal, which the loop points at first: for a polygon or mesh
+    // face from its first vertex (levelVertices[firstVertexIndex]), for a patch from its grid.
+    virtual void pointAtFaceVertices(const Face& face, const Vertex& first,
+                                     std::size_t firstVertexIndex) {
+        (void)face;
+        (void)first;
+        (void)firstVertexIndex;
+    }
+    virtual void pointAtPatch(const Face& face, const BezierPatch& patch) {
+        (void)face;
+        (void)patch;
+    }
+    // After a face that beginFace accepted.
+    virtual void endFace(const Face& face) { (void)face; }
+    // After the last face.
+    virtual void end() {}
+};
+
+// Draws the faces of order, first to last, in style: polygon and mesh faces as indexed triangles
+// read in place from the level's arrays (clockwise fronts, culled backs), patch faces as the
+// strips of their tessellated patches with culling off, billboards and other types not at all.
+// Needs the camera's view in the modelview matrix and GL_CULL_FACE on; leaves the vertex and
+// normal arrays enabled.
+void drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style);

@@ -1,0 +1,194 @@
+// The default, lit and cluster ways of drawing a face.
+#include "render/FaceStyles.h"
+
+#include "app/LightingModule.h"
+#include "level/BSPMap.h"
+#include "render/ClusterColours.h"
+#include "texture/FaceTextures.h"
+#include "texture/LightmapSet.h"
+#include "texture/TextureManager.h"
+
+namespace {
+
+// Surface flags of a texture record.
+constexpr std::int32_t kSkySurface = 0x4;
+constexpr std::int32_t kNoDrawSurface = 0x80;
+constexpr GLfloat kAlphaCutoff = 0.5f;
+
+// Points the texture coordinate array of a unit at a vertex field.
+void texCoordArray(GLenum unit, const float* coordinates) {
+    glClientActiveTextureARB(unit);
+    glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, coordinates);
+}
+
+void setUpUnit(GLenum unit) {
+    glActiveTextureARB(unit);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glClientActiveTextureARB(unit);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+std::int32_t flagsOf(const std::vector<std::int32_t>& textureFlags, std::int32_t textureIndex) {
+    if (textureIndex < 0 || static_cast<std::size_t>(textureIndex) >= textureFlags.size()) {
+        return 0;
+    }
+    return textureFlags[static_cast<std::size_t>(textureIndex)];
+}
+
+}  // namespace
+
+PlainFaceStyle::PlainFaceStyle(const TextureManager& textureManagerValue,
+                               const FaceTextures* faceImagesValue, bool texturesEnabledValue,
+                               bool fixedLightValue, LightingModule* lightingValue)
+    : textureManager(textureManagerValue),
+      faceImages(texturesEnabledValue ? faceImagesValue : nullptr),
+      texturesEnabled(texturesEnabledValue),
+      fixedLight(fixedLightValue),
+      lighting(lightingValue) {}
+
+void PlainFaceStyle::begin() {
+    if (fixedLight) {
+        glEnable(GL_COLOR_MATERIAL);
+        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+        lighting->enable();
+    }
+    glColor3f(1.0f, 1.0f, 1.0f);
+}
+
+bool PlainFaceStyle::beginFace(const Face& face, std::uint32_t) {
+    if (face.type != kPatchFace && !textureManager.bindTexture(face.texture)) {
+        return false;
+    }
+    if (faceImages != nullptr) {
+        // The coordinate array is on texture unit 0, the client unit the frame runs with.
+        glBindTexture(GL_TEXTURE_2D, faceImages->textureFor(face.texture));
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    return true;
+}
+
+void PlainFaceStyle::pointTexCoords(const Face& face, const float* texCoord) const {
+    if (faceImages != nullptr) {
+        glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, texCoord);
+    } else if (texturesEnabled) {
+        textureManager.setTexCoordPointer(face.texture, kVertexStrideBytes, texCoord);
+    }
+}
+
+void PlainFaceStyle::pointAtFaceVertices(const Face& face, const Vertex& first, std::size_t) {
+    pointTexCoords(face, first.texCoord);
+}
+
+void PlainFaceStyle::pointAtPatch(const Face& face, const BezierPatch& patch) {
+    pointTexCoords(face, patch.getVertices().front().texCoord);
+}
+
+void PlainFaceStyle::end() {
+    if (fixedLight) {
+        lighting->disable();
+        glDisable(GL_COLOR_MATERIAL);
+    }
+}
+
+LitFaceStyle::LitFaceStyle(const LightmapSet& lightmapsValue, const FaceTextures* faceImagesValue,
+                           const std::vector<std::int32_t>& textureFlagsValue,
+                           const std::vector<std::uint8_t>& litVertexColoursValue)
+    : lightmaps(lightmapsValue),
+      faceImages(faceImagesValue),
+      textureFlags(textureFlagsValue),
+      litVertexColours(litVertexColoursValue) {}
+
+void LitFaceStyle::begin() {
+    // The sky leaves blending and the alpha test on; here only images with alpha are tested,
+    // face by face.
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GEQUAL, kAlphaCutoff);
+    setUpUnit(GL_TEXTURE1_ARB);
+    setUpUnit(GL_TEXTURE0_ARB);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+bool LitFaceStyle::beginFace(const Face& face, std::uint32_t) {
+    if ((flagsOf(textureFlags, face.texture) & (kSkySurface | kNoDrawSurface)) != 0) {
+        return false;
+    }
+    const GLuint image =
+        faceImages != nullptr ? faceImages->textureFor(face.texture) : lightmaps.white();
+    if (image != boundImage) {
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+        glBindTexture(GL_TEXTURE_2D, image);
+        boundImage = image;
+    }
+    const GLuint page = lightmaps.pageOrWhite(face.lightmap);
+    if (page != boundPage) {
+        glActiveTextureARB(GL_TEXTURE1_ARB);
+        glBindTexture(GL_TEXTURE_2D, page);
+        boundPage = page;
+    }
+    if (faceImages != nullptr && faceImages->hasAlpha(face.texture)) {
+        glEnable(GL_ALPHA_TEST);
+    } else {
+        glDisable(GL_ALPHA_TEST);
+    }
+    return true;
+}
+
+void LitFaceStyle::pointAtFaceVertices(const Face& face, const Vertex& first,
+                                       std::size_t firstVertexIndex) {
+    texCoordArray(GL_TEXTURE0_ARB, first.texCoord);
+    texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
+    if (face.lightmap == kVertexLitLightmap) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, litVertexColours.data() + 4 * firstVertexIndex);
+    }
+}
+
+void LitFaceStyle::pointAtPatch(const Face& face, const BezierPatch& patch) {
+    // Every tessellated vertex of a patch carries its first control's colour.
+    const Vertex& first = patch.getVertices().front();
+    if (face.lightmap == kVertexLitLightmap) {
+        const auto lit = brightenedColour(first.color[0], first.color[1], first.color[2]);
+        glColor4ub(lit[0], lit[1], lit[2], 255);
+    }
+    texCoordArray(GL_TEXTURE0_ARB, first.texCoord);
+    texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
+}
+
+void LitFaceStyle::endFace(const Face& face) {
+    // A face with a page, or with an index that names none, is drawn in white.
+    if (face.lightmap == kVertexLitLightmap) {
+        glDisableClientState(GL_COLOR_ARRAY);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+}
+
+void LitFaceStyle::end() {
+    glDisable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+    glClientActiveTextureARB(GL_TEXTURE1_ARB);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glClientActiveTextureARB(GL_TEXTURE0_ARB);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    // What the default view's frame finds after the sky.
+    glEnable(GL_BLEND);
+    glEnable(GL_ALPHA_TEST);
+}
+
+void ClusterFaceStyle::begin() {
+    // The sky leaves unit 0 textured; the colours are to be seen as they are.
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glDisable(GL_TEXTURE_2D);
+}
+
+bool ClusterFaceStyle::beginFace(const Face&, std::uint32_t faceIndex) {
+    const ClusterColour colour = clusterColour(level.clusterOfFace(faceIndex));
+    glColor3f(colour.red, colour.green, colour.blue);
+    return true;
+}

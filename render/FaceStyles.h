@@ -1,0 +1,83 @@
+// The ways of drawing a face that the viewer offers: the default view (white faces in the fixed
+// light, face images with t), the lit view (face image times lightmap page, or vertex colours) and
+// the cluster view (each face flat in its visibility cluster's colour). Each is made per frame
+// from what it needs and allocates nothing.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "render/FaceStyle.h"
+
+class FaceTextures;
+class LightingModule;
+class LightmapSet;
+class TextureManager;
+
+// The default view. The faces are drawn in the texture state the sky leaves behind; face images,
+// once loaded and switched on, take the place of the sky texel on unit 0.
+class PlainFaceStyle : public FaceStyle {
+public:
+    // faceImages may be null (not loaded); lighting is used only when fixedLight is true.
+    PlainFaceStyle(const TextureManager& textureManager, const FaceTextures* faceImages,
+                   bool texturesEnabled, bool fixedLight, LightingModule* lighting);
+
+    void begin() override;
+    bool beginFace(const Face& face, std::uint32_t faceIndex) override;
+    void pointAtFaceVertices(const Face& face, const Vertex& first,
+                             std::size_t firstVertexIndex) override;
+    void pointAtPatch(const Face& face, const BezierPatch& patch) override;
+    void end() override;
+
+private:
+    void pointTexCoords(const Face& face, const float* texCoord) const;
+
+    const TextureManager& textureManager;
+    const FaceTextures* faceImages;
+    bool texturesEnabled;
+    bool fixedLight;
+    LightingModule* lighting;
+};
+
+// The lit view: the face image (or white) on unit 0 and the lightmap page (or white) on unit 1,
+// modulated; a face lit by its vertices takes their brightened colours. Sky and no-draw faces are
+// left out so the sky shows, and images with alpha are alpha-tested.
+class LitFaceStyle : public FaceStyle {
+public:
+    // faceImages is null while they are not loaded or not switched on: every face is white then.
+    LitFaceStyle(const LightmapSet& lightmaps, const FaceTextures* faceImages,
+                 const std::vector<std::int32_t>& textureFlags,
+                 const std::vector<std::uint8_t>& litVertexColours);
+
+    void begin() override;
+    bool beginFace(const Face& face, std::uint32_t faceIndex) override;
+    void pointAtFaceVertices(const Face& face, const Vertex& first,
+                             std::size_t firstVertexIndex) override;
+    void pointAtPatch(const Face& face, const BezierPatch& patch) override;
+    void endFace(const Face& face) override;
+    void end() override;
+
+private:
+    const LightmapSet& lightmaps;
+    const FaceTextures* faceImages;
+    const std::vector<std::int32_t>& textureFlags;
+    const std::vector<std::uint8_t>& litVertexColours;
+    // What units 0 and 1 hold, so that a face sharing them binds nothing; nothing is known to be
+    // bound when the frame starts.
+    GLuint boundImage = 0;
+    GLuint boundPage = 0;
+};
+
+// Every face unlit and untextured in the colour of its cluster.
+class ClusterFaceStyle : public FaceStyle {
+public:
+    explicit ClusterFaceStyle(const BSPMap& levelValue) : level(levelValue) {}
+
+    void begin() override;
+    bool beginFace(const Face& face, std::uint32_t faceIndex) override;
+
+private:
+    const BSPMap& level;
+};
