@@ -120,11 +120,15 @@ void ViewerSession::useCurrentWindow() {
 }
 
 bool ViewerSession::loadLevel() {
+    return loadLevel(config.levelFile);
+}
+
+bool ViewerSession::loadLevel(const std::string& levelFile) {
     assert(lighting != nullptr && "a window comes first");
-    auto level = std::make_unique<BSPMap>(config.dataPath, config.levelFile, onScreenDisplay,
+    auto level = std::make_unique<BSPMap>(config.dataPath, levelFile, onScreenDisplay,
                                           lighting.get(), dataPathAssets.get());
     if (!level->isSound()) {
-        reportBadLevel(config.levelFile, *level);
+        reportBadLevel(levelFile, *level);
         return false;
     }
     delete bspMap;

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "app/Config.h"
 
@@ -41,11 +42,12 @@ public:
     // For a window that is already open and current: the fixed GL state, the on-screen display
     // (with a placeholder size until the first reshape) and the light.
     void useCurrentWindow();
-    // Loads and checks the configured level. A level that cannot be opened or fails validation is
-    // reported line by line, each line prefixed with the level file path, and dropped: false,
-    // and the level loaded before (if any) stays. A sound one takes the place of the one before
-    // and, once there is a camera, takes the camera too.
+    // Loads and checks the configured level (or levelFile) beside the one shown. A level that
+    // cannot be opened or fails validation is reported line by line, each line prefixed with the
+    // level file path, and dropped: false, and the level loaded before (if any) stays. A sound one
+    // takes the place of the one before and, once there is a camera, takes the camera too.
     bool loadLevel();
+    bool loadLevel(const std::string& levelFile);
     // The camera at the configured start and fly speed, and the mouse controls at the configured
     // sensitivity. With a level, the level takes the camera and creates the sky and its lightmap
     // pages (which need the window), and with textures = on loads the face images. Without a

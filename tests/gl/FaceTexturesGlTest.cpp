@@ -16,8 +16,6 @@
 
 namespace {
 
-using Rgb = std::array<int, 3>;
-
 // Draws texture over the whole window, replacing the colour, and reads back pixel (x, y).
 Rgb drawnPixel(GLuint texture, int x, int y) {
     clearToBlack();

@@ -4,9 +4,16 @@
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
 #include <vector>
 
 #include "GlTestWindow.h"
+
+// One window pixel's red, green and blue.
+using Rgb = std::array<int, 3>;
 
 struct PixelBox {
     int minX = kGlTestWindowWidth;
@@ -25,6 +32,19 @@ inline std::vector<unsigned char> readWindowPixels() {
     glReadPixels(0, 0, kGlTestWindowWidth, kGlTestWindowHeight, GL_RGBA, GL_UNSIGNED_BYTE,
                  pixels.data());
     return pixels;
+}
+
+// The pixel at window column x, row y (from the bottom) of a readWindowPixels snapshot.
+inline Rgb pixelAt(const std::vector<unsigned char>& pixels, int x, int y) {
+    const std::size_t i = 4 * (std::size_t(y) * kGlTestWindowWidth + x);
+    return {pixels[i], pixels[i + 1], pixels[i + 2]};
+}
+
+inline void expectRgbNear(const Rgb& actual, const Rgb& expected, int tolerance,
+                          const std::string& what) {
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(actual[c], expected[c], tolerance) << what << ", channel " << c;
+    }
 }
 
 // The box around every pixel whose red channel is bright (white text on black).

@@ -16,14 +16,6 @@
 
 namespace {
 
-const Point kInRoomA(256, 64, -128);
-const Point kInRoomB(1280, 64, -960);
-// From room A at yaw 0: the north wall left of the door, and the floor.
-constexpr int kNorthWallX = 100;
-constexpr int kNorthWallY = 400;
-constexpr int kFloorX = 100;
-constexpr int kFloorY = 60;
-
 class InspectViewTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -31,25 +23,20 @@ protected:
             GTEST_SKIP() << kSampleSessionLevel << " has not been generated";
         }
         // The viewer's own start-up, so that the frames run exactly as in the viewer.
-        session = startSampleSession(kInRoomA);
+        session = startSampleSession(kSampleInRoomA);
         level = &session->getLevel();
-        texturesEnabled = false;
-        lightingEnabled = true;
     }
     void TearDown() override { session.reset(); }
 
     std::vector<unsigned char> renderAt(const Point& eye, int yaw) {
-        session->placeEye(eye, yaw);
-        session->drawFrame(0.0f);
-        return readWindowPixels();
+        return sessionFrameAt(*session, eye, yaw);
     }
 
     static void expectPixelIs(const std::vector<unsigned char>& pixels, int x, int y,
                               const ClusterColour& colour, const char* what) {
-        const std::size_t i = 4 * (std::size_t(y) * kGlTestWindowWidth + x);
-        EXPECT_NEAR(pixels[i], colour.red * 255, 2) << what;
-        EXPECT_NEAR(pixels[i + 1], colour.green * 255, 2) << what;
-        EXPECT_NEAR(pixels[i + 2], colour.blue * 255, 2) << what;
+        const Rgb expected = {int(colour.red * 255 + 0.5f), int(colour.green * 255 + 0.5f),
+                              int(colour.blue * 255 + 0.5f)};
+        expectRgbNear(pixelAt(pixels, x, y), expected, 2, what);
     }
 
     std::unique_ptr<ViewerSession> session;
@@ -59,33 +46,33 @@ protected:
 }  // namespace
 
 TEST_F(InspectViewTest, frozenCullingKeepsTheFrozenPosesFacesWhileTheEyeFliesOn) {
-    const std::vector<unsigned char> roomA = renderAt(kInRoomA, 0);
+    const std::vector<unsigned char> roomA = renderAt(kSampleInRoomA, 0);
     const std::vector<std::uint32_t> roomAFaces = level->getFaceDrawList();
     ASSERT_EQ(level->getLastVisibleFaceCount(), 20u);
 
     keyboard('f', 0, 0);
-    const std::vector<unsigned char> frozenInB = renderAt(kInRoomB, 0);
+    const std::vector<unsigned char> frozenInB = renderAt(kSampleInRoomB, 0);
     EXPECT_EQ(level->getFaceDrawList(), roomAFaces);
     EXPECT_EQ(level->getLastVisibleFaceCount(), 20u);
     EXPECT_EQ(level->getLastCameraLeaf(), 0);
     EXPECT_NE(frozenInB, roomA) << "the drawing follows the live eye";
 
     keyboard('f', 0, 0);
-    renderAt(kInRoomB, 0);
+    renderAt(kSampleInRoomB, 0);
     EXPECT_EQ(level->getLastVisibleFaceCount(), 10u);
     EXPECT_EQ(level->getLastCameraLeaf(), 3);
 }
 
 TEST_F(InspectViewTest, clusterViewPaintsFacesInTheirClusterColoursUntilSwitchedOff) {
-    const std::vector<unsigned char> lit = renderAt(kInRoomA, 0);
+    const std::vector<unsigned char> lit = renderAt(kSampleInRoomA, 0);
     keyboard('c', 0, 0);
-    const std::vector<unsigned char> coloured = renderAt(kInRoomA, 0);
+    const std::vector<unsigned char> coloured = renderAt(kSampleInRoomA, 0);
     // Room A is cluster 0; its walls and floor are listed by its own leaf only or also by the
     // arch's (cluster 1), so they take cluster 0's colour.
-    expectPixelIs(coloured, kNorthWallX, kNorthWallY, clusterColour(0), "north wall");
-    expectPixelIs(coloured, kFloorX, kFloorY, clusterColour(0), "floor");
+    expectPixelIs(coloured, kSampleNorthWallX, kSampleNorthWallY, clusterColour(0), "north wall");
+    expectPixelIs(coloured, kSampleFloorX, kSampleFloorY, clusterColour(0), "floor");
     EXPECT_EQ(level->getLastVisibleFaceCount(), 20u) << "the overlay counts as before";
 
     keyboard('c', 0, 0);
-    EXPECT_EQ(renderAt(kInRoomA, 0), lit);
+    EXPECT_EQ(renderAt(kSampleInRoomA, 0), lit);
 }

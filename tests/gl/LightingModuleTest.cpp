@@ -12,8 +12,6 @@
 
 namespace {
 
-using Rgb = std::array<int, 3>;
-
 // GL's initial lighting values, so each test sees only what the module itself sets.
 void resetLighting() {
     const GLfloat defaultAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};

@@ -25,7 +25,6 @@
 
 namespace {
 
-using Rgb = std::array<int, 3>;
 constexpr int kTolerance = 2;
 
 // In file axes the camera sits at the origin looking along +y; every quad stands at y = kWallY
@@ -147,14 +146,11 @@ protected:
     }
 
     static Rgb at(const std::vector<unsigned char>& pixels, int x, int y) {
-        const std::size_t i = 4 * (std::size_t(y) * kGlTestWindowWidth + x);
-        return {pixels[i], pixels[i + 1], pixels[i + 2]};
+        return pixelAt(pixels, x, y);
     }
 
     static void expectNear(const Rgb& actual, const Rgb& expected, const char* what) {
-        for (int c = 0; c < 3; ++c) {
-            EXPECT_NEAR(actual[c], expected[c], kTolerance) << what << ", channel " << c;
-        }
+        expectRgbNear(actual, expected, kTolerance, what);
     }
 
     Frustum frustum;

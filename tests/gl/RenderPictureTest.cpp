@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "GlPixels.h"
+#include "SampleSession.h"
 #include "app/Callbacks.h"
 #include "app/LightingModule.h"
 #include "app/OnScreenDisplay.h"
@@ -24,23 +25,16 @@
 
 namespace {
 
-const std::string kSampleDir = VELMORA_BINARY_DIR "/sample/";
-const std::string kSampleLevel = VELMORA_BINARY_DIR "/sample/maps/sample.bsp";
 constexpr int kChannelTolerance = 3;
 
-using Rgb = std::array<double, 3>;
+using Shade = std::array<double, 3>;
 
-// Poses from the sample level's layout (viewer axes). Room A spans x 0..512, y 0..256,
-// z -512..0; its north wall (z = -512) has a door at x 192..320 into the arched corridor.
-const Point kInRoomA(256, 64, -128);  // yaw 0 looks north at the wall and the arch behind the door
+// Poses beside kSampleInRoomA: room A's north wall (z = -512) has a door at x 192..320 into the
+// arched corridor.
 const Point kSouthOfRoomA(256, 64, 600);  // outside, behind room A's south wall
 const Point kFarSouth(256, 64, 20000);    // so far out that the level lies beyond the far plane
 
 // Window pixels (from the lower-left corner) for the poses above at yaw 0.
-constexpr int kNorthWallX = 100;  // from inside room A: the wall left of the door
-constexpr int kNorthWallY = 400;
-constexpr int kFloorX = 100;
-constexpr int kFloorY = 60;
 constexpr int kThroughSouthWallX = 220;  // from outside: room A's north wall, seen through the
 constexpr int kThroughSouthWallY = 279;  // culled back of its south wall
 constexpr int kSkyRows = 30;             // the top rows show only sky from outside
@@ -49,13 +43,13 @@ struct Frame {
     std::vector<unsigned char> pixels;  // RGBA, bottom row first
     std::string overlay;
 
-    Rgb at(int x, int y) const {
+    Shade at(int x, int y) const {
         const std::size_t i = 4 * (std::size_t(y) * kGlTestWindowWidth + x);
         return {double(pixels[i]), double(pixels[i + 1]), double(pixels[i + 2])};
     }
 };
 
-void expectColourNear(const Rgb& actual, const Rgb& expected, const char* what) {
+void expectColourNear(const Shade& actual, const Shade& expected, const char* what) {
     for (int channel = 0; channel < 3; ++channel) {
         EXPECT_NEAR(actual[channel], expected[channel], kChannelTolerance)
             << what << ", channel " << channel;
@@ -77,7 +71,7 @@ int differingPixels(const Frame& a, const Frame& b, int firstRow, int lastRow) {
 class RenderPictureTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (!std::filesystem::exists(kSampleLevel)) {
+        if (!std::filesystem::exists(kSampleSessionLevel)) {
             return;
         }
         // The viewer's fixed state and light, then the level, its camera and its sky.
@@ -85,8 +79,9 @@ protected:
         lighting = std::make_unique<LightingModule>("");
         display = std::make_unique<OnScreenDisplay>(GLUT_BITMAP_TIMES_ROMAN_24, kGlTestWindowWidth,
                                                     kGlTestWindowHeight);
-        level = std::make_unique<BSPMap>(kSampleDir, kSampleLevel, display.get(), lighting.get());
-        camera = std::make_unique<Camera>(kInRoomA, &frustum);
+        level = std::make_unique<BSPMap>(kSampleSessionDir, kSampleSessionLevel, display.get(),
+                                         lighting.get());
+        camera = std::make_unique<Camera>(kSampleInRoomA, &frustum);
         level->setCamera(camera.get());
     }
     static void TearDownTestSuite() {
@@ -97,7 +92,7 @@ protected:
     }
     void SetUp() override {
         if (level == nullptr) {
-            GTEST_SKIP() << kSampleLevel << " has not been generated";
+            GTEST_SKIP() << kSampleSessionLevel << " has not been generated";
         }
         ASSERT_TRUE(level->isSound());
         reshape(kGlTestWindowWidth, kGlTestWindowHeight);
@@ -118,7 +113,7 @@ protected:
     // the sky's last texture coordinate, sampled with GL_LINEAR and GL_REPEAT at level 0 (a
     // constant coordinate has no footprint, so magnification applies). Reads GL state, so call it
     // after a frame.
-    static Rgb skyTexelUnderFaces() {
+    static Shade skyTexelUnderFaces() {
         float coords[4];
         glGetFloatv(GL_CURRENT_TEXTURE_COORDS, coords);
         glBindTexture(GL_TEXTURE_2D, level->getSkyTexture());
@@ -144,7 +139,7 @@ protected:
         const int i1 = (i0 + 1) % width;
         const int j0 = wrap(v, height);
         const int j1 = (j0 + 1) % height;
-        Rgb texel{};
+        Shade texel{};
         for (int c = 0; c < 3; ++c) {
             auto t = [&](int i, int j) {
                 return double(texels[3 * (std::size_t(j) * width + i) + c]);
@@ -155,7 +150,7 @@ protected:
         return texel;
     }
 
-    static Rgb modulated(const Rgb& texel, const Rgb& light) {
+    static Shade modulated(const Shade& texel, const Shade& light) {
         return {texel[0] * light[0], texel[1] * light[1], texel[2] * light[2]};
     }
 
@@ -168,22 +163,25 @@ protected:
 
 // White under the warm light: ambient 0.7 + diffuse 0.7 on red and green, 0.3 + 0.3 on blue,
 // clamped; edge-on surfaces get the ambient term alone.
-constexpr Rgb kFacingLit = {1.0, 1.0, 0.6};
-constexpr Rgb kEdgeOnLit = {0.7, 0.7, 0.3};
-constexpr Rgb kUnlit = {1.0, 1.0, 1.0};
+constexpr Shade kFacingLit = {1.0, 1.0, 0.6};
+constexpr Shade kEdgeOnLit = {0.7, 0.7, 0.3};
+constexpr Shade kUnlit = {1.0, 1.0, 1.0};
 
 }  // namespace
 
 TEST_F(RenderPictureTest, facingWallIsWarmWhenLitAndPlainWhenUnlit) {
-    const Frame lit = renderAt(kInRoomA, 0, true);
-    const Rgb texel = skyTexelUnderFaces();
-    expectColourNear(lit.at(kNorthWallX, kNorthWallY), modulated(texel, kFacingLit),
+    const Frame lit = renderAt(kSampleInRoomA, 0, true);
+    const Shade texel = skyTexelUnderFaces();
+    expectColourNear(lit.at(kSampleNorthWallX, kSampleNorthWallY), modulated(texel, kFacingLit),
                      "lit wall facing the eye");
-    expectColourNear(lit.at(kFloorX, kFloorY), modulated(texel, kEdgeOnLit), "lit floor");
+    expectColourNear(lit.at(kSampleFloorX, kSampleFloorY), modulated(texel, kEdgeOnLit),
+                     "lit floor");
 
-    const Frame unlit = renderAt(kInRoomA, 0, false);
-    expectColourNear(unlit.at(kNorthWallX, kNorthWallY), modulated(texel, kUnlit), "unlit wall");
-    expectColourNear(unlit.at(kFloorX, kFloorY), modulated(texel, kUnlit), "unlit floor");
+    const Frame unlit = renderAt(kSampleInRoomA, 0, false);
+    expectColourNear(unlit.at(kSampleNorthWallX, kSampleNorthWallY), modulated(texel, kUnlit),
+                     "unlit wall");
+    expectColourNear(unlit.at(kSampleFloorX, kSampleFloorY), modulated(texel, kUnlit),
+                     "unlit floor");
 }
 
 TEST_F(RenderPictureTest, skyFillsWhatNoFaceCoversAndTurnsButDoesNotMove) {
@@ -209,14 +207,14 @@ TEST_F(RenderPictureTest, cullingRemovesWallsSeenFromBehind) {
     // Drawn, the back of the south wall would lie in front with only the ambient light on it;
     // culled, the facing north wall shows through.
     const Frame outside = renderAt(kSouthOfRoomA, 0);
-    const Rgb texel = skyTexelUnderFaces();
+    const Shade texel = skyTexelUnderFaces();
     expectColourNear(outside.at(kThroughSouthWallX, kThroughSouthWallY),
                      modulated(texel, kFacingLit), "north wall seen through the south wall");
 }
 
 TEST_F(RenderPictureTest, overlayStartsAt35Pixels) {
     const std::string start = "FPS:0 X:256 Y:64 Z:-128";
-    const Frame frame = renderAt(kInRoomA, 0, true, start);
+    const Frame frame = renderAt(kSampleInRoomA, 0, true, start);
     EXPECT_EQ(frame.overlay, start + "  Number of visible faces 20");
     // Only the white text is this bright in the frame; it must sit where text drawn straight at
     // window position (35, 35) sits.
@@ -232,11 +230,11 @@ TEST_F(RenderPictureTest, overlayStartsAt35Pixels) {
 }
 
 TEST_F(RenderPictureTest, lowerPatchLevelChangesTheArchPixels) {
-    const Frame fine = renderAt(kInRoomA, 0);
+    const Frame fine = renderAt(kSampleInRoomA, 0);
     level->setPatchLevel(2);
-    const Frame coarse = renderAt(kInRoomA, 0);
+    const Frame coarse = renderAt(kSampleInRoomA, 0);
     level->setPatchLevel(kInitialPatchLevel);
-    const Frame fineAgain = renderAt(kInRoomA, 0);
+    const Frame fineAgain = renderAt(kSampleInRoomA, 0);
     EXPECT_GT(differingPixels(fine, coarse, 0, kGlTestWindowHeight - 1), 20);
     EXPECT_EQ(differingPixels(fine, fineAgain, 0, kGlTestWindowHeight - 1), 0);
 }
@@ -245,12 +243,12 @@ TEST_F(RenderPictureTest, frameLeavesTheStateItsEndPromises) {
     glEnable(GL_LIGHTING);
     GLfloat before[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, before);
-    renderAt(kInRoomA, 0, false);
+    renderAt(kSampleInRoomA, 0, false);
     // Lighting off: the frame never touches GL_LIGHTING.
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     glDisable(GL_LIGHTING);
 
-    renderAt(kInRoomA, 0, true);
+    renderAt(kSampleInRoomA, 0, true);
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));

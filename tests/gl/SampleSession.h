@@ -4,26 +4,56 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "GlPixels.h"
 #include "GlTestWindow.h"
 #include "app/Callbacks.h"
 #include "app/ViewerSession.h"
 #include "geometry/Point.h"
 
+// Poses from the sample level's layout (viewer axes): room A spans x 0..512, y 0..256,
+// z -512..0, and yaw 0 looks north at its wall with the door into the corridor; room B lies east
+// of the corridor's turn and cannot be seen from room A.
+inline const Point kSampleInRoomA(256, 64, -128);
+inline const Point kSampleInRoomB(1280, 64, -960);
+// Window pixels from room A at yaw 0: the north wall left of the door, and the floor.
+inline constexpr int kSampleNorthWallX = 100;
+inline constexpr int kSampleNorthWallY = 400;
+inline constexpr int kSampleFloorX = 100;
+inline constexpr int kSampleFloorY = 60;
+
 inline const std::string kSampleSessionDir = VELMORA_BINARY_DIR "/sample/";
 inline const std::string kSampleSessionLevel = VELMORA_BINARY_DIR "/sample/maps/sample.bsp";
 
-// The viewer's start-up on the current window with the eye at start, and the projection of the
-// test window. The sample level must exist (the callers skip otherwise).
-inline std::unique_ptr<ViewerSession> startSampleSession(const Point& start) {
+// The sample level's configuration with the eye at start.
+inline ViewerConfig sampleSessionConfig(const Point& start) {
     ViewerConfig config;
     config.dataPath = kSampleSessionDir;
     config.levelFile = kSampleSessionLevel;
     config.start = start;
+    return config;
+}
+
+// The viewer's start-up on the current window, and the projection of the test window. The sample
+// level must exist (the callers skip otherwise).
+inline std::unique_ptr<ViewerSession> startSampleSession(const ViewerConfig& config) {
     auto session = std::make_unique<ViewerSession>(config);
     session->useCurrentWindow();
     session->loadLevel();
     session->placeCamera();
     reshape(kGlTestWindowWidth, kGlTestWindowHeight);
     return session;
+}
+
+inline std::unique_ptr<ViewerSession> startSampleSession(const Point& start) {
+    return startSampleSession(sampleSessionConfig(start));
+}
+
+// One frame of the session from eye, turned to yaw, as the window shows it.
+inline std::vector<unsigned char> sessionFrameAt(ViewerSession& session, const Point& eye,
+                                                 int yaw) {
+    session.placeEye(eye, yaw);
+    session.drawFrame(0.0f);
+    return readWindowPixels();
 }

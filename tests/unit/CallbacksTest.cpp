@@ -111,9 +111,6 @@ protected:
         config.start = Point(1.0f, 2.0f, 3.0f);
         session = std::make_unique<ViewerSession>(config);
         session->placeCamera();
-        patchLevel = 10;
-        lightingEnabled = true;
-        texturesEnabled = false;
     }
     void TearDown() override { session.reset(); }
 
