@@ -227,6 +227,21 @@ bool AssetStore::contains(const std::string& relativePath) const {
     return entries.count(lowerCase(relativePath)) != 0;
 }
 
+std::string AssetStore::describe(const std::string& relativePath) const {
+    std::error_code error;
+    if (!staysInside(relativePath) ||
+        (!folder.empty() &&
+         std::filesystem::is_regular_file(std::filesystem::path(folder) / relativePath, error))) {
+        return relativePath;
+    }
+    const auto found = entries.find(lowerCase(relativePath));
+    if (found == entries.end()) {
+        return relativePath;
+    }
+    return std::filesystem::path(archives[found->second.archive]->name).filename().string() + ":" +
+           relativePath;
+}
+
 std::vector<std::string> AssetStore::list(const std::string& folderName,
                                           const std::string& extension) const {
     const std::string wantedExtension = lowerCase(extension);

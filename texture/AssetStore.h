@@ -27,6 +27,9 @@ public:
     // that fails to read is reported on the log. Archive names match without regard to case.
     bool read(const std::string& relativePath, std::vector<std::uint8_t>& bytes) const;
     bool contains(const std::string& relativePath) const;
+    // Where read finds relativePath, for messages: the path itself for a folder file (or a path no
+    // one has), "ARCHIVE.pk3:path" for an archive entry.
+    std::string describe(const std::string& relativePath) const;
     // Relative paths of all entries directly in a folder with a given extension (e.g. "scripts",
     // ".shader"), folder files first, each name once, sorted.
     std::vector<std::string> list(const std::string& folder, const std::string& extension) const;

@@ -6,8 +6,11 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "texture/ImageLibrary.h"
 
 class AssetStore;
 
@@ -27,14 +30,16 @@ public:
     // GL context; leaves texture unit 0's binding at 0.
     FaceTextures(const AssetStore& assets, const std::vector<std::string>& textureNames,
                  std::ostream& log);
-    ~FaceTextures();  // deletes its GL textures
+    ~FaceTextures();  // deletes its GL textures with its image library
     FaceTextures(const FaceTextures&) = delete;
     FaceTextures& operator=(const FaceTextures&) = delete;
 
     GLuint textureFor(std::int32_t textureIndex) const;  // placeholder when out of range
     bool hasAlpha(std::int32_t textureIndex) const;      // drawn with alpha test at 0.5
     const FaceTextureStats& stats() const { return statistics; }
-    GLuint placeholderTexture() const { return placeholder; }
+    GLuint placeholderTexture() const;
+    // Every image file decoded for the faces, for whatever else draws the level's surfaces.
+    ImageLibrary& images() const { return *library; }
 
     // The name with any extension after its last '/' removed.
     static std::string withoutExtension(const std::string& name);
@@ -45,8 +50,7 @@ private:
         bool alpha = false;
     };
 
-    GLuint placeholder = 0;
+    std::unique_ptr<ImageLibrary> library;
     std::vector<Slot> slots;  // one per texture record
-    std::vector<GLuint> uploaded;
     FaceTextureStats statistics;
 };

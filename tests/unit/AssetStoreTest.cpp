@@ -170,3 +170,16 @@ TEST(AssetStoreTest, levelThatDoesNotOpenAsWrittenIsReadFromTheDataPathArchives)
     EXPECT_EQ(absent.getProblems(),
               std::vector<std::string>{"cannot open level file: No such file or directory"});
 }
+
+TEST(AssetStoreTest, messagesNameTheArchiveAnEntryComesFrom) {
+    ScratchFolder data("assets-describe");
+    writeBytes(data.path() / "pak0.pk3", makeZip({{"textures/a/wall.tga", text("archived")},
+                                                  {"textures/a/floor.tga", text("hidden")}}));
+    writeBytes(data.path() / "textures/a/floor.tga", text("folder"));
+    std::ostringstream log;
+    const AssetStore assets(data.dataPath(), log);
+    EXPECT_EQ(assets.describe("textures/a/wall.tga"), "pak0.pk3:textures/a/wall.tga");
+    EXPECT_EQ(assets.describe("textures/A/WALL.TGA"), "pak0.pk3:textures/A/WALL.TGA");
+    EXPECT_EQ(assets.describe("textures/a/floor.tga"), "textures/a/floor.tga");
+    EXPECT_EQ(assets.describe("textures/a/none.tga"), "textures/a/none.tga");
+}
