@@ -9,8 +9,7 @@ test:
 
 build:
 	@scripts/setup
-	@cmake -S . -B build -DVELMORA_WERROR=ON >/dev/null
-	@cmake --build build -j2
+	@scripts/build
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')

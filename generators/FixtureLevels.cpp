@@ -9,17 +9,6 @@ RawVertex vertexAt(float x, float y, float z, float s, float t) {
     return vertex;
 }
 
-RawFace faceOf(std::int32_t type, std::int32_t firstVertex, std::int32_t numVertices,
-               std::int32_t firstMeshVertex, std::int32_t numMeshVertices) {
-    RawFace face;
-    face.type = type;
-    face.firstVertex = firstVertex;
-    face.numVertices = numVertices;
-    face.firstMeshVertex = firstMeshVertex;
-    face.numMeshVertices = numMeshVertices;
-    return face;
-}
-
 RawFace addPatchGrid(LevelDescription& level, std::int32_t width, std::int32_t height) {
     const auto first = static_cast<std::int32_t>(level.vertices.size());
     for (std::int32_t row = 0; row < height; ++row) {
@@ -27,9 +16,7 @@ RawFace addPatchGrid(LevelDescription& level, std::int32_t width, std::int32_t h
             level.vertices.push_back(vertexAt(16.0f * column, 8.0f * row, 4.0f * (column % 2)));
         }
     }
-    RawFace patch = faceOf(2, first, width * height, 0, 0);
-    patch.patchSize = {width, height};
-    return patch;
+    return patchFaceOf(first, width, height);
 }
 
 LevelDescription tinyLevel() {
@@ -55,22 +42,11 @@ LevelDescription tinyLevel() {
     }
     level.vertices.push_back(vertexAt(64, 192, 64));
     level.meshVertices = {0, 1, 2, 0, 2, 3};
-    RawFace floor;
-    floor.type = 1;
-    floor.numVertices = 4;
-    floor.numMeshVertices = 6;
+    RawFace floor = faceOf(kPolygonFace, 0, 4, 0, 6);
     floor.normal = {0, 0, 1};
-    RawFace patch;
+    RawFace patch = patchFaceOf(4, 3, 3);
     patch.texture = 1;
-    patch.type = 2;
-    patch.firstVertex = 4;
-    patch.numVertices = 9;
-    patch.patchSize = {3, 3};
-    RawFace billboard;
-    billboard.type = 4;
-    billboard.firstVertex = 13;
-    billboard.numVertices = 1;
-    level.faces = {floor, patch, billboard};
+    level.faces = {floor, patch, faceOf(kBillboardFace, 13, 1)};
     level.visibility = {2, 1, {0x03, 0x03}};
     return level;
 }
@@ -92,11 +68,11 @@ LevelDescription threeRoomLevel() {
     level.vertices = {vertexAt(0, 0, 0), vertexAt(128, 0, 0), vertexAt(128, 128, 0),
                       vertexAt(0, 128, 0)};
     level.meshVertices = {0, 1, 2, 0, 2, 3, 0, 2, 1};
-    level.faces = {faceOf(1, 0, 4, 0, 6), faceOf(3, 0, 4, 6, 3)};
+    level.faces = {faceOf(kPolygonFace, 0, 4, 0, 6), faceOf(kMeshFace, 0, 4, 6, 3)};
     level.faces.push_back(addPatchGrid(level, 3, 3));
     level.faces.push_back(addPatchGrid(level, 5, 3));
     level.faces.push_back(addPatchGrid(level, 4, 7));
-    level.faces.push_back(faceOf(4, 0, 1, 0, 0));
+    level.faces.push_back(faceOf(kBillboardFace, 0, 1));
     level.visibility = {3, 1, {0x03, 0x07, 0x06}};
     return level;
 }

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -130,10 +132,17 @@ void writeRecord(ByteSink& sink, const RawFace& face) {
     sink.int32s(face.patchSize);
 }
 
+// Writes the records and checks that they came out at the size the loader reads them at.
 template <typename Record>
-void writeRecords(ByteSink& sink, const std::vector<Record>& records) {
+void writeRecords(ByteSink& sink, int lump, const std::vector<Record>& records) {
+    const std::size_t start = sink.size();
     for (const Record& record : records) {
         writeRecord(sink, record);
+    }
+    const auto recordBytes = static_cast<std::size_t>(kLumpLayouts[lump].recordBytes);
+    if (sink.size() - start != records.size() * recordBytes) {
+        throw std::logic_error(std::string("the level writer's ") + lumpName(lump) +
+                               " records are not " + std::to_string(recordBytes) + " bytes each");
     }
 }
 
@@ -143,15 +152,58 @@ void writeVisibility(ByteSink& sink, const RawVisibility& visibility) {
     sink.raw(visibility.bits.data(), visibility.bits.size());
 }
 
-// Writes one lump's bytes at the next aligned offset and records where they went.
-template <typename WriteLump>
-void placeLump(ByteSink& sink, std::vector<DirectoryEntry>& directory, int lump,
-               WriteLump writeLump) {
-    sink.padTo4();
-    const std::size_t start = sink.size();
-    writeLump();
-    directory[static_cast<std::size_t>(lump)] = DirectoryEntry(
-        static_cast<std::int32_t>(start), static_cast<std::int32_t>(sink.size() - start));
+// The bytes of one lump; the description holds nothing for effects and light volumes.
+void writeLump(ByteSink& sink, const LevelDescription& level, int lump) {
+    switch (lump) {
+        case kEntitiesLump:
+            sink.raw(level.entityText.data(), level.entityText.size());
+            break;
+        case kTexturesLump:
+            writeRecords(sink, lump, level.textures);
+            break;
+        case kPlanesLump:
+            writeRecords(sink, lump, level.planes);
+            break;
+        case kNodesLump:
+            writeRecords(sink, lump, level.nodes);
+            break;
+        case kLeavesLump:
+            writeRecords(sink, lump, level.leaves);
+            break;
+        case kLeafFacesLump:
+            writeRecords(sink, lump, level.leafFaces);
+            break;
+        case kLeafBrushesLump:
+            writeRecords(sink, lump, level.leafBrushes);
+            break;
+        case kModelsLump:
+            writeRecords(sink, lump, level.models);
+            break;
+        case kBrushesLump:
+            writeRecords(sink, lump, level.brushes);
+            break;
+        case kBrushSidesLump:
+            writeRecords(sink, lump, level.brushSides);
+            break;
+        case kVerticesLump:
+            writeRecords(sink, lump, level.vertices);
+            break;
+        case kMeshVerticesLump:
+            writeRecords(sink, lump, level.meshVertices);
+            break;
+        case kFacesLump:
+            writeRecords(sink, lump, level.faces);
+            break;
+        case kLightmapsLump:
+            // Given as raw bytes so that bad files can hold part of a page.
+            sink.raw(level.lightmaps.data(), level.lightmaps.size());
+            break;
+        case kVisibilityLump:
+            writeVisibility(sink, level.visibility);
+            break;
+        default:
+            break;
+    }
 }
 
 void writeDirectory(std::vector<std::uint8_t>& file, const std::vector<DirectoryEntry>& directory) {
@@ -161,7 +213,7 @@ void writeDirectory(std::vector<std::uint8_t>& file, const std::vector<Directory
         sink.int32(entry.offset);
         sink.int32(entry.length);
     }
-    std::copy(header.begin(), header.end(), file.begin() + 8);
+    std::copy(header.begin(), header.end(), file.begin() + directoryEntryOffset(0));
 }
 
 }  // namespace
@@ -174,24 +226,13 @@ std::vector<std::uint8_t> writeLevel(const LevelDescription& level) {
     file.resize(kHeaderBytes, 0);
 
     std::vector<DirectoryEntry> directory(kLumpCount, DirectoryEntry(0, 0));
-    auto place = [&](int lump, auto writeLump) { placeLump(sink, directory, lump, writeLump); };
-    place(kEntitiesLump, [&] { sink.raw(level.entityText.data(), level.entityText.size()); });
-    place(kTexturesLump, [&] { writeRecords(sink, level.textures); });
-    place(kPlanesLump, [&] { writeRecords(sink, level.planes); });
-    place(kNodesLump, [&] { writeRecords(sink, level.nodes); });
-    place(kLeavesLump, [&] { writeRecords(sink, level.leaves); });
-    place(kLeafFacesLump, [&] { writeRecords(sink, level.leafFaces); });
-    place(kLeafBrushesLump, [&] { writeRecords(sink, level.leafBrushes); });
-    place(kModelsLump, [&] { writeRecords(sink, level.models); });
-    place(kBrushesLump, [&] { writeRecords(sink, level.brushes); });
-    place(kBrushSidesLump, [&] { writeRecords(sink, level.brushSides); });
-    place(kVerticesLump, [&] { writeRecords(sink, level.vertices); });
-    place(kMeshVerticesLump, [&] { writeRecords(sink, level.meshVertices); });
-    place(kEffectsLump, [] {});
-    place(kFacesLump, [&] { writeRecords(sink, level.faces); });
-    place(kLightmapsLump, [&] { sink.raw(level.lightmaps.data(), level.lightmaps.size()); });
-    place(kLightVolumesLump, [] {});
-    place(kVisibilityLump, [&] { writeVisibility(sink, level.visibility); });
+    for (int lump = 0; lump < kLumpCount; ++lump) {
+        sink.padTo4();
+        const std::size_t start = sink.size();
+        writeLump(sink, level, lump);
+        directory[static_cast<std::size_t>(lump)] = DirectoryEntry(
+            static_cast<std::int32_t>(start), static_cast<std::int32_t>(sink.size() - start));
+    }
     writeDirectory(file, directory);
     return file;
 }
@@ -199,14 +240,22 @@ std::vector<std::uint8_t> writeLevel(const LevelDescription& level) {
 LevelWriter::LevelWriter(const LevelDescription& description)
     : fileBytes(writeLevel(description)) {}
 
-// Where a lump's directory entry sits in the header.
-static std::size_t entryPosition(int lumpIndex) {
-    return 8 + static_cast<std::size_t>(lumpIndex) * 8;
+// Where a lump's directory entry lies, or nothing for an index outside 0..16 or a file cut inside
+// the entry.
+static std::optional<std::size_t> entryPosition(int lumpIndex, std::size_t fileSize) {
+    if (lumpIndex < 0 || lumpIndex >= kLumpCount) {
+        return std::nullopt;
+    }
+    const auto at = static_cast<std::size_t>(directoryEntryOffset(lumpIndex));
+    if (at + kDirectoryEntryBytes > fileSize) {
+        return std::nullopt;
+    }
+    return at;
 }
 
 DirectoryEntry LevelWriter::entry(int lumpIndex) const {
-    const std::size_t at = entryPosition(lumpIndex);
-    if (lumpIndex < 0 || lumpIndex >= kLumpCount || at + 8 > fileBytes.size()) {
+    const std::optional<std::size_t> at = entryPosition(lumpIndex, fileBytes.size());
+    if (!at) {
         return DirectoryEntry(0, 0);
     }
     auto readInt32 = [&](std::size_t position) {
@@ -216,19 +265,19 @@ DirectoryEntry LevelWriter::entry(int lumpIndex) const {
         }
         return static_cast<std::int32_t>(value);
     };
-    return DirectoryEntry(readInt32(at), readInt32(at + 4));
+    return DirectoryEntry(readInt32(*at), readInt32(*at + 4));
 }
 
 void LevelWriter::setEntry(int lumpIndex, std::int32_t offset, std::int32_t length) {
-    const std::size_t at = entryPosition(lumpIndex);
-    if (lumpIndex < 0 || lumpIndex >= kLumpCount || at + 8 > fileBytes.size()) {
+    const std::optional<std::size_t> at = entryPosition(lumpIndex, fileBytes.size());
+    if (!at) {
         return;
     }
     std::vector<std::uint8_t> encoded;
     ByteSink sink(encoded);
     sink.int32(offset);
     sink.int32(length);
-    std::copy(encoded.begin(), encoded.end(), fileBytes.begin() + static_cast<std::ptrdiff_t>(at));
+    std::copy(encoded.begin(), encoded.end(), fileBytes.begin() + static_cast<std::ptrdiff_t>(*at));
 }
 
 void LevelWriter::appendBytes(std::span<const std::uint8_t> extra) {

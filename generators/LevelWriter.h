@@ -92,8 +92,8 @@ struct RawVisibility {
 };
 
 struct LevelDescription {
-    std::array<char, 4> magic{'I', 'B', 'S', 'P'};
-    std::int32_t version = 46;
+    std::array<char, 4> magic = std::to_array(kLevelMagic);
+    std::int32_t version = kLevelVersion;
     std::string entityText;  // written without a trailing NUL
     std::vector<RawTexture> textures;
     std::vector<RawPlane> planes;
@@ -113,8 +113,8 @@ struct LevelDescription {
 };
 
 // Lays the lumps out after the header in lump-index order, each at a 4-byte aligned offset; the
-// unused lumps (effects, light volumes) are empty. The directory can be changed and
-// bytes appended afterwards, to make deliberately malformed files.
+// lumps the description has no field for (effects, light volumes) are empty. The directory can be
+// changed and bytes appended afterwards, to make deliberately malformed files.
 class LevelWriter {
 public:
     explicit LevelWriter(const LevelDescription& description);

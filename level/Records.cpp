@@ -8,14 +8,10 @@
 #include "level/ByteReader.h"
 
 const char* lumpName(int lumpIndex) {
-    static const char* const kLumpNames[kLumpCount] = {
-        "entities",     "textures", "planes",    "nodes",         "leaves",    "leaf faces",
-        "leaf brushes", "models",   "brushes",   "brush sides",   "vertices",  "mesh vertices",
-        "effects",      "faces",    "lightmaps", "light volumes", "visibility"};
     if (lumpIndex < 0 || lumpIndex >= kLumpCount) {
         return "unknown";
     }
-    return kLumpNames[lumpIndex];
+    return kLumpLayouts[lumpIndex].name;
 }
 
 TextureRecord::TextureRecord(ByteReader& reader) {

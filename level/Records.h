@@ -1,6 +1,6 @@
-// The small fixed-size records of a level file: texture records, directory entries, nodes,
-// leaves, models, brushes and brush sides, each read field by field with the axis change applied to
-// its boxes.
+// The layout of a level file (its header, and each lump's name and record size) and its small
+// fixed-size records: texture records, directory entries, nodes, leaves, models, brushes and brush
+// sides, each read field by field with the axis change applied to its boxes.
 #pragma once
 
 #include <cstdint>
@@ -31,15 +31,13 @@ enum LumpIndex : int {
     kLumpCount = 17
 };
 
-// The lump's name as problem reports and level summaries print it ("leaf faces"); "unknown"
-// outside 0..16.
-const char* lumpName(int lumpIndex);
-
-// The only kind of file the viewer reads: these four bytes, then this version number.
+// The only kind of file the viewer reads: these four bytes, then this version number, then one
+// directory entry (offset, length) per lump in lump-index order.
 inline constexpr char kLevelMagic[4] = {'I', 'B', 'S', 'P'};
 inline constexpr std::int32_t kLevelVersion = 46;
 inline constexpr int kKindBytes = 8;
-inline constexpr int kHeaderBytes = 8 + kLumpCount * 8;
+inline constexpr int kDirectoryEntryBytes = 8;
+inline constexpr int kHeaderBytes = kKindBytes + kLumpCount * kDirectoryEntryBytes;
 inline constexpr int kTextureRecordBytes = 72;
 inline constexpr int kTextureNameBytes = 64;
 inline constexpr int kPlaneRecordBytes = 16;
@@ -52,6 +50,43 @@ inline constexpr int kBrushSideRecordBytes = 8;
 inline constexpr int kVertexRecordBytes = 44;
 inline constexpr int kFaceRecordBytes = 104;
 inline constexpr int kLightmapRecordBytes = 128 * 128 * 3;
+
+// Where a lump's directory entry lies in the header.
+constexpr int directoryEntryOffset(int lumpIndex) {
+    return kKindBytes + lumpIndex * kDirectoryEntryBytes;
+}
+
+// What every reader and writer of level files knows about a lump besides where it lies.
+struct LumpLayout {
+    // As problem reports and level summaries print it ("leaf faces").
+    const char* name;
+    // 0 where the lump is not a list of fixed-size records the viewer knows: the entity text, the
+    // visibility matrix, and the effects and light volumes it never reads.
+    int recordBytes;
+};
+
+inline constexpr LumpLayout kLumpLayouts[kLumpCount] = {
+    {"entities", 0},
+    {"textures", kTextureRecordBytes},
+    {"planes", kPlaneRecordBytes},
+    {"nodes", kNodeRecordBytes},
+    {"leaves", kLeafRecordBytes},
+    {"leaf faces", kIndexRecordBytes},
+    {"leaf brushes", kIndexRecordBytes},
+    {"models", kModelRecordBytes},
+    {"brushes", kBrushRecordBytes},
+    {"brush sides", kBrushSideRecordBytes},
+    {"vertices", kVertexRecordBytes},
+    {"mesh vertices", kIndexRecordBytes},
+    {"effects", 0},
+    {"faces", kFaceRecordBytes},
+    {"lightmaps", kLightmapRecordBytes},
+    {"light volumes", 0},
+    {"visibility", 0},
+};
+
+// kLumpLayouts[lumpIndex].name; "unknown" outside 0..16.
+const char* lumpName(int lumpIndex);
 
 // Reads one plane record: the normal changes axes, the distance does not. The plane itself is a
 // geometry value and knows nothing of the file.

@@ -152,13 +152,9 @@ TEST(LevelRobustnessTest, patchFacesBeyondTheBudgetBuildNothing) {
     LevelDescription level = tinyLevel();
     const auto firstVertex = static_cast<std::int32_t>(level.vertices.size());
     level.vertices.resize(level.vertices.size() + 3 * 200);
-    RawFace grid;
-    grid.type = 2;
-    grid.firstVertex = firstVertex;
-    grid.numVertices = 3 * 200;
-    grid.patchSize = {3, 200};  // 99 patches, after the one of the tiny level
     level.faces.resize(3);
-    level.faces.insert(level.faces.end(), 400, grid);
+    // 99 patches each, after the one of the tiny level.
+    level.faces.insert(level.faces.end(), 400, patchFaceOf(firstVertex, 3, 200));
     const auto map = loadLevelBytes(writeLevel(level));
     EXPECT_EQ(problemText(*map),
               "the patch faces up to face 333 would build 32770 patches but a level may have at "

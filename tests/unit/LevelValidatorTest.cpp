@@ -9,6 +9,7 @@
 #include "level/Face.h"
 #include "level/LevelValidator.h"
 #include "level/Records.h"
+#include "support/LevelFixtures.h"
 
 namespace {
 
@@ -27,17 +28,6 @@ Leaf makeLeaf(std::int32_t firstLeafFace, std::int32_t numLeafFaces) {
     return leaf;
 }
 
-Face makeFace(std::int32_t type, std::int32_t firstVertex, std::int32_t numVertices,
-              std::int32_t firstMeshVertex, std::int32_t numMeshVertices) {
-    Face face;
-    face.type = type;
-    face.firstVertex = firstVertex;
-    face.numVertices = numVertices;
-    face.firstMeshVertex = firstMeshVertex;
-    face.numMeshVertices = numMeshVertices;
-    return face;
-}
-
 // A small sound level: three nodes over three leaves, a quad polygon, a triangle mesh, a patch
 // whose grid lies past the vertices (the patch builder copes) and a billboard with junk indices.
 class LevelValidatorTest : public testing::Test {
@@ -47,11 +37,8 @@ protected:
         leaves = {makeLeaf(0, 2), makeLeaf(2, 2), makeLeaf(7, 0)};
         leafFaces = {0, 1, 2, 3};
         meshVertices = {0, 1, 2, 0, 2, 3, 0, 1, 2};
-        Face patch = makeFace(kPatchFace, 100, 9, 0, 0);
-        patch.patchSize[0] = 3;
-        patch.patchSize[1] = 3;
-        faces = {makeFace(kPolygonFace, 0, 4, 0, 6), makeFace(kMeshFace, 4, 3, 6, 3), patch,
-                 makeFace(kBillboardFace, -5, -1, 9999, -7)};
+        faces = {faceOf<Face>(kPolygonFace, 0, 4, 0, 6), faceOf<Face>(kMeshFace, 4, 3, 6, 3),
+                 patchFaceOf<Face>(100, 3, 3), faceOf<Face>(kBillboardFace, -5, -1, 9999, -7)};
     }
 
     std::vector<std::string> validate() const {
@@ -201,7 +188,7 @@ TEST_F(LevelValidatorTest, namesMeshOffsetsThatLeaveTheVertexArray) {
 TEST_F(LevelValidatorTest, leavesPatchesAndUndrawnFacesAlone) {
     faces[2].patchSize[0] = 1;
     faces[2].numMeshVertices = -4;
-    faces.push_back(makeFace(17, -1, -1, -1, 1000));
+    faces.push_back(faceOf<Face>(17, -1, -1, -1, 1000));
     EXPECT_TRUE(validate().empty());
 }
 
@@ -228,9 +215,7 @@ TEST(PatchBudgetTest, buildableCountMatchesTheBuilder) {
         for (std::int32_t width = 0; width < 8; ++width) {
             for (std::int32_t height = 0; height < 8; ++height) {
                 for (std::size_t vertexCount = 0; vertexCount <= 40; ++vertexCount) {
-                    Face face = makeFace(kPatchFace, firstVertex, width * height, 0, 0);
-                    face.patchSize[0] = width;
-                    face.patchSize[1] = height;
+                    Face face = patchFaceOf<Face>(firstVertex, width, height);
                     const std::vector<Vertex> vertices(vertexCount);
                     face.buildPatches(vertices);
                     ASSERT_EQ(buildablePatchCount(face, vertexCount),
@@ -241,7 +226,7 @@ TEST(PatchBudgetTest, buildableCountMatchesTheBuilder) {
             }
         }
     }
-    Face huge = makeFace(kPatchFace, 0, 0, 0, 0);
+    Face huge = faceOf<Face>(kPatchFace, 0, 0);
     huge.patchSize[0] = INT_MAX;
     huge.patchSize[1] = INT_MAX;
     EXPECT_EQ(buildablePatchCount(huge, 1'000'000), 0);
