@@ -16,10 +16,12 @@
 
 namespace {
 
-// Where a lump lies in the file, once checked; a rejected lump is empty.
+// Where a lump lies in the file, once checked, and the whole records it holds; a rejected lump
+// is empty.
 struct LumpBytes {
     std::int64_t offset = 0;
     std::int64_t length = 0;
+    std::int64_t recordCount = 0;
 };
 
 void endLine(std::ostream& log) {
@@ -41,7 +43,8 @@ LumpBytes checkedLump(const std::vector<DirectoryEntry>& directory, int lump, st
         problem << "at offset " << entry.offset << " with length " << entry.length
                 << " runs past the end of the file (" << fileSize << " bytes)";
     } else {
-        return {entry.offset, entry.length};
+        const int recordBytes = kLumpLayouts[lump].recordBytes;
+        return {entry.offset, entry.length, recordBytes > 0 ? entry.length / recordBytes : 0};
     }
     problems.push_back(problem.str());
     return {};
@@ -98,7 +101,7 @@ void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, s
 std::size_t readTextures(ByteReader& reader, const LumpBytes& lump, const std::string& dataPath,
                          TextureManager& textureManager, std::vector<std::string>& names,
                          std::vector<std::int32_t>& flags, std::ostream& log) {
-    const auto count = static_cast<std::size_t>(lump.length / kTextureRecordBytes);
+    const auto count = static_cast<std::size_t>(lump.recordCount);
     log << "this level contains " << count << " distinct textures";
     endLine(log);
     reader.seek(lump.offset);
@@ -121,13 +124,13 @@ std::vector<std::uint8_t> readLumpBytes(ByteReader& reader, const LumpBytes& lum
     return bytes;
 }
 
-// Reads length / recordBytes records from the lump's offset, appending them in file order. The
-// count is bounded by the checked lump, so reserving it allocates no more than the file holds.
+// Reads the lump's records from its offset, appending them in file order. The count is bounded
+// by the checked lump, so reserving it allocates no more than the file holds.
 template <typename Record, typename ReadRecord>
-void readRecords(ByteReader& reader, const LumpBytes& lump, int recordBytes,
-                 std::vector<Record>& records, ReadRecord readRecord) {
+void readRecords(ByteReader& reader, const LumpBytes& lump, std::vector<Record>& records,
+                 ReadRecord readRecord) {
     reader.seek(lump.offset);
-    const auto count = static_cast<std::size_t>(lump.length / recordBytes);
+    const auto count = static_cast<std::size_t>(lump.recordCount);
     records.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         records.push_back(readRecord(reader));
@@ -147,7 +150,7 @@ std::int32_t readIndex(ByteReader& reader) {
 void readFaces(ByteReader& reader, const LumpBytes& lump, std::vector<Face>& faces,
                std::vector<Vertex>& vertices, const TextureManager& textureManager) {
     reader.seek(lump.offset);
-    const auto count = static_cast<std::size_t>(lump.length / kFaceRecordBytes);
+    const auto count = static_cast<std::size_t>(lump.recordCount);
     faces.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         faces.emplace_back(reader);
@@ -278,33 +281,33 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
         endLine(log);
     };
     step("loading planes...", "done!",
-         [&] { readRecords(reader, lump(kPlanesLump), kPlaneRecordBytes, planes, readPlane); });
+         [&] { readRecords(reader, lump(kPlanesLump), planes, readPlane); });
     step("loading nodes ...", "done!",
-         [&] { readRecords(reader, lump(kNodesLump), kNodeRecordBytes, nodes, readRecord<Node>); });
+         [&] { readRecords(reader, lump(kNodesLump), nodes, readRecord<Node>); });
     step("loading leaves ...", "done!", [&] {
-        readRecords(reader, lump(kLeavesLump), kLeafRecordBytes, leaves, readRecord<Leaf>);
+        readRecords(reader, lump(kLeavesLump), leaves, readRecord<Leaf>);
     });
     step("loading leaf faces... ", "done ", [&] {
-        readRecords(reader, lump(kLeafFacesLump), kIndexRecordBytes, leafFaces, readIndex);
+        readRecords(reader, lump(kLeafFacesLump), leafFaces, readIndex);
     });
     step("loading leaf brushes... ", "done ", [&] {
-        readRecords(reader, lump(kLeafBrushesLump), kIndexRecordBytes, leafBrushes, readIndex);
+        readRecords(reader, lump(kLeafBrushesLump), leafBrushes, readIndex);
     });
     step("loading models...", "done!", [&] {
-        readRecords(reader, lump(kModelsLump), kModelRecordBytes, models, readRecord<Model>);
+        readRecords(reader, lump(kModelsLump), models, readRecord<Model>);
     });
     step("loading brushes... ", "done ", [&] {
-        readRecords(reader, lump(kBrushesLump), kBrushRecordBytes, brushes, readRecord<Brush>);
+        readRecords(reader, lump(kBrushesLump), brushes, readRecord<Brush>);
     });
     step("loading brush sides... ", "done ", [&] {
-        readRecords(reader, lump(kBrushSidesLump), kBrushSideRecordBytes, brushSides,
+        readRecords(reader, lump(kBrushSidesLump), brushSides,
                     readRecord<BrushSide>);
     });
     step("loading vertices... ", "done ", [&] {
-        readRecords(reader, lump(kVerticesLump), kVertexRecordBytes, vertices, readRecord<Vertex>);
+        readRecords(reader, lump(kVerticesLump), vertices, readRecord<Vertex>);
     });
     step("loading mesh_vertices... ", "done ", [&] {
-        readRecords(reader, lump(kMeshVerticesLump), kIndexRecordBytes, meshVertices, readIndex);
+        readRecords(reader, lump(kMeshVerticesLump), meshVertices, readIndex);
     });
     step("loading faces... ", "done ",
          [&] { readFaces(reader, lump(kFacesLump), faces, vertices, *textureManager); });
