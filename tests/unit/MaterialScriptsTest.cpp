@@ -216,6 +216,8 @@ TEST(MaterialScriptsTest, badTextIsOneLineAndTheOtherShadersStay) {
         {"s\n{\n map a.tga\n}\n", "line 4: shader s: map outside a stage; skipped", true},
         {"{\n}\n", "line 2: a block with no shader name before it", true},
         {"s\n{\n cull\n}\n", "line 4: shader s: cull: a value is missing; skipped", true},
+        {"/* a\r\n b */ s // c {\n{\n cull\n}\n",
+         "line 5: shader s: cull: a value is missing; skipped", true},
         {"s\n{\n sort often\n}\n", "line 4: shader s: sort: \"often\" is not a number; skipped",
          true},
         {"s\n{\n{ blendFunc GL_ONE GL_TWO }\n}\n",
