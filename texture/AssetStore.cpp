@@ -175,8 +175,12 @@ bool AssetStore::read(const std::string& relativePath, std::vector<std::uint8_t>
     if (found == entries.end()) {
         return false;
     }
-    const Archive& archive = *archives[found->second.archive];
-    const zip_uint64_t entry = found->second.entry;
+    return readEntry(*archives[found->second.archive], found->second.entry, relativePath, bytes);
+}
+
+bool AssetStore::readEntry(const Archive& archive, std::uint64_t entry,
+                           const std::string& relativePath,
+                           std::vector<std::uint8_t>& bytes) const {
     auto fail = [&](const std::string& what) {
         log << archive.name << ": entry " << relativePath << ": " << what << '\n';
         bytes.clear();
@@ -252,15 +256,8 @@ std::vector<std::string> AssetStore::list(const std::string& folderName,
             found.push_back(relativePath);
         }
     };
-    std::error_code error;
-    if (!folder.empty()) {
-        for (const auto& item : std::filesystem::directory_iterator(
-                 std::filesystem::path(folder) / folderName, error)) {
-            const std::string name = item.path().filename().string();
-            if (endsWith(lowerCase(name), wantedExtension) && item.is_regular_file(error)) {
-                add(folderName + "/" + name);
-            }
-        }
+    for (const std::string& relativePath : folderFiles(folderName, extension)) {
+        add(relativePath);
     }
     const std::string prefix = lowerCase(folderName) + "/";
     for (const auto& [name, location] : entries) {
@@ -273,6 +270,57 @@ std::vector<std::string> AssetStore::list(const std::string& folderName,
     }
     std::sort(found.begin(), found.end());
     return found;
+}
+
+std::vector<std::string> AssetStore::folderFiles(const std::string& folderName,
+                                                 const std::string& extension) const {
+    const std::string wantedExtension = lowerCase(extension);
+    std::vector<std::string> found;
+    std::error_code error;
+    if (!folder.empty()) {
+        for (const auto& item : std::filesystem::directory_iterator(
+                 std::filesystem::path(folder) / folderName, error)) {
+            const std::string name = item.path().filename().string();
+            if (endsWith(lowerCase(name), wantedExtension) && item.is_regular_file(error)) {
+                found.push_back(folderName + "/" + name);
+            }
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::vector<AssetStore::Copy> AssetStore::copies(const std::string& folderName,
+                                                 const std::string& extension) const {
+    const std::string wantedExtension = lowerCase(extension);
+    const std::string prefix = lowerCase(folderName) + "/";
+    std::vector<Copy> found;
+    for (std::size_t index = 0; index < archives.size(); ++index) {
+        const Archive& archive = *archives[index];
+        const std::string archiveName = std::filesystem::path(archive.name).filename().string();
+        const zip_int64_t count = zip_get_num_entries(archive.handle, 0);
+        for (zip_int64_t i = 0; i < count; ++i) {
+            const char* name = zip_get_name(archive.handle, zip_uint64_t(i), ZIP_FL_ENC_RAW);
+            const std::string lowered = name != nullptr ? lowerCase(name) : std::string();
+            if (lowered.compare(0, prefix.size(), prefix) == 0 &&
+                lowered.find('/', prefix.size()) == std::string::npos &&
+                endsWith(lowered, wantedExtension)) {
+                found.push_back(Copy{name, archiveName, index, zip_uint64_t(i)});
+            }
+        }
+    }
+    for (std::string& relativePath : folderFiles(folderName, extension)) {
+        found.push_back(Copy{std::move(relativePath), "", archives.size(), 0});
+    }
+    return found;
+}
+
+bool AssetStore::read(const Copy& copy, std::vector<std::uint8_t>& bytes) const {
+    bytes.clear();
+    if (copy.archiveIndex >= archives.size()) {
+        return staysInside(copy.relativePath) && readFolderFile(copy.relativePath, bytes);
+    }
+    return readEntry(*archives[copy.archiveIndex], copy.entry, copy.relativePath, bytes);
 }
 
 LazyAssetStore::LazyAssetStore(std::string dataPathValue, std::ostream& logStream)

@@ -34,6 +34,19 @@ public:
     // ".shader"), folder files first, each name once, sorted.
     std::vector<std::string> list(const std::string& folder, const std::string& extension) const;
 
+    // One file as one archive, or the folder, holds it, whatever the others hold.
+    struct Copy {
+        std::string relativePath;
+        std::string archive;  // the archive's file name ("pak0.pk3"); empty for a folder file
+        std::size_t archiveIndex = 0;
+        std::uint64_t entry = 0;
+    };
+    // Every copy of the files directly in a folder with a given extension: each archive's, in
+    // archive order, then the folder's; so each copy overrides those before it, as in read().
+    std::vector<Copy> copies(const std::string& folder, const std::string& extension) const;
+    // As read(), but of that copy only.
+    bool read(const Copy& copy, std::vector<std::uint8_t>& bytes) const;
+
     // The archives that opened, in the order they were searched (later overrides earlier).
     std::size_t archiveCount() const { return archives.size(); }
 
@@ -49,6 +62,10 @@ private:
 
     void addArchive(std::unique_ptr<Archive> archive);
     bool readFolderFile(const std::string& relativePath, std::vector<std::uint8_t>& bytes) const;
+    bool readEntry(const Archive& archive, std::uint64_t entry, const std::string& relativePath,
+                   std::vector<std::uint8_t>& bytes) const;
+    std::vector<std::string> folderFiles(const std::string& folderName,
+                                         const std::string& extension) const;
 
     std::string folder;  // empty: no folder is searched
     std::ostream& log;

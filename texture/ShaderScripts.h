@@ -1,5 +1,5 @@
-// ShaderScripts: the one fact the viewer takes from the shader scripts (scripts/*.shader): which
-// image stands for a shader that has no image file of its own name.
+// ShaderScripts: the one fact the face images take from the shader scripts (scripts/*.shader):
+// which image stands for a shader that has no image file of its own name.
 #pragma once
 
 #include <iosfwd>
@@ -8,16 +8,20 @@
 #include <unordered_map>
 #include <vector>
 
+#include "texture/MaterialScripts.h"
+
 class AssetStore;
 
+// A view of MaterialScripts that keeps each shader's image names.
 class ShaderScripts {
 public:
     ShaderScripts() = default;
-    // Reads every scripts/*.shader the store lists, in name order.
+    // Reads every scripts/*.shader the store lists, as MaterialScripts does.
     ShaderScripts(const AssetStore& assets, std::ostream& log);
 
-    // Adds the shaders of one script. A shader defined twice keeps its first image. Unbalanced
-    // braces give one line naming fileName on log; the shaders read before the fault are kept.
+    // Adds the shaders of one folder script. A shader defined twice keeps its first images. A
+    // script's problems (unbalanced braces among them) are one line naming fileName on log; the
+    // shaders the text allows are kept.
     void addScript(const std::string& fileName, std::string_view text, std::ostream& log);
 
     // The shader's qer_editorimage, else its first map/clampMap/animMap image that is not one of
@@ -27,9 +31,12 @@ public:
     // The same images in that order, then the shader's later stage images: editor images are
     // often left out of the game data, so a caller tries each until one exists.
     const std::vector<std::string>& imagesFor(const std::string& shaderName) const;
-    std::size_t shaderCount() const { return images.size(); }
+    std::size_t shaderCount() const { return materials.size(); }
 
 private:
-    std::unordered_map<std::string, std::vector<std::string>> images;
+    void collectImages();
+
+    MaterialScripts materials;
+    std::unordered_map<std::string, std::vector<std::string>> images;  // by lower-case name
     std::vector<std::string> noImages;
 };

@@ -63,6 +63,30 @@ TEST(AssetStoreTest, listsFolderAndArchiveEntriesOnceWithTheExtensionOnly) {
               (std::vector<std::string>{"scripts/base.shader", "scripts/loose.shader"}));
 }
 
+TEST(AssetStoreTest, copiesAreEachArchivesThenTheFoldersInTheOrderTheyOverride) {
+    ScratchFolder data("assets-copies");
+    writeBytes(data.path() / "b.pk3", makeZip({{"scripts/shared.shader", text("from b")},
+                                               {"scripts/notes.txt", text("not listed")}}));
+    writeBytes(data.path() / "A.pk3", makeZip({{"Scripts/Shared.shader", text("from A")},
+                                               {"scripts/deeper/x.shader", text("not listed")}}));
+    writeBytes(data.path() / "scripts/shared.shader", text("loose"));
+    std::ostringstream log;
+    const AssetStore assets(data.dataPath(), log);
+    const std::vector<AssetStore::Copy> copies = assets.copies("scripts", ".shader");
+
+    std::vector<std::string> seen;
+    std::vector<std::uint8_t> bytes;
+    for (const AssetStore::Copy& copy : copies) {
+        ASSERT_TRUE(assets.read(copy, bytes));
+        seen.push_back(copy.archive + ":" + copy.relativePath + "=" +
+                       std::string(bytes.begin(), bytes.end()));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"A.pk3:Scripts/Shared.shader=from A",
+                                              "b.pk3:scripts/shared.shader=from b",
+                                              ":scripts/shared.shader=loose"}));
+    EXPECT_EQ(log.str(), "");
+}
+
 TEST(AssetStoreTest, corruptArchiveIsReportedOnceByNameAndSkipped) {
     ScratchFolder data("assets-corrupt");
     writeBytes(data.path() / "good.pk3", makeZip({{"maps/m.bsp", text("level")}}));

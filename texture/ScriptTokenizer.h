@@ -1,0 +1,34 @@
+// ScriptTokenizer: the words and braces of a shader script one at a time, with their line, so a
+// reader never holds more than the token it looks at and the one after.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+struct ScriptToken {
+    enum class Kind { word, open, close, end };
+    Kind kind = Kind::end;
+    std::string_view text;  // a word without its quotes; empty for the others
+    int line = 0;
+};
+
+class ScriptTokenizer {
+public:
+    // text must outlive the tokenizer: tokens point into it.
+    explicit ScriptTokenizer(std::string_view scriptText) : text(scriptText) {}
+
+    ScriptToken next();
+    const ScriptToken& peek();
+    // The next token when it is a word on line, else nothing (and nothing is taken).
+    std::optional<std::string_view> nextWordOn(int line);
+
+private:
+    ScriptToken scan();
+    void skipSpaceAndComments();
+
+    std::string_view text;
+    std::size_t at = 0;
+    int line = 1;
+    std::optional<ScriptToken> ahead;
+};
