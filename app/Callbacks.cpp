@@ -169,6 +169,9 @@ void drawFrame(BSPMap* level, float frameTimeStep) {
 
 void display() {
     countFrame(glutGet(GLUT_ELAPSED_TIME));
+    if (viewerControls != nullptr) {
+        viewerControls->options.clockSeconds += timeStep;
+    }
     drawFrame(bspMap, timeStep);
     if (viewerControls != nullptr && viewerControls->screenShotPending) {
         viewerControls->screenShotPending = false;

@@ -35,6 +35,9 @@ struct ViewOptions {
     // The visibility steps keep the leaf, cluster and frustum of the frame before freezing (key f).
     bool cullingFrozen = false;
     FlySpeed flySpeed;
+    // The clock that materials animate by, in seconds: the viewer advances it with real time,
+    // the probe and the benchmark set it.
+    double clockSeconds = 0.0;
     // Degrees of turn per pixel of mouse drag.
     float mouseSensitivity = kDefaultMouseSensitivity;
 };

@@ -10,6 +10,7 @@
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "render/FaceStyles.h"
+#include "render/MaterialFaceStyle.h"
 #include "render/LevelViews.h"
 #include "texture/AssetStore.h"
 #include "texture/SkyTexture.h"
@@ -72,18 +73,30 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     // is the camera's own, which its update refreshes in place.
     const Frustum& gatheringFrustum = locateForFrame(options.cullingFrozen);
 
+    LevelViews& resources = views();
+    const FaceTextures* faceImages = texturesEnabled ? resources.getFaceTextures() : nullptr;
+    // The lit view with face images draws every face by its material, and the level's own sky.
+    const bool materialView = options.litView && !options.clusterColours && faceImages != nullptr &&
+                              resources.getMaterials() != nullptr;
+
     glPushMatrix();
     camera->update(timeStep);
-    skybox->draw(skyTexture);
+    if (materialView) {
+        resources.getSky()->draw(options.clockSeconds);
+    } else {
+        skybox->draw(skyTexture);
+    }
     collectVisibleFaces(lastCameraCluster, gatheringFrustum);
     lastVisibleFaceCount = visibleFaceSet.size();
 
     glEnable(GL_CULL_FACE);
-    const LevelViews& resources = views();
-    const FaceTextures* faceImages = texturesEnabled ? resources.getFaceTextures() : nullptr;
     if (options.clusterColours) {
         ClusterFaceStyle style(*this);
         drawFaces(*this, faceDrawList, style);
+    } else if (materialView) {
+        MaterialFaceStyle style(*resources.getMaterials(), resources.getLightmaps(),
+                                resources.vertexColours(), options.clockSeconds);
+        drawFaces(*this, resources.inMaterialOrder(faceDrawList, faces), style);
     } else if (options.litView) {
         LitFaceStyle style(resources.getLightmaps(), faceImages, textureFlags,
                            resources.getLitVertexColours());

@@ -18,9 +18,13 @@ void drawPolygonFace(const BSPMap& level, const Face& face, std::uint32_t faceIn
     const Vertex& first = level.getVertices()[firstIndex];
     glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, first.position);
     glNormalPointer(GL_FLOAT, kVertexStrideBytes, first.normal);
-    style.pointAtFaceVertices(face, first, firstIndex);
-    glDrawElements(GL_TRIANGLES, face.numMeshVertices, GL_UNSIGNED_INT,
-                   level.getMeshVertices().data() + face.firstMeshVertex);
+    const std::int32_t* corners = level.getMeshVertices().data() + face.firstMeshVertex;
+    const std::size_t passes = style.passCount(face);
+    for (std::size_t pass = 0; pass < passes; ++pass) {
+        style.beginPass(face, pass);
+        style.pointAtFaceVertices(face, first, firstIndex);
+        glDrawElements(GL_TRIANGLES, face.numMeshVertices, GL_UNSIGNED_INT, corners);
+    }
     style.endFace(face);
 }
 
@@ -28,12 +32,16 @@ void drawPatchFace(const Face& face, std::uint32_t faceIndex, FaceStyle& style) 
     // A curved surface is seen from both sides.
     glDisable(GL_CULL_FACE);
     if (style.beginFace(face, faceIndex)) {
-        for (const BezierPatch& patch : face.patches) {
-            if (patch.getVertices().empty()) {
-                continue;
+        const std::size_t passes = style.passCount(face);
+        for (std::size_t pass = 0; pass < passes; ++pass) {
+            style.beginPass(face, pass);
+            for (const BezierPatch& patch : face.patches) {
+                if (patch.getVertices().empty()) {
+                    continue;
+                }
+                style.pointAtPatch(face, patch);
+                patch.drawStrips();
             }
-            style.pointAtPatch(face, patch);
-            patch.drawStrips();
         }
         style.endFace(face);
     }

@@ -2,6 +2,7 @@
 // and drawFaces, the one loop that draws the gathered faces of a frame in any such way.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -18,8 +19,18 @@ public:
     virtual void begin() {}
     // False: the face is counted but not drawn this frame. Binds what the face needs.
     virtual bool beginFace(const Face& face, std::uint32_t faceIndex) = 0;
-    // The arrays beyond position and normal, which the loop points at first: for a polygon or mesh
-    // face from its first vertex (levelVertices[firstVertexIndex]), for a patch from its grid.
+    // How many times the face's geometry is drawn, and the state of each draw, first to last.
+    virtual std::size_t passCount(const Face& face) const {
+        (void)face;
+        return 1;
+    }
+    virtual void beginPass(const Face& face, std::size_t pass) {
+        (void)face;
+        (void)pass;
+    }
+    // The arrays beyond position and normal, which the loop points at first, for the pass begun
+    // last: for a polygon or mesh face from its first vertex (levelVertices[firstVertexIndex]),
+    // for a patch from its grid.
     virtual void pointAtFaceVertices(const Face& face, const Vertex& first,
                                      std::size_t firstVertexIndex) {
         (void)face;
@@ -36,9 +47,10 @@ public:
     virtual void end() {}
 };
 
-// Draws the faces of order, first to last, in style: polygon and mesh faces as indexed triangles
-// read in place from the level's arrays (clockwise fronts, culled backs), patch faces as the
-// strips of their tessellated patches with culling off, billboards and other types not at all.
+// Draws the faces of order, first to last, in style, each pass of a face after the other:
+// polygon and mesh faces as indexed triangles read in place from the level's arrays (clockwise
+// fronts, culled backs), patch faces as the strips of their tessellated patches with culling off,
+// billboards and other types not at all.
 // Needs the camera's view in the modelview matrix and GL_CULL_FACE on; leaves the vertex and
 // normal arrays enabled.
 void drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style);

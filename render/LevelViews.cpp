@@ -1,29 +1,46 @@
 // LevelViews: the lit view's textures and colours and the frozen culling of one level.
 #include "render/LevelViews.h"
 
+#include <algorithm>
+
 #include "level/BSPMap.h"
 #include "texture/AssetStore.h"
+#include "texture/MaterialScripts.h"
 
 namespace {
 
-// Alpha opaque: vertex light is no transparency.
-std::vector<std::uint8_t> brightenedVertexColours(const std::vector<Vertex>& vertices) {
+// RGBA per vertex: brightened or white, with the vertex's alpha or opaque (vertex light is no
+// transparency unless a material reads the alpha).
+std::vector<std::uint8_t> colourArray(const std::vector<Vertex>& vertices, bool brightened,
+                                      bool ownAlpha) {
     std::vector<std::uint8_t> colours;
     colours.reserve(4 * vertices.size());
     for (const Vertex& vertex : vertices) {
         const auto lit = brightenedColour(vertex.color[0], vertex.color[1], vertex.color[2]);
-        colours.insert(colours.end(), lit.begin(), lit.end());
-        colours.push_back(255);
+        if (brightened) {
+            colours.insert(colours.end(), lit.begin(), lit.end());
+        } else {
+            colours.insert(colours.end(), {255, 255, 255});
+        }
+        colours.push_back(ownAlpha ? vertex.color[3] : 255);
     }
     return colours;
 }
+
+// Sort values above this share the last rank; no script needs more.
+constexpr float kTopSortValue = 255.0f;
+constexpr unsigned kPositionBits = 32;
+constexpr unsigned kTextureBits = 20;
+constexpr std::uint64_t kNoTexture = (std::uint64_t{1} << kTextureBits) - 1;
 
 }  // namespace
 
 LevelViews::LevelViews(const BSPMap& levelValue, LazyAssetStore& assetsValue)
     : level(levelValue),
       assets(assetsValue),
-      litVertexColours(brightenedVertexColours(levelValue.getVertices())) {}
+      litVertexColours(colourArray(levelValue.getVertices(), true, false)),
+      litVertexColoursWithAlpha(colourArray(levelValue.getVertices(), true, true)),
+      whiteWithVertexAlpha(colourArray(levelValue.getVertices(), false, true)) {}
 
 LevelViews::~LevelViews() = default;
 
@@ -32,7 +49,45 @@ void LevelViews::uploadLightmaps() {
 }
 
 void LevelViews::loadFaceTextures(std::ostream& log) {
-    if (faceTextures == nullptr) {
-        faceTextures = std::make_unique<FaceTextures>(assets.get(), level.getTextureNames(), log);
+    if (faceTextures != nullptr) {
+        return;
     }
+    const AssetStore& store = assets.get();
+    faceTextures = std::make_unique<FaceTextures>(store, level.getTextureNames(), log);
+    scripts = std::make_unique<MaterialScripts>(store, log);
+    materials = std::make_unique<LevelMaterials>(level.getTextureNames(), level.getTextureFlags(),
+                                                 *scripts, *faceTextures, lightmaps.white());
+    const Material* skyMaterial = materials->sky();
+    const LevelMaterial* skyPasses = nullptr;
+    for (std::size_t i = 0; skyMaterial != nullptr && i < level.getTextureNames().size(); ++i) {
+        const LevelMaterial& candidate = materials->of(static_cast<std::int32_t>(i));
+        if (candidate.material == skyMaterial) {
+            skyPasses = &candidate;
+            break;
+        }
+    }
+    sky = std::make_unique<LevelSky>(skyMaterial, skyPasses, faceTextures->images(),
+                                     level.getSkyTexture());
+}
+
+std::span<const std::uint32_t> LevelViews::inMaterialOrder(
+    const std::vector<std::uint32_t>& drawList, const std::vector<Face>& faces) {
+    sortKeys.clear();
+    for (std::size_t position = 0; position < drawList.size(); ++position) {
+        const Face& face = faces[drawList[position]];
+        const LevelMaterial& material = materials->of(face.texture);
+        const auto rank =
+            static_cast<std::uint64_t>(std::clamp(material.sort, 0.0f, kTopSortValue) * 16.0f);
+        const std::uint64_t texture = face.texture >= 0 && std::uint64_t(face.texture) < kNoTexture
+                                          ? std::uint64_t(face.texture)
+                                          : kNoTexture;
+        sortKeys.push_back(rank << (kPositionBits + kTextureBits) | texture << kPositionBits |
+                           position);
+    }
+    std::sort(sortKeys.begin(), sortKeys.end());
+    sortedFaces.clear();
+    for (const std::uint64_t key : sortKeys) {
+        sortedFaces.push_back(drawList[key & 0xffffffffu]);
+    }
+    return sortedFaces;
 }

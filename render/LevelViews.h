@@ -1,5 +1,6 @@
 // LevelViews: what the views beside the default one keep for one level: the lightmap pages, the
-// vertex colours brightened like them, the face images and the culling frozen by f.
+// vertex colours brightened like them, the face images, the materials and the sky drawn from
+// them, and the culling frozen by f.
 #pragma once
 
 #include <cstdint>
@@ -7,12 +8,19 @@
 #include <memory>
 #include <vector>
 
+#include <span>
+
 #include "render/Frustum.h"
+#include "render/LevelMaterials.h"
+#include "render/LevelSky.h"
+#include "render/MaterialFaceStyle.h"
 #include "texture/FaceTextures.h"
 #include "texture/LightmapSet.h"
 
 class BSPMap;
+class Face;
 class LazyAssetStore;
+class MaterialScripts;
 
 // The camera leaf, cluster and frustum the visibility steps keep using while culling is frozen.
 struct FrozenCulling {
@@ -33,10 +41,23 @@ public:
     // Uploads every lightmap page once. Needs a GL context.
     void uploadLightmaps();
     // Finds, decodes and uploads the face images of the level's textures under the data path,
-    // once: later calls do nothing. Needs a GL context. Until then faces are drawn white.
+    // then reads the shader scripts into the level's materials and their images, once: later
+    // calls do nothing. Needs a GL context and the lightmaps uploaded. Until then faces are drawn
+    // white.
     void loadFaceTextures(std::ostream& log);
 
     const FaceTextures* getFaceTextures() const { return faceTextures.get(); }
+    // Null until loadFaceTextures.
+    const LevelMaterials* getMaterials() const { return materials.get(); }
+    const LevelSky* getSky() const { return sky.get(); }
+    VertexColourArrays vertexColours() const {
+        return {litVertexColours, litVertexColoursWithAlpha, whiteWithVertexAlpha};
+    }
+    // The faces of drawList, opaque materials first, then by sort, faces of one material
+    // together, else in drawList's order. Valid until the next call; allocates only while the
+    // list grows.
+    std::span<const std::uint32_t> inMaterialOrder(const std::vector<std::uint32_t>& drawList,
+                                                   const std::vector<Face>& faces);
     const LightmapSet& getLightmaps() const { return lightmaps; }
     // Every vertex's colour brightened like a lightmap texel, RGBA, for faces lit by vertex.
     const std::vector<std::uint8_t>& getLitVertexColours() const { return litVertexColours; }
@@ -47,6 +68,13 @@ private:
     LazyAssetStore& assets;
     LightmapSet lightmaps;
     std::vector<std::uint8_t> litVertexColours;
+    std::vector<std::uint8_t> litVertexColoursWithAlpha;
+    std::vector<std::uint8_t> whiteWithVertexAlpha;
     std::unique_ptr<FaceTextures> faceTextures;
+    std::unique_ptr<MaterialScripts> scripts;
+    std::unique_ptr<LevelMaterials> materials;
+    std::unique_ptr<LevelSky> sky;
     FrozenCulling frozen;
+    std::vector<std::uint64_t> sortKeys;
+    std::vector<std::uint32_t> sortedFaces;
 };

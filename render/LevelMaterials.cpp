@@ -1,0 +1,171 @@
+// LevelMaterials: resolving texture records to materials, uploading stage images and folding a
+// lightmap stage into its neighbour.
+#include "render/LevelMaterials.h"
+
+#include "texture/FaceTextures.h"
+#include "texture/MaterialScripts.h"
+
+namespace {
+
+// Surface flags of a texture record.
+constexpr std::int32_t kSkySurface = 0x4;
+constexpr std::int32_t kNoDrawSurface = 0x80;
+
+MaterialPass implicitPass(GLuint faceImage) {
+    MaterialPass pass;
+    pass.frames[0] = faceImage;
+    pass.frameCount = 1;
+    pass.lightmapOnUnit1 = true;
+    return pass;
+}
+
+bool filtersWhatIsBelow(const MaterialPass& pass) {
+    return pass.blend && ((pass.source == GL_DST_COLOR && pass.destination == GL_ZERO) ||
+                          (pass.source == GL_ZERO && pass.destination == GL_SRC_COLOR));
+}
+
+// A stage whose colour is its texture alone, so that multiplying it on a second unit is the
+// same as blending it over the first.
+bool plainlyColoured(const MaterialPass& pass) {
+    const MaterialStage& stage = *pass.stage;
+    const bool white =
+        stage.colourGen == ColourGen::identity || stage.colourGen == ColourGen::identityLighting;
+    return white && stage.alphaGen == AlphaGen::identity && pass.alphaTest == AlphaTest::none &&
+           stage.texCoordGen != TexCoordGen::environment;
+}
+
+// A lightmap pass and an image pass that filters it (or the other way round) become one pass with
+// the lightmap on unit 1: the same product, drawn once.
+void foldLightmapPasses(std::vector<MaterialPass>& passes) {
+    for (std::size_t i = 0; i + 1 < passes.size(); ++i) {
+        MaterialPass& below = passes[i];
+        MaterialPass& above = passes[i + 1];
+        if (!filtersWhatIsBelow(above) || !plainlyColoured(below) || !plainlyColoured(above) ||
+            below.unit0IsLightmap == above.unit0IsLightmap) {
+            continue;
+        }
+        MaterialPass folded = below.unit0IsLightmap ? above : below;
+        folded.lightmapOnUnit1 = true;
+        folded.blend = below.blend;
+        folded.source = below.source;
+        folded.destination = below.destination;
+        folded.depthWrite = below.depthWrite;
+        folded.depthEqual = below.depthEqual;
+        passes[i] = folded;
+        passes.erase(passes.begin() + std::ptrdiff_t(i) + 1);
+    }
+}
+
+}  // namespace
+
+GLenum glBlendFactor(BlendFactor factor) {
+    switch (factor) {
+        case BlendFactor::zero:
+            return GL_ZERO;
+        case BlendFactor::one:
+            return GL_ONE;
+        case BlendFactor::sourceColour:
+            return GL_SRC_COLOR;
+        case BlendFactor::oneMinusSourceColour:
+            return GL_ONE_MINUS_SRC_COLOR;
+        case BlendFactor::destinationColour:
+            return GL_DST_COLOR;
+        case BlendFactor::oneMinusDestinationColour:
+            return GL_ONE_MINUS_DST_COLOR;
+        case BlendFactor::sourceAlpha:
+            return GL_SRC_ALPHA;
+        case BlendFactor::oneMinusSourceAlpha:
+            return GL_ONE_MINUS_SRC_ALPHA;
+        case BlendFactor::destinationAlpha:
+            return GL_DST_ALPHA;
+        case BlendFactor::oneMinusDestinationAlpha:
+            return GL_ONE_MINUS_DST_ALPHA;
+        case BlendFactor::sourceAlphaSaturate:
+            return GL_SRC_ALPHA_SATURATE;
+    }
+    return GL_ONE;
+}
+
+LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
+                               const std::vector<std::int32_t>& textureFlags,
+                               const MaterialScripts& scripts, FaceTextures& faceImages,
+                               GLuint white) {
+    fallback.passes.push_back(implicitPass(faceImages.placeholderTexture()));
+    materials.reserve(textureNames.size());
+    for (std::size_t i = 0; i < textureNames.size(); ++i) {
+        const auto index = static_cast<std::int32_t>(i);
+        const GLuint faceImage = faceImages.textureFor(index);
+        const Material* material = scripts.find(FaceTextures::withoutExtension(textureNames[i]));
+        LevelMaterial resolved;
+        if (material != nullptr) {
+            resolved = resolve(*material, faceImage, faceImages, white);
+            ++scripted;
+            if (skyMaterial == nullptr && material->skyParms) {
+                skyMaterial = material;
+            }
+        } else {
+            resolved.passes.push_back(implicitPass(faceImage));
+        }
+        const std::int32_t flags = i < textureFlags.size() ? textureFlags[i] : 0;
+        if ((flags & (kSkySurface | kNoDrawSurface)) != 0) {
+            resolved.drawn = false;
+        }
+        materials.push_back(std::move(resolved));
+    }
+}
+
+LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage,
+                                      FaceTextures& faceImages, GLuint white) const {
+    LevelMaterial resolved;
+    resolved.material = &material;
+    resolved.drawn = !material.noDraw && !material.sky;
+    resolved.sort = material.sort;
+    resolved.cull = material.cull;
+    resolved.polygonOffset = material.polygonOffset;
+    ImageLibrary& images = faceImages.images();
+    bool anyImageNamed = false;
+    bool anyImageFound = false;
+    for (const MaterialStage& stage : material.stages) {
+        MaterialPass pass;
+        pass.stage = &stage;
+        pass.blend = stage.blends;
+        pass.source = glBlendFactor(stage.source);
+        pass.destination = glBlendFactor(stage.destination);
+        pass.depthWrite = stage.depthWrite;
+        pass.depthEqual = stage.depthEqual;
+        pass.alphaTest = stage.alphaTest;
+        if (stage.isLightmap() && (stage.images.empty() || stage.images.front() == "$lightmap")) {
+            pass.unit0IsLightmap = true;
+        } else if (stage.images.empty() || stage.images.front() == "$whiteimage") {
+            pass.frames[0] = white;
+            pass.frameCount = 1;
+        } else {
+            anyImageNamed = true;
+            for (const std::string& image : stage.images) {
+                if (pass.frameCount == pass.frames.size()) {
+                    break;
+                }
+                const std::string file = images.findFile(image);
+                const auto texture =
+                    file.empty() ? std::nullopt : images.texture(file, stage.clamp);
+                anyImageFound = anyImageFound || texture.has_value();
+                pass.frames[pass.frameCount++] = texture ? texture->texture : images.placeholder();
+            }
+        }
+        resolved.passes.push_back(pass);
+    }
+    if (material.stages.empty() || (anyImageNamed && !anyImageFound)) {
+        // As without scripts: the image the shader's name resolves to, times the lightmap.
+        resolved.passes.assign(1, implicitPass(faceImage));
+        return resolved;
+    }
+    foldLightmapPasses(resolved.passes);
+    return resolved;
+}
+
+const LevelMaterial& LevelMaterials::of(std::int32_t textureIndex) const {
+    if (textureIndex < 0 || static_cast<std::size_t>(textureIndex) >= materials.size()) {
+        return fallback;
+    }
+    return materials[static_cast<std::size_t>(textureIndex)];
+}

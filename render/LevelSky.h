@@ -1,0 +1,40 @@
+// LevelSky: the level's own sky around the eye in the material view: the sky material's far box
+// (six images NAME_rt, _bk, _lf, _ft, _up, _dn) and its cloud stages over it; without them the
+// default sky image, and without that a plain grey-blue, never white.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <array>
+#include <vector>
+
+#include "render/LevelMaterials.h"
+
+class ImageLibrary;
+struct Material;
+
+class LevelSky {
+public:
+    // Needs a GL context: uploads the far box. sky may be null; defaultSky is the default sky
+    // texture (0, or a name without an image, when there is none).
+    LevelSky(const Material* sky, const LevelMaterial* skyPasses, ImageLibrary& images,
+             GLuint defaultSky);
+
+    // Draws the sky with the camera's rotation only, without depth, at the clock's seconds.
+    // Leaves the depth test and depth writes on, blending and the alpha test off, unit 0 active.
+    void draw(double seconds) const;
+
+    bool hasFarBox() const { return farBoxSides > 0; }
+
+private:
+    void drawBox(const std::array<GLuint, 6>& sides) const;
+    void drawClouds(double seconds) const;
+
+    // rt, bk, lf, ft, up, dn; 0 where an image is missing.
+    std::array<GLuint, 6> farBox{};
+    int farBoxSides = 0;
+    std::array<GLuint, 6> defaultBox{};
+    bool defaultHasImage = false;
+    const LevelMaterial* clouds = nullptr;
+    float cloudHeight = 128.0f;
+};
