@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "GlPixels.h"
+#include "WallLevel.h"
 #include "app/Callbacks.h"
 #include "app/LightingModule.h"
 #include "app/ViewOptions.h"
@@ -33,53 +34,6 @@ constexpr float kWallY = 200.0f;
 constexpr float kScreenY = 150.0f;
 constexpr std::int32_t kSkyFlag = 0x4;
 constexpr std::int32_t kNoDrawFlag = 0x80;
-
-struct QuadSpec {
-    float left, right, bottom, top, y;
-    std::int32_t lightmap;
-    std::int32_t texture;
-    std::array<std::uint8_t, 4> colour;
-};
-
-// Appends a quad facing the camera, wound clockwise as the camera sees it, lightmap coordinates
-// spanning the page.
-void addQuad(LevelDescription& level, const QuadSpec& quad) {
-    const auto first = static_cast<std::int32_t>(level.vertices.size());
-    const float corners[4][2] = {{quad.left, quad.bottom},
-                                 {quad.left, quad.top},
-                                 {quad.right, quad.top},
-                                 {quad.right, quad.bottom}};
-    const float pageCorners[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
-    for (int i = 0; i < 4; ++i) {
-        RawVertex vertex;
-        vertex.position = {corners[i][0], quad.y, corners[i][1]};
-        vertex.normal = {0, -1, 0};
-        vertex.lightmapCoord = {pageCorners[i][0], pageCorners[i][1]};
-        vertex.color = quad.colour;
-        level.vertices.push_back(vertex);
-    }
-    RawFace face;
-    face.type = 1;
-    face.texture = quad.texture;
-    face.firstVertex = first;
-    face.numVertices = 4;
-    face.firstMeshVertex = static_cast<std::int32_t>(level.meshVertices.size());
-    face.numMeshVertices = 6;
-    face.lightmap = quad.lightmap;
-    face.normal = {0, -1, 0};
-    level.faces.push_back(face);
-    for (const std::int32_t offset : {0, 1, 2, 0, 2, 3}) {
-        level.meshVertices.push_back(offset);
-    }
-}
-
-std::vector<std::uint8_t> uniformPage(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-    std::vector<std::uint8_t> page;
-    for (std::size_t texel = 0; texel < kLightmapPageBytes / 3; ++texel) {
-        page.insert(page.end(), {red, green, blue});
-    }
-    return page;
-}
 
 // Four walls side by side (page 0, page 1, vertex-lit, none) and, in front of the upper halves of
 // the second and third, a sky face and a no-draw face that would show white if drawn.

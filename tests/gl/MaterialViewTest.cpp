@@ -1,0 +1,172 @@
+// The lit view with face images draws surfaces by their shader scripts: pictures of small walls
+// with known lightmaps, images and scripts, read back from a real window.
+#include <epoxy/gl.h>
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GlPixels.h"
+#include "WallLevel.h"
+#include "app/Callbacks.h"
+#include "app/ViewOptions.h"
+#include "app/ViewerSession.h"
+#include "generators/AssetFiles.h"
+#include "geometry/Point.h"
+
+namespace {
+
+constexpr int kTolerance = 3;
+constexpr float kWallY = 200.0f;
+constexpr float kScreenY = 150.0f;
+constexpr std::int32_t kSkyFlag = 0x4;
+
+constexpr char kScript[] = R"(
+// an additive glow over the lightmap
+textures/test/glow
+{
+    {
+        map $lightmap
+    }
+    {
+        map textures/test/glowimage.tga
+        blendFunc add
+    }
+}
+textures/test/scroll
+{
+    {
+        map textures/test/stripes.tga
+        tcMod scroll 0.5 0
+    }
+}
+textures/test/sky
+{
+    surfaceparm sky
+    skyParms env/test - -
+}
+)";
+
+// Four walls side by side: an additive glow on page 0, a scrolling image without a lightmap, a
+// wall of an image whose alpha is 0 everywhere in front of a glow wall, and nothing in the
+// fourth place, where the sky shows.
+LevelDescription materialLevel() {
+    LevelDescription level;
+    level.textures = {{"textures/test/glow", 0, 1},
+                      {"textures/test/scroll", 0, 1},
+                      {"textures/test/clear", 0, 1},
+                      {"textures/test/sky", kSkyFlag, 1}};
+    level.planes = {{{1, 0, 0}, -10000}};
+    level.nodes = {{0, -1, -2, {-10000, -1000, -1000}, {1000, 1000, 1000}}};
+    level.leaves = {{0, 0, {-10000, -1000, -1000}, {1000, 1000, 1000}, 0, 4, 0, 0},
+                    {0, 0, {-10001, -1000, -1000}, {-10000, 1000, 1000}, 0, 0, 0, 0}};
+    level.leafFaces = {0, 1, 2, 3};
+    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
+    addQuad(level, {-100, -60, -30, 30, kWallY, 0, 0, white});
+    addQuad(level, {-50, -10, -30, 30, kWallY, kNoLightmap, 1, white});
+    addQuad(level, {10, 50, -30, 30, kWallY, 0, 0, white});
+    addQuad(level, {10, 50, -30, 30, kScreenY, kNoLightmap, 2, white});
+    level.models = {{{-100, 0, -30}, {100, 200, 30}, 0, 4, 0, 0}};
+    level.visibility = {1, 1, {0x01}};
+    level.lightmaps = uniformPage(40, 20, 10);
+    return level;
+}
+
+// Left half black, right half white.
+std::vector<std::uint8_t> stripes() {
+    std::vector<std::uint8_t> pixels;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const std::uint8_t grey = x < 32 ? 0 : 255;
+            pixels.insert(pixels.end(), {grey, grey, grey});
+        }
+    }
+    return makeTga(64, 64, 3, pixels);
+}
+
+// Window pixels for the camera at the origin (45 degrees high): the middles of the walls, two
+// places on the scrolling wall (an eighth of its image and three eighths in), and the top row.
+constexpr int kMiddleRow = 225;
+constexpr int kGlowColumn = 88;
+constexpr int kEighthColumn = 190;
+constexpr int kThreeEighthsColumn = 219;
+constexpr int kClearColumn = 407;
+constexpr int kSkyRow = 470;
+
+class MaterialViewTest : public testing::Test {
+protected:
+    void SetUp() override {
+        writeBytes(data.path() / "maps/walls.bsp", writeLevel(materialLevel()));
+        writeBytes(data.path() / "scripts/test.shader",
+                   std::vector<std::uint8_t>(kScript, kScript + sizeof kScript - 1));
+        writeBytes(data.path() / "textures/test/glowimage.tga", solidTga(8, 8, {50, 60, 70}));
+        writeBytes(data.path() / "textures/test/stripes.tga", stripes());
+        writeBytes(data.path() / "textures/test/clear.tga", solidTga(8, 8, {200, 0, 0, 0}));
+        const std::vector<std::vector<std::uint8_t>> sides = {{200, 10, 10},  {10, 200, 30},
+                                                              {10, 10, 200},  {200, 200, 10},
+                                                              {10, 200, 200}, {200, 10, 200}};
+        const char* suffixes[] = {"rt", "bk", "lf", "ft", "up", "dn"};
+        for (int side = 0; side < 6; ++side) {
+            writeBytes(data.path() / ("env/test_" + std::string(suffixes[side]) + ".tga"),
+                       solidTga(8, 8, sides[side]));
+        }
+        ViewerConfig config;
+        config.dataPath = data.dataPath();
+        config.levelFile = "maps/walls.bsp";
+        config.lightmaps = true;
+        config.textures = true;
+        session = std::make_unique<ViewerSession>(config);
+        session->useCurrentWindow();
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(session->loadLevel());
+        session->placeCamera();
+        testing::internal::GetCapturedStderr();
+        reshape(kGlTestWindowWidth, kGlTestWindowHeight);
+    }
+    void TearDown() override { session.reset(); }
+
+    std::vector<unsigned char> frameAt(double seconds, int yaw = 0) {
+        session->getOptions().clockSeconds = seconds;
+        session->placeEye(Point(0, 0, 0), yaw);
+        session->drawFrame(0.0f);
+        return readWindowPixels();
+    }
+
+    ScratchFolder data{"material-view"};
+    std::unique_ptr<ViewerSession> session;
+};
+
+}  // namespace
+
+TEST_F(MaterialViewTest, anAdditiveStageOverTheLightmapGivesTheSum) {
+    const auto pixels = frameAt(0.0);
+    // The page's (40, 20, 10) brightened four times, plus the image.
+    expectRgbNear(pixelAt(pixels, kGlowColumn, kMiddleRow), {210, 140, 110}, kTolerance, "glow");
+}
+
+TEST_F(MaterialViewTest, aScrollingStageMovesItsImageByTheClock) {
+    const auto still = frameAt(0.0);
+    expectRgbNear(pixelAt(still, kEighthColumn, kMiddleRow), {0, 0, 0}, kTolerance, "at 0 s");
+    expectRgbNear(pixelAt(still, kThreeEighthsColumn, kMiddleRow), {0, 0, 0}, kTolerance, "at 0 s");
+    // Half a second at half an image a second: a quarter of the image further on.
+    const auto moved = frameAt(0.5);
+    expectRgbNear(pixelAt(moved, kEighthColumn, kMiddleRow), {0, 0, 0}, kTolerance, "at 0.5 s");
+    expectRgbNear(pixelAt(moved, kThreeEighthsColumn, kMiddleRow), {255, 255, 255}, kTolerance,
+                  "at 0.5 s");
+}
+
+TEST_F(MaterialViewTest, anImageWithAlphaAndNoAlphaFuncIsOpaque) {
+    const auto pixels = frameAt(0.0);
+    expectRgbNear(pixelAt(pixels, kClearColumn, kMiddleRow), {200, 0, 0}, kTolerance,
+                  "the wall in front, not the glow behind it");
+}
+
+TEST_F(MaterialViewTest, theSkyBoxShowsEachSideOnItsOwnSide) {
+    // Straight ahead (the file's +y) is the box's bk side, to the right (+x) its rt side.
+    expectRgbNear(pixelAt(frameAt(0.0), 320, kSkyRow), {10, 200, 30}, kTolerance, "bk");
+    expectRgbNear(pixelAt(frameAt(0.0, 90), 320, 240), {200, 10, 10}, kTolerance, "rt");
+    expectRgbNear(pixelAt(frameAt(0.0, -90), 320, 240), {10, 10, 200}, kTolerance, "lf");
+    expectRgbNear(pixelAt(frameAt(0.0, 180), 320, 240), {200, 200, 10}, kTolerance, "ft");
+}
