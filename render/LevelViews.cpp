@@ -53,8 +53,9 @@ void LevelViews::loadFaceTextures(std::ostream& log) {
         return;
     }
     const AssetStore& store = assets.get();
-    faceTextures = std::make_unique<FaceTextures>(store, level.getTextureNames(), log);
     scripts = std::make_unique<MaterialScripts>(store, log);
+    faceTextures =
+        std::make_unique<FaceTextures>(store, level.getTextureNames(), log, scripts.get());
     materials = std::make_unique<LevelMaterials>(level.getTextureNames(), level.getTextureFlags(),
                                                  *scripts, *faceTextures, lightmaps.white());
     const Material* skyMaterial = materials->sky();

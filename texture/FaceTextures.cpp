@@ -13,19 +13,23 @@ std::string FaceTextures::withoutExtension(const std::string& name) {
 }
 
 FaceTextures::FaceTextures(const AssetStore& assets, const std::vector<std::string>& textureNames,
-                           std::ostream& log)
+                           std::ostream& log, const MaterialScripts* scripts)
     : library(std::make_unique<ImageLibrary>(assets, log)) {
-    std::unique_ptr<ShaderScripts> scripts;  // read only when a name needs them
+    std::unique_ptr<MaterialScripts> ownScripts;  // read only when a name needs them
     slots.reserve(textureNames.size());
     for (const std::string& name : textureNames) {
         std::string imagePath = library->findFile(name);
         bool viaShader = false;
         const std::string base = withoutExtension(name);
         if (imagePath.empty() && !base.empty()) {
-            if (!scripts) {
-                scripts = std::make_unique<ShaderScripts>(assets, log);
+            if (scripts == nullptr) {
+                ownScripts = std::make_unique<MaterialScripts>(assets, log);
+                scripts = ownScripts.get();
             }
-            for (const std::string& shaderImage : scripts->imagesFor(base)) {
+            const Material* material = scripts->find(base);
+            const std::vector<std::string> candidates =
+                material != nullptr ? fallbackImagesOf(*material) : std::vector<std::string>();
+            for (const std::string& shaderImage : candidates) {
                 imagePath = library->findFile(shaderImage);
                 if (!imagePath.empty()) {
                     viaShader = true;

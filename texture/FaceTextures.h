@@ -13,6 +13,7 @@
 #include "texture/ImageLibrary.h"
 
 class AssetStore;
+class MaterialScripts;
 
 struct FaceTextureStats {
     int found = 0;         // names that resolved to a decoded image
@@ -28,8 +29,10 @@ public:
     // qer_editorimage, else first map/clampMap/animMap image that is not $lightmap), decodes and
     // uploads each distinct image once with mipmaps; one line per missing name on log. Needs a
     // GL context; leaves texture unit 0's binding at 0.
+    // scripts, when given, are the data path's (not owned); otherwise they are read here when a
+    // name needs them.
     FaceTextures(const AssetStore& assets, const std::vector<std::string>& textureNames,
-                 std::ostream& log);
+                 std::ostream& log, const MaterialScripts* scripts = nullptr);
     ~FaceTextures();  // deletes its GL textures with its image library
     FaceTextures(const FaceTextures&) = delete;
     FaceTextures& operator=(const FaceTextures&) = delete;

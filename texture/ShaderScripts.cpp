@@ -19,7 +19,9 @@ bool isFileImage(std::string_view image) {
     return !image.empty() && image.front() != '$';
 }
 
-std::vector<std::string> imagesOf(const Material& material) {
+}  // namespace
+
+std::vector<std::string> fallbackImagesOf(const Material& material) {
     std::vector<std::string> found;
     if (!material.editorImage.empty()) {
         found.push_back(material.editorImage);
@@ -31,8 +33,6 @@ std::vector<std::string> imagesOf(const Material& material) {
     }
     return found;
 }
-
-}  // namespace
 
 ShaderScripts::ShaderScripts(const AssetStore& assets, std::ostream& log) : materials(assets, log) {
     collectImages();
@@ -47,7 +47,7 @@ void ShaderScripts::addScript(const std::string& fileName, std::string_view text
 void ShaderScripts::collectImages() {
     images.clear();
     for (const Material& material : materials.materials()) {
-        images[lowerCase(material.name)] = imagesOf(material);
+        images[lowerCase(material.name)] = fallbackImagesOf(material);
     }
 }
 

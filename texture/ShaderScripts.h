@@ -12,6 +12,11 @@
 
 class AssetStore;
 
+// The images that may stand for a material when its name has no image file of its own: its
+// qer_editorimage, then the first image of each stage that is a file (not $lightmap or
+// $whiteimage). Editor images are often left out of the game data, so a caller tries each.
+std::vector<std::string> fallbackImagesOf(const Material& material);
+
 // A view of MaterialScripts that keeps each shader's image names.
 class ShaderScripts {
 public:

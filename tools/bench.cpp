@@ -32,7 +32,8 @@
 namespace {
 
 constexpr int kBadArgumentStatus = 2;
-constexpr char kUsage[] = "usage: velmora-bench CONFIG [--spots N] [--both-views] [--json FILE]";
+constexpr char kUsage[] =
+    "usage: velmora-bench CONFIG [--spots N] [--both-views] [--time SECONDS] [--json FILE]";
 constexpr int kDefaultSpots = 8;
 // A full circle in 2 degree steps at every spot.
 constexpr int kTurnStepDegrees = 2;
@@ -63,6 +64,7 @@ struct Options {
     int spots = kDefaultSpots;
     std::string jsonPath;
     bool bothViews = false;
+    double clockSeconds = 0.0;
 };
 
 struct RetessellateFigures {
@@ -89,6 +91,9 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
     app.add_option("--spots", options.spots, "fly to at most N spawn points (default 8)")
         ->check(CLI::Range(1, 1000));
     app.add_option("--json", options.jsonPath, "also write the figures to FILE as JSON");
+    app.add_option("--time", options.clockSeconds,
+                   "the materials' animation clock during the route, in seconds (default 0)")
+        ->check(CLI::Range(0.0, 1e9));
     app.add_flag("--both-views", options.bothViews,
                  "fly the route in the default view, then again in the lit view");
     try {
@@ -414,6 +419,7 @@ int main(int argc, char** argv) {
     figures.skyMs = stopwatch.elapsedMs();
     figures.startRssMb = peakResidentMegabytes();
     session.showWithoutLoop();
+    session.getOptions().clockSeconds = options.clockSeconds;
 
     figures.retessellate = timeRetessellation(level);
     const std::vector<Point> spots =

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ViewOptions.h"
 #include "app/ViewerSession.h"
 #include "geometry/Camera.h"
 #include "geometry/Point.h"
@@ -24,7 +25,7 @@ namespace {
 constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
     "usage: velmora-probe CONFIG --at X,Y,Z,YAW[,PITCH] [--at X,Y,Z,YAW[,PITCH] ...] "
-    "[--shot FILE.png]";
+    "[--shot FILE.png] [--time SECONDS]";
 
 struct Pose {
     float x = 0.0f;
@@ -83,6 +84,9 @@ int main(int argc, char** argv) {
         ->required()
         ->allow_extra_args(false);
     app.add_option("--shot", shotPath, "write the last frame to this PNG file");
+    double clockSeconds = 0.0;
+    app.add_option("--time", clockSeconds, "the materials' animation clock, in seconds (default 0)")
+        ->check(CLI::Range(0.0, 1e9));
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -114,6 +118,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     session.showWithoutLoop();
+    session.getOptions().clockSeconds = clockSeconds;
 
     const BSPMap& level = session.getLevel();
     for (const Pose& pose : poses) {
