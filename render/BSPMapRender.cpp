@@ -92,20 +92,21 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     glEnable(GL_CULL_FACE);
     if (options.clusterColours) {
         ClusterFaceStyle style(*this);
-        drawFaces(*this, faceDrawList, style);
+        drawFaces(*this, faceDrawList, style, resources.runCorners());
     } else if (materialView) {
         MaterialFaceStyle style(*resources.getMaterials(), resources.getLightmaps(),
                                 resources.vertexColours(), options.clockSeconds);
-        drawFaces(*this, resources.inMaterialOrder(faceDrawList, faces), style);
+        drawFaces(*this, resources.inMaterialOrder(faceDrawList, faces), style,
+                  resources.runCorners());
     } else if (options.litView) {
         LitFaceStyle style(resources.getLightmaps(), faceImages, textureFlags,
                            resources.getLitVertexColours());
-        drawFaces(*this, faceDrawList, style);
+        drawFaces(*this, faceDrawList, style, resources.runCorners());
     } else {
         // The faces are drawn in the texture state the sky leaves behind.
         PlainFaceStyle style(*textureManager, faceImages, texturesEnabled, lightingEnabled,
                              lighting);
-        drawFaces(*this, faceDrawList, style);
+        drawFaces(*this, faceDrawList, style, resources.runCorners());
     }
     glPopMatrix();
 

@@ -48,15 +48,77 @@ void drawPatchFace(const Face& face, std::uint32_t faceIndex, FaceStyle& style) 
     glEnable(GL_CULL_FACE);
 }
 
+bool isPolygonOrMesh(const Face& face) {
+    return face.type == kPolygonFace || face.type == kMeshFace;
+}
+
+// Draws the faces of run, which share one key, as one call per pass.
+void drawRun(const BSPMap& level, std::span<const std::uint32_t> run, FaceStyle& style,
+             std::vector<std::uint32_t>& corners) {
+    const std::vector<Face>& faces = level.getFaces();
+    const std::vector<std::int32_t>& meshVertices = level.getMeshVertices();
+    corners.clear();
+    for (const std::uint32_t faceIndex : run) {
+        const Face& face = faces[faceIndex];
+        // The validator guarantees both ranges; the corners become indices into the level's
+        // vertices.
+        for (std::int32_t k = 0; k < face.numMeshVertices; ++k) {
+            corners.push_back(static_cast<std::uint32_t>(
+                face.firstVertex + meshVertices[std::size_t(face.firstMeshVertex + k)]));
+        }
+    }
+    const Face& first = faces[run.front()];
+    glFrontFace(GL_CW);
+    if (!style.beginFace(first, run.front())) {
+        return;
+    }
+    const Vertex& origin = level.getVertices().front();
+    glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, origin.position);
+    glNormalPointer(GL_FLOAT, kVertexStrideBytes, origin.normal);
+    const std::size_t passes = style.passCount(first);
+    for (std::size_t pass = 0; pass < passes; ++pass) {
+        style.beginPass(first, pass);
+        style.pointAtFaceVertices(first, origin, 0);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners.size()), GL_UNSIGNED_INT,
+                       corners.data());
+    }
+    style.endFace(first);
+}
+
+// The length of the run of faces from order[begin] on that the style draws as one.
+std::size_t runLength(const std::vector<Face>& faces, std::span<const std::uint32_t> order,
+                      std::size_t begin, const FaceStyle& style) {
+    const Face& first = faces[order[begin]];
+    const std::uint64_t key = style.runKey(first);
+    std::size_t end = begin + 1;
+    if (key == FaceStyle::kDrawAlone || !isPolygonOrMesh(first)) {
+        return 1;
+    }
+    while (end < order.size() && isPolygonOrMesh(faces[order[end]]) &&
+           style.runKey(faces[order[end]]) == key) {
+        ++end;
+    }
+    return end - begin;
+}
+
 }  // namespace
 
-void drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style) {
+void drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
+               std::vector<std::uint32_t>& runCorners) {
     style.begin();
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     const std::vector<Face>& faces = level.getFaces();
-    for (const std::uint32_t faceIndex : order) {
+    for (std::size_t at = 0; at < order.size();) {
+        const std::uint32_t faceIndex = order[at];
         const Face& face = faces[faceIndex];
+        const std::size_t length = runLength(faces, order, at, style);
+        if (length > 1) {
+            drawRun(level, order.subspan(at, length), style, runCorners);
+            at += length;
+            continue;
+        }
+        ++at;
         switch (face.type) {
             case kPolygonFace:
             case kMeshFace:

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 class BSPMap;
 class BezierPatch;
@@ -45,6 +46,17 @@ public:
     virtual void endFace(const Face& face) { (void)face; }
     // After the last face.
     virtual void end() {}
+
+    // Polygon and mesh faces that follow one another in the order with the same key (other than
+    // kDrawAlone) are drawn as one run: beginFace, beginPass and pointAtFaceVertices are called
+    // for the run's first face only, pointAtFaceVertices with the level's first vertex (index 0),
+    // and each pass is one call over every face's triangles. A style gives equal keys only to
+    // faces it draws exactly alike from the level's own arrays.
+    static constexpr std::uint64_t kDrawAlone = ~std::uint64_t{0};
+    virtual std::uint64_t runKey(const Face& face) const {
+        (void)face;
+        return kDrawAlone;
+    }
 };
 
 // Draws the faces of order, first to last, in style, each pass of a face after the other:
@@ -52,5 +64,6 @@ public:
 // fronts, culled backs), patch faces as the strips of their tessellated patches with culling off,
 // billboards and other types not at all.
 // Needs the camera's view in the modelview matrix and GL_CULL_FACE on; leaves the vertex and
-// normal arrays enabled.
-void drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style);
+// normal arrays enabled. runCorners holds a run's joined triangle corners; it only grows.
+void drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
+               std::vector<std::uint32_t>& runCorners);

@@ -181,6 +181,12 @@ void LitFaceStyle::end() {
     glEnable(GL_ALPHA_TEST);
 }
 
+std::uint64_t LitFaceStyle::runKey(const Face& face) const {
+    // The texture record decides the image, the alpha test and whether the face is drawn at all.
+    return std::uint64_t(static_cast<std::uint32_t>(face.texture)) << 32 |
+           static_cast<std::uint32_t>(face.lightmap);
+}
+
 void ClusterFaceStyle::begin() {
     // The sky leaves unit 0 textured; the colours are to be seen as they are.
     glActiveTextureARB(GL_TEXTURE0_ARB);

@@ -58,6 +58,7 @@ public:
     void pointAtPatch(const Face& face, const BezierPatch& patch) override;
     void endFace(const Face& face) override;
     void end() override;
+    std::uint64_t runKey(const Face& face) const override;
 
 private:
     const LightmapSet& lightmaps;

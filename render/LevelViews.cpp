@@ -29,7 +29,7 @@ std::vector<std::uint8_t> colourArray(const std::vector<Vertex>& vertices, bool 
 
 // Sort values above this share the last rank; no script needs more.
 constexpr float kTopSortValue = 255.0f;
-constexpr unsigned kPositionBits = 32;
+constexpr unsigned kLightmapBits = 32;
 constexpr unsigned kTextureBits = 20;
 constexpr std::uint64_t kNoTexture = (std::uint64_t{1} << kTextureBits) - 1;
 
@@ -82,13 +82,15 @@ std::span<const std::uint32_t> LevelViews::inMaterialOrder(
         const std::uint64_t texture = face.texture >= 0 && std::uint64_t(face.texture) < kNoTexture
                                           ? std::uint64_t(face.texture)
                                           : kNoTexture;
-        sortKeys.push_back(rank << (kPositionBits + kTextureBits) | texture << kPositionBits |
-                           position);
+        const std::uint64_t key = rank << (kLightmapBits + kTextureBits) |
+                                  texture << kLightmapBits |
+                                  static_cast<std::uint32_t>(face.lightmap);
+        sortKeys.emplace_back(key, static_cast<std::uint32_t>(position));
     }
     std::sort(sortKeys.begin(), sortKeys.end());
     sortedFaces.clear();
-    for (const std::uint64_t key : sortKeys) {
-        sortedFaces.push_back(drawList[key & 0xffffffffu]);
+    for (const auto& [key, position] : sortKeys) {
+        sortedFaces.push_back(drawList[position]);
     }
     return sortedFaces;
 }

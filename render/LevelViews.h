@@ -53,15 +53,17 @@ public:
     VertexColourArrays vertexColours() const {
         return {litVertexColours, litVertexColoursWithAlpha, whiteWithVertexAlpha};
     }
-    // The faces of drawList, opaque materials first, then by sort, faces of one material
-    // together, else in drawList's order. Valid until the next call; allocates only while the
-    // list grows.
+    // The faces of drawList, opaque materials first, then by sort, faces of one material and
+    // lightmap page together, else in drawList's order. Valid until the next call; allocates only
+    // while the list grows.
     std::span<const std::uint32_t> inMaterialOrder(const std::vector<std::uint32_t>& drawList,
                                                    const std::vector<Face>& faces);
     const LightmapSet& getLightmaps() const { return lightmaps; }
     // Every vertex's colour brightened like a lightmap texel, RGBA, for faces lit by vertex.
     const std::vector<std::uint8_t>& getLitVertexColours() const { return litVertexColours; }
     FrozenCulling& frozenCulling() { return frozen; }
+    // Where the face loop joins the triangle corners of a run of faces.
+    std::vector<std::uint32_t>& runCorners() { return runCornerScratch; }
 
 private:
     const BSPMap& level;
@@ -75,6 +77,8 @@ private:
     std::unique_ptr<LevelMaterials> materials;
     std::unique_ptr<LevelSky> sky;
     FrozenCulling frozen;
-    std::vector<std::uint64_t> sortKeys;
+    // Sort key, then the face's place in the draw list.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> sortKeys;
+    std::vector<std::uint32_t> runCornerScratch;
     std::vector<std::uint32_t> sortedFaces;
 };

@@ -241,3 +241,9 @@ void MaterialFaceStyle::end() {
     glEnable(GL_BLEND);
     glEnable(GL_ALPHA_TEST);
 }
+
+std::uint64_t MaterialFaceStyle::runKey(const Face& face) const {
+    // Everything a face's passes bind or set follows from its material and its lightmap page.
+    return std::uint64_t(static_cast<std::uint32_t>(face.texture)) << 32 |
+           static_cast<std::uint32_t>(face.lightmap);
+}

@@ -40,6 +40,7 @@ public:
     void pointAtPatch(const Face& face, const BezierPatch& patch) override;
     void endFace(const Face& face) override;
     void end() override;
+    std::uint64_t runKey(const Face& face) const override;
 
 private:
     void setBlendAndDepth(const MaterialPass& pass) const;
