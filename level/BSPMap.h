@@ -138,6 +138,9 @@ private:
     // or while frozen those of the last frame before freezing.
     const Frustum& locateForFrame(bool cullingFrozen);
     void resetTextureUnits();
+    // The opaque faces by their materials, the level's sky behind them, then the rest in sort
+    // order.
+    void drawMaterialView(LevelViews& resources, double clockSeconds);
 
     OnScreenDisplay* display;  // not owned
     LightingModule* lighting;  // not owned

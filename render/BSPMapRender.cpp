@@ -81,9 +81,8 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
 
     glPushMatrix();
     camera->update(timeStep);
-    if (materialView) {
-        resources.getSky()->draw(options.clockSeconds);
-    } else {
+    // The material view draws its sky after the opaque faces, behind them, where it shows.
+    if (!materialView) {
         skybox->draw(skyTexture);
     }
     collectVisibleFaces(lastCameraCluster, gatheringFrustum);
@@ -94,10 +93,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
         ClusterFaceStyle style(*this);
         drawFaces(*this, faceDrawList, style, resources.runCorners());
     } else if (materialView) {
-        MaterialFaceStyle style(*resources.getMaterials(), resources.getLightmaps(),
-                                resources.vertexColours(), options.clockSeconds);
-        drawFaces(*this, resources.inMaterialOrder(faceDrawList, faces), style,
-                  resources.runCorners());
+        drawMaterialView(resources, options.clockSeconds);
     } else if (options.litView) {
         LitFaceStyle style(resources.getLightmaps(), faceImages, textureFlags,
                            resources.getLitVertexColours());
@@ -119,6 +115,17 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     }
     overlayLine.assign(overlayText.view());
     display->drawOverlayLine(overlayLine.c_str());
+}
+
+void BSPMap::drawMaterialView(LevelViews& resources, double clockSeconds) {
+    MaterialFaceStyle style(*resources.getMaterials(), resources.getLightmaps(),
+                            resources.vertexColours(), clockSeconds);
+    const std::span<const std::uint32_t> order = resources.inMaterialOrder(faceDrawList, faces);
+    const std::size_t opaque = resources.opaqueFaceCount();
+    drawFaces(*this, order.first(opaque), style, resources.runCorners());
+    resources.getSky()->draw(clockSeconds);
+    glEnable(GL_CULL_FACE);
+    drawFaces(*this, order.subspan(opaque), style, resources.runCorners());
 }
 
 void BSPMap::resetTextureUnits() {

@@ -93,7 +93,11 @@ void LevelSky::draw(double seconds) const {
     glMatrixMode(GL_MODELVIEW);
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
-    glDisable(GL_DEPTH_TEST);
+    // At the far plane, so that it fills only what no face covers: less to fill than the whole
+    // window, for every sky layer.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthRange(1.0, 1.0);
     glDisable(GL_CULL_FACE);
     glDepthMask(GL_FALSE);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -113,7 +117,7 @@ void LevelSky::draw(double seconds) const {
     glPopMatrix();
     glDisable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ZERO);
-    glEnable(GL_DEPTH_TEST);
+    glDepthRange(0.0, 1.0);
     glDepthMask(GL_TRUE);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }

@@ -20,8 +20,9 @@ public:
     LevelSky(const Material* sky, const LevelMaterial* skyPasses, ImageLibrary& images,
              GLuint defaultSky);
 
-    // Draws the sky with the camera's rotation only, without depth, at the clock's seconds.
-    // Leaves the depth test and depth writes on, blending and the alpha test off, unit 0 active.
+    // Draws the sky with the camera's rotation only at the clock's seconds, behind everything
+    // drawn so far: only where the depth buffer is still clear. Leaves the depth test and depth
+    // writes on, blending, culling and the alpha test off, unit 0 active.
     void draw(double seconds) const;
 
     bool hasFarBox() const { return farBoxSides > 0; }

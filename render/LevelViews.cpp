@@ -29,6 +29,8 @@ std::vector<std::uint8_t> colourArray(const std::vector<Vertex>& vertices, bool 
 
 // Sort values above this share the last rank; no script needs more.
 constexpr float kTopSortValue = 255.0f;
+// Sort values may be fractions: ranks keep sixteenths apart.
+constexpr float kSortSteps = 16.0f;
 constexpr unsigned kLightmapBits = 32;
 constexpr unsigned kTextureBits = 20;
 constexpr std::uint64_t kNoTexture = (std::uint64_t{1} << kTextureBits) - 1;
@@ -78,7 +80,7 @@ std::span<const std::uint32_t> LevelViews::inMaterialOrder(
         const Face& face = faces[drawList[position]];
         const LevelMaterial& material = materials->of(face.texture);
         const auto rank =
-            static_cast<std::uint64_t>(std::clamp(material.sort, 0.0f, kTopSortValue) * 16.0f);
+            static_cast<std::uint64_t>(std::clamp(material.sort, 0.0f, kTopSortValue) * kSortSteps);
         const std::uint64_t texture = face.texture >= 0 && std::uint64_t(face.texture) < kNoTexture
                                           ? std::uint64_t(face.texture)
                                           : kNoTexture;
@@ -89,8 +91,13 @@ std::span<const std::uint32_t> LevelViews::inMaterialOrder(
     }
     std::sort(sortKeys.begin(), sortKeys.end());
     sortedFaces.clear();
+    opaqueFaces = 0;
+    const auto lastOpaqueRank = static_cast<std::uint64_t>(MaterialSort::kOpaque * kSortSteps);
     for (const auto& [key, position] : sortKeys) {
         sortedFaces.push_back(drawList[position]);
+        if (key >> (kLightmapBits + kTextureBits) <= lastOpaqueRank) {
+            ++opaqueFaces;
+        }
     }
     return sortedFaces;
 }

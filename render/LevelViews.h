@@ -58,6 +58,8 @@ public:
     // while the list grows.
     std::span<const std::uint32_t> inMaterialOrder(const std::vector<std::uint32_t>& drawList,
                                                    const std::vector<Face>& faces);
+    // How many faces at the front of the last inMaterialOrder sort no later than opaque.
+    std::size_t opaqueFaceCount() const { return opaqueFaces; }
     const LightmapSet& getLightmaps() const { return lightmaps; }
     // Every vertex's colour brightened like a lightmap texel, RGBA, for faces lit by vertex.
     const std::vector<std::uint8_t>& getLitVertexColours() const { return litVertexColours; }
@@ -81,4 +83,5 @@ private:
     std::vector<std::pair<std::uint64_t, std::uint32_t>> sortKeys;
     std::vector<std::uint32_t> runCornerScratch;
     std::vector<std::uint32_t> sortedFaces;
+    std::size_t opaqueFaces = 0;
 };
