@@ -1,4 +1,4 @@
-// PatchTessellator: one vertex store for every patch of a level, filled on the calling thread.
+// PatchTessellator: one vertex store for every patch of a level, refilled on each level change.
 #include "patch/PatchTessellator.h"
 
 #include <algorithm>
