@@ -27,6 +27,7 @@ public:
 
 private:
     std::vector<BezierPatch*> patches;
-    // Never shrinks, so a level change allocates only on a rise above every level before.
+    // Room for the top level is reserved by attach, so no level change allocates; the size only
+    // grows, to the highest level so far.
     std::vector<Vertex> store;
 };
