@@ -1,6 +1,7 @@
 // Face: one face record of the level and, for patch faces, the bezier patches cut from its grid.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -21,8 +22,12 @@ enum FaceType : std::int32_t {
 inline constexpr int kInitialPatchLevel = 10;
 
 // The 3 x 3 patches a control grid of width x height vertices describes, neighbours sharing their
-// edge controls: columns x rows of them, none for a grid narrower than 3 either way.
+// edge controls: columns x rows of them, numbered row by row, none for a grid narrower than 3
+// either way. The one home of that rule for the patch builder and the level validator. The
+// arithmetic is 64-bit because the grid numbers come straight from the file and may be negative
+// or huge.
 struct PatchGrid {
+    std::int64_t width = 0;
     std::int64_t columns = 0;
     std::int64_t rows = 0;
 
@@ -30,9 +35,19 @@ struct PatchGrid {
         if (width < 3 || height < 3) {
             return {};
         }
-        return {(width - 1) / 2, (height - 1) / 2};
+        return {width, (width - 1) / 2, (height - 1) / 2};
     }
     std::int64_t count() const { return columns * rows; }
+    // How far control (row r, column c), that is control 3r + c, of patch number patch lies past
+    // the grid's first vertex.
+    std::int64_t controlOffset(std::int64_t patch, int control) const {
+        const std::int64_t py = patch / columns;
+        const std::int64_t px = patch % columns;
+        return 2 * py * width + 2 * px + control / 3 * width + control % 3;
+    }
+    // The patches, from the first, whose nine controls all lie in an array of vertexCount vertices
+    // when the grid starts at firstVertex; the patch after the last of them does not.
+    std::int64_t buildableCount(std::int64_t firstVertex, std::size_t vertexCount) const;
 };
 
 class Face {

@@ -2,7 +2,6 @@
 // the leaf descent, the face gathering and the face drawing can run without checks of their own.
 #include "level/LevelValidator.h"
 
-#include <algorithm>
 #include <sstream>
 #include <utility>
 
@@ -324,26 +323,11 @@ void checkLightmaps(const LevelIndexTables& tables, std::vector<std::string>& pr
 }  // namespace
 
 std::int64_t buildablePatchCount(const Face& face, std::size_t levelVertexCount) {
-    const std::int64_t width = face.patchSize[0];
-    const std::int64_t height = face.patchSize[1];
-    const PatchGrid grid = PatchGrid::of(width, height);
-    if (face.type != kPatchFace || grid.count() == 0 || face.firstVertex < 0) {
+    if (face.type != kPatchFace) {
         return 0;
     }
-    const std::int64_t columns = grid.columns;
-    const std::int64_t rows = grid.rows;
-    // Patch (px, py) has its top-left control 2 * py * width + 2 * px past the first vertex and
-    // its last one 2 * width + 2 further on; that offset grows in the order the builder walks the
-    // patches, so the patches it builds are exactly those whose top-left lies within room.
-    const std::int64_t room =
-        static_cast<std::int64_t>(levelVertexCount) - 1 - (2 * width + 2) - face.firstVertex;
-    if (room < 0) {
-        return 0;
-    }
-    const std::int64_t rowStride = 2 * width;
-    const std::int64_t lastRow = std::min(rows, room / rowStride + 1) - 1;
-    const std::int64_t lastRowPatches = std::min(columns, (room - lastRow * rowStride) / 2 + 1);
-    return lastRow * columns + lastRowPatches;
+    return PatchGrid::of(face.patchSize[0], face.patchSize[1])
+        .buildableCount(face.firstVertex, levelVertexCount);
 }
 
 bool checkPatchBudget(std::span<const Face> faces, std::size_t levelVertexCount,

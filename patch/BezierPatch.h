@@ -36,12 +36,12 @@ public:
     // array anew in place; it allocates only when level is above every level this patch had
     // before, or when the vertices lived in a caller's storage until now.
     void tessellate(int level);
-    // The same grid, written into storage the caller owns: 16-byte aligned, room for
-    // storageBytes(level) bytes, alive and unmoved while the patch is drawn from it. The patch's
-    // own array, if any, is released. Patches in distinct storage may be filled concurrently.
+    // The same grid, written into storage the caller owns: room for (level + 1)^2 vertices,
+    // alive and unmoved while the patch is drawn from it. The patch's own array, if any, is
+    // released.
     void tessellateInto(int level, Vertex* storage);
-    // The bytes a level's grid takes, in whole 16-byte blocks (level clamped as above).
-    static std::size_t storageBytes(int level);
+    // (level + 1)^2, the vertices of a level's grid (level clamped as above).
+    static std::size_t gridVertexCount(int level);
     // Needs the vertex and normal client arrays enabled by the caller; leaves the front face CCW.
     void draw(std::int32_t textureIndex, TextureManager& textureManager,
               bool texturesEnabled) const;

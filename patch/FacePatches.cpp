@@ -1,31 +1,28 @@
 // The patch operations of a face: cutting its control grid into 3 x 3 patches, re-tessellating
 // and drawing them.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 #include "level/Face.h"
 
-namespace {
-
-// Fills the nine controls of the patch whose top-left control sits at base; false (and nothing
-// read) when any of them lies outside levelVertices. The arithmetic is 64-bit because the grid
-// numbers come straight from the file and may be negative or huge.
-bool gatherControls(const std::vector<Vertex>& levelVertices, std::int64_t base, std::int64_t width,
-                    Vertex (&controls)[9]) {
-    const auto vertexCount = static_cast<std::int64_t>(levelVertices.size());
-    for (int row = 0; row < 3; ++row) {
-        for (int column = 0; column < 3; ++column) {
-            const std::int64_t index = base + row * width + column;
-            if (index < 0 || index >= vertexCount) {
-                return false;
-            }
-            controls[3 * row + column] = levelVertices[static_cast<std::size_t>(index)];
-        }
+std::int64_t PatchGrid::buildableCount(std::int64_t firstVertex, std::size_t vertexCount) const {
+    if (count() == 0 || firstVertex < 0) {
+        return 0;
     }
-    return true;
+    // Every patch's first control is its smallest index and its last, 2 * width + 2 further on,
+    // its largest; the first control grows with the patch number, so the patches that fit are
+    // exactly those whose first control lies within room.
+    const std::int64_t room =
+        static_cast<std::int64_t>(vertexCount) - 1 - (2 * width + 2) - firstVertex;
+    if (room < 0) {
+        return 0;
+    }
+    const std::int64_t rowStride = 2 * width;
+    const std::int64_t lastRow = std::min(rows, room / rowStride + 1) - 1;
+    const std::int64_t lastRowPatches = std::min(columns, (room - lastRow * rowStride) / 2 + 1);
+    return lastRow * columns + lastRowPatches;
 }
-
-}  // namespace
 
 void Face::buildPatches(const std::vector<Vertex>& levelVertices) {
     const std::size_t first = patches.size();
@@ -36,19 +33,15 @@ void Face::buildPatches(const std::vector<Vertex>& levelVertices) {
 }
 
 void Face::cutPatches(const std::vector<Vertex>& levelVertices) {
-    const std::int64_t width = patchSize[0];
-    const std::int64_t height = patchSize[1];
-    const PatchGrid grid = PatchGrid::of(width, height);
+    const PatchGrid grid = PatchGrid::of(patchSize[0], patchSize[1]);
+    const std::int64_t count = grid.buildableCount(firstVertex, levelVertices.size());
     Vertex controls[9];
-    // A bad patch ends the loops at once, so huge grid numbers never make them run long.
-    for (std::int64_t py = 0; py < grid.rows; ++py) {
-        for (std::int64_t px = 0; px < grid.columns; ++px) {
-            const std::int64_t base = firstVertex + 2 * py * width + 2 * px;
-            if (!gatherControls(levelVertices, base, width, controls)) {
-                return;
-            }
-            patches.emplace_back(controls);
+    for (std::int64_t patch = 0; patch < count; ++patch) {
+        for (int control = 0; control < 9; ++control) {
+            controls[control] = levelVertices[static_cast<std::size_t>(
+                firstVertex + grid.controlOffset(patch, control))];
         }
+        patches.emplace_back(controls);
     }
 }
 

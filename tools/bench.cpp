@@ -1,7 +1,7 @@
 // velmora-bench: loads a level like the viewer and measures what users feel: how long the level
-// and the sky take to appear (beside the time to read the file's bytes alone), what a change of
-// patch level costs, and the frames of a fixed flight through the real render path (visibility
-// work, whole frame, visible faces, allocations).
+// and the sky take to appear (beside the time to read the file's bytes alone), what a press of
+// the patch level keys and a jump of patch level cost, and the frames of a fixed flight through the
+// real render path (visibility work, whole frame, visible faces, allocations).
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <sys/resource.h>
@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
@@ -39,7 +40,8 @@ constexpr int kDefaultSpots = 8;
 constexpr int kTurnStepDegrees = 2;
 constexpr int kStepsPerCircle = 360 / kTurnStepDegrees;
 constexpr int kEmptyFrames = 60;
-// The first jump to 20 grows every patch's arrays; the later one finds them grown.
+// Jumps on a freshly loaded level: the first one to 20 grows the patch store; the later one finds
+// it grown.
 struct RetessellateStep {
     const char* name;
     int level;
@@ -71,6 +73,10 @@ struct RetessellateFigures {
     std::size_t patches = 0;
     std::size_t verticesAt20 = 0;
     std::vector<std::pair<std::string, double>> msByStep;
+    // The slowest single key press of the walk and the levels it went between.
+    double stepMaxMs = 0.0;
+    int stepMaxFrom = 0;
+    int stepMaxTo = 0;
 };
 
 struct RouteFigures {
@@ -110,22 +116,41 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
     return true;
 }
 
-RetessellateFigures timeRetessellation(BSPMap& map) {
-    RetessellateFigures figures;
+// The walk a user makes with the keys on the loaded level, one level a press: up from the start
+// level to the top, each rise the first to its level, then down to the lowest level the keys
+// reach; each press timed on its own. Leaves the level at the start level.
+void timeKeyWalk(BSPMap& map, RetessellateFigures& figures) {
+    const auto press = [&](int from, int to) {
+        const Stopwatch stopwatch;
+        map.setPatchLevel(to);
+        const double ms = stopwatch.elapsedMs();
+        if (ms > figures.stepMaxMs) {
+            figures.stepMaxMs = ms;
+            figures.stepMaxFrom = from;
+            figures.stepMaxTo = to;
+        }
+    };
+    for (int level = kInitialPatchLevel + 1; level <= kTopPatchLevel; ++level) {
+        press(level - 1, level);
+    }
+    for (const Face& face : map.getFaces()) {
+        figures.patches += face.patches.size();
+        for (const BezierPatch& patch : face.patches) {
+            figures.verticesAt20 += patch.getVertices().size();
+        }
+    }
+    for (int level = kTopPatchLevel - 1; level >= kMinPatchLevel; --level) {
+        press(level + 1, level);
+    }
+    map.setPatchLevel(kInitialPatchLevel);
+}
+
+void timeJumps(BSPMap& map, RetessellateFigures& figures) {
     for (const RetessellateStep& step : kRetessellateSteps) {
         const Stopwatch stopwatch;
         map.setPatchLevel(step.level);
         figures.msByStep.emplace_back(step.name, stopwatch.elapsedMs());
-        if (step.level == kTopPatchLevel && figures.patches == 0) {
-            for (const Face& face : map.getFaces()) {
-                figures.patches += face.patches.size();
-                for (const BezierPatch& patch : face.patches) {
-                    figures.verticesAt20 += patch.getVertices().size();
-                }
-            }
-        }
     }
-    return figures;
 }
 
 // The frame as the viewer's display callback draws it, finished and shown.
@@ -186,17 +211,30 @@ RouteFigures flyRoute(ViewerSession& session, const std::vector<Point>& spots) {
     return figures;
 }
 
-// The level file's bytes read the way the loader reads them, and nothing else done with them.
 // The level's bytes found as the loader finds them: a level inside an archive counts the archives'
 // opening and the entry's inflation.
-double timeFileRead(const std::string& dataPath, const std::string& levelFile) {
-    const Stopwatch stopwatch;
+std::vector<std::uint8_t> readLevelFile(const std::string& dataPath, const std::string& levelFile) {
     std::ifstream stream;
     std::vector<std::uint8_t> bytes;
     std::ostringstream ignoredLog;
     LazyAssetStore dataPathAssets(dataPath, ignoredLog);
     readLevelBytes(stream, levelFile, bytes, dataPathAssets);
+    return bytes;
+}
+
+double timeFileRead(const std::string& dataPath, const std::string& levelFile) {
+    const Stopwatch stopwatch;
+    readLevelFile(dataPath, levelFile);
     return stopwatch.elapsedMs();
+}
+
+// Another copy of the level, built from the file as the viewer builds one, whose patches have
+// never risen above the start level.
+std::unique_ptr<BSPMap> loadFreshLevel(const ViewerConfig& config) {
+    std::ostringstream ignoredLog;
+    return std::make_unique<BSPMap>(config.dataPath, config.levelFile,
+                                    readLevelFile(config.dataPath, config.levelFile), nullptr,
+                                    nullptr, ignoredLog);
 }
 
 double peakResidentMegabytes() {
@@ -268,6 +306,7 @@ nlohmann::ordered_json toJson(const Figures& figures) {
     for (const auto& [step, ms] : figures.retessellate.msByStep) {
         retessellate[step] = ms;
     }
+    retessellate["step_max"] = figures.retessellate.stepMaxMs;
     json["retessellate_ms"] = retessellate;
     json["spots"] = figures.route.spots;
     json["frames"] = figures.frames();
@@ -319,7 +358,11 @@ void printTable(const Figures& figures, std::ostream& out) {
     }
     row("patches (vertices at level 20)")
         << figures.retessellate.patches << " (" << figures.retessellate.verticesAt20 << ")\n";
-    for (const auto& [step, ms] : figures.retessellate.msByStep) {
+    const RetessellateFigures& retessellate = figures.retessellate;
+    row("re-tessellate, slowest key press")
+        << retessellate.stepMaxMs << " ms (" << retessellate.stepMaxFrom << " to "
+        << retessellate.stepMaxTo << ")\n";
+    for (const auto& [step, ms] : retessellate.msByStep) {
         const std::string label = "re-tessellate at " + step;
         row(label.c_str()) << ms << " ms\n";
     }
@@ -421,7 +464,7 @@ int main(int argc, char** argv) {
     session.showWithoutLoop();
     session.getOptions().clockSeconds = options.clockSeconds;
 
-    figures.retessellate = timeRetessellation(level);
+    timeKeyWalk(level, figures.retessellate);
     const std::vector<Point> spots =
         benchRoute(level, static_cast<std::size_t>(options.spots), config.start);
     // One frame untimed, so the driver's one-off set-up is not counted against the route.
@@ -440,6 +483,8 @@ int main(int argc, char** argv) {
         figures.route = flyRoute(session, spots);
     }
     figures.peakRssMb = peakResidentMegabytes();
+    // After the peak is taken, so that the second copy does not count in it.
+    timeJumps(*loadFreshLevel(config), figures.retessellate);
 
     printTable(figures, std::cout);
     const bool written = options.jsonPath.empty() || writeJson(figures, options.jsonPath);

@@ -208,20 +208,44 @@ TEST_F(LevelValidatorTest, capsEachKindOfProblem) {
 
 namespace {
 
-// The count the patch budget uses must be exactly what the builder builds, including grids that
-// start before the vertex array or run past its end part-way through a row.
-TEST(PatchBudgetTest, buildableCountMatchesTheBuilder) {
+// The patches of a grid walked one by one, row by row, up to the first with a control outside
+// the vertex array: what the patch budget's count must equal without walking.
+std::int64_t walkedPatchCount(std::int64_t firstVertex, std::int64_t width, std::int64_t height,
+                              std::int64_t vertexCount) {
+    std::int64_t built = 0;
+    for (std::int64_t py = 0; py < (height - 1) / 2 && width >= 3 && height >= 3; ++py) {
+        for (std::int64_t px = 0; px < (width - 1) / 2; ++px) {
+            for (std::int64_t r = 0; r < 3; ++r) {
+                for (std::int64_t c = 0; c < 3; ++c) {
+                    const std::int64_t index =
+                        firstVertex + 2 * py * width + 2 * px + r * width + c;
+                    if (index < 0 || index >= vertexCount) {
+                        return built;
+                    }
+                }
+            }
+            ++built;
+        }
+    }
+    return built;
+}
+
+// Grids that start before the vertex array or run past its end part-way through a row, and the
+// builder cutting exactly that many.
+TEST(PatchBudgetTest, buildableCountIsThePatchesWhoseControlsAllExist) {
     for (std::int32_t firstVertex : {-1, 0, 5}) {
         for (std::int32_t width = 0; width < 8; ++width) {
             for (std::int32_t height = 0; height < 8; ++height) {
                 for (std::size_t vertexCount = 0; vertexCount <= 40; ++vertexCount) {
                     Face face = patchFaceOf<Face>(firstVertex, width, height);
-                    const std::vector<Vertex> vertices(vertexCount);
-                    face.buildPatches(vertices);
-                    ASSERT_EQ(buildablePatchCount(face, vertexCount),
-                              std::int64_t(face.patches.size()))
+                    const std::int64_t expected = walkedPatchCount(
+                        firstVertex, width, height, static_cast<std::int64_t>(vertexCount));
+                    ASSERT_EQ(buildablePatchCount(face, vertexCount), expected)
                         << "first " << firstVertex << ", grid " << width << " x " << height << ", "
                         << vertexCount << " vertices";
+                    const std::vector<Vertex> vertices(vertexCount);
+                    face.buildPatches(vertices);
+                    ASSERT_EQ(std::int64_t(face.patches.size()), expected);
                 }
             }
         }
