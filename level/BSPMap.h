@@ -98,6 +98,8 @@ public:
     std::int32_t getLastCameraLeaf() const { return lastCameraLeaf; }
     std::int32_t getLastCameraCluster() const { return lastCameraCluster; }
     std::size_t getLastVisibleFaceCount() const { return lastVisibleFaceCount; }
+    // The draw calls the last render made for the faces.
+    std::size_t getLastDrawCount() const { return lastDrawCount; }
     // The memory that holds every patch's vertices, sized for the highest level so far.
     std::size_t getPatchStoreBytes() const { return patchTessellator.storeBytes(); }
 
@@ -184,6 +186,7 @@ private:
     std::int32_t lastCameraLeaf = 0;
     std::int32_t lastCameraCluster = 0;
     std::size_t lastVisibleFaceCount = 0;
+    std::size_t lastDrawCount = 0;
     std::vector<std::int32_t> faceClusters;
     // Deleted where the views' GL resources are known, so that this header and the loading code
     // need none of them.

@@ -91,18 +91,18 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     glEnable(GL_CULL_FACE);
     if (options.clusterColours) {
         ClusterFaceStyle style(*this);
-        drawFaces(*this, faceDrawList, style, resources.runCorners());
+        lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
     } else if (materialView) {
         drawMaterialView(resources, options.clockSeconds);
     } else if (options.litView) {
         LitFaceStyle style(resources.getLightmaps(), faceImages, textureFlags,
                            resources.getLitVertexColours());
-        drawFaces(*this, faceDrawList, style, resources.runCorners());
+        lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
     } else {
         // The faces are drawn in the texture state the sky leaves behind.
         PlainFaceStyle style(*textureManager, faceImages, texturesEnabled, lightingEnabled,
                              lighting);
-        drawFaces(*this, faceDrawList, style, resources.runCorners());
+        lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
     }
     glPopMatrix();
 
@@ -122,10 +122,10 @@ void BSPMap::drawMaterialView(LevelViews& resources, double clockSeconds) {
                             resources.vertexColours(), clockSeconds);
     const std::span<const std::uint32_t> order = resources.inMaterialOrder(faceDrawList, faces);
     const std::size_t opaque = resources.opaqueFaceCount();
-    drawFaces(*this, order.first(opaque), style, resources.runCorners());
+    lastDrawCount = drawFaces(*this, order.first(opaque), style, resources.runCorners());
     resources.getSky()->draw(clockSeconds);
     glEnable(GL_CULL_FACE);
-    drawFaces(*this, order.subspan(opaque), style, resources.runCorners());
+    lastDrawCount += drawFaces(*this, order.subspan(opaque), style, resources.runCorners());
 }
 
 void BSPMap::resetTextureUnits() {

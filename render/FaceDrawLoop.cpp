@@ -6,11 +6,12 @@
 
 namespace {
 
-void drawPolygonFace(const BSPMap& level, const Face& face, std::uint32_t faceIndex,
-                     FaceStyle& style) {
+// Each returns the number of draw calls it made.
+std::size_t drawPolygonFace(const BSPMap& level, const Face& face, std::uint32_t faceIndex,
+                            FaceStyle& style) {
     glFrontFace(GL_CW);
     if (!style.beginFace(face, faceIndex)) {
-        return;
+        return 0;
     }
     // GL reads the level's own arrays in place; the mesh vertices are offsets from the first
     // vertex. The validator guarantees both ranges.
@@ -26,11 +27,13 @@ void drawPolygonFace(const BSPMap& level, const Face& face, std::uint32_t faceIn
         glDrawElements(GL_TRIANGLES, face.numMeshVertices, GL_UNSIGNED_INT, corners);
     }
     style.endFace(face);
+    return passes;
 }
 
-void drawPatchFace(const Face& face, std::uint32_t faceIndex, FaceStyle& style) {
+std::size_t drawPatchFace(const Face& face, std::uint32_t faceIndex, FaceStyle& style) {
     // A curved surface is seen from both sides.
     glDisable(GL_CULL_FACE);
+    std::size_t draws = 0;
     if (style.beginFace(face, faceIndex)) {
         const std::size_t passes = style.passCount(face);
         for (std::size_t pass = 0; pass < passes; ++pass) {
@@ -41,11 +44,13 @@ void drawPatchFace(const Face& face, std::uint32_t faceIndex, FaceStyle& style) 
                 }
                 style.pointAtPatch(face, patch);
                 patch.drawStrips();
+                draws += patch.getStripCounts().size();
             }
         }
         style.endFace(face);
     }
     glEnable(GL_CULL_FACE);
+    return draws;
 }
 
 bool isPolygonOrMesh(const Face& face) {
@@ -53,8 +58,8 @@ bool isPolygonOrMesh(const Face& face) {
 }
 
 // Draws the faces of run, which share one key, as one call per pass.
-void drawRun(const BSPMap& level, std::span<const std::uint32_t> run, FaceStyle& style,
-             std::vector<std::uint32_t>& corners) {
+std::size_t drawRun(const BSPMap& level, std::span<const std::uint32_t> run, FaceStyle& style,
+                    std::vector<std::uint32_t>& corners) {
     const std::vector<Face>& faces = level.getFaces();
     const std::vector<std::int32_t>& meshVertices = level.getMeshVertices();
     corners.clear();
@@ -70,7 +75,7 @@ void drawRun(const BSPMap& level, std::span<const std::uint32_t> run, FaceStyle&
     const Face& first = faces[run.front()];
     glFrontFace(GL_CW);
     if (!style.beginFace(first, run.front())) {
-        return;
+        return 0;
     }
     const Vertex& origin = level.getVertices().front();
     glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, origin.position);
@@ -83,6 +88,7 @@ void drawRun(const BSPMap& level, std::span<const std::uint32_t> run, FaceStyle&
                        corners.data());
     }
     style.endFace(first);
+    return passes;
 }
 
 // The length of the run of faces from order[begin] on that the style draws as one.
@@ -103,8 +109,9 @@ std::size_t runLength(const std::vector<Face>& faces, std::span<const std::uint3
 
 }  // namespace
 
-void drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
-               std::vector<std::uint32_t>& runCorners) {
+std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
+                      std::vector<std::uint32_t>& runCorners) {
+    std::size_t draws = 0;
     style.begin();
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
@@ -114,7 +121,7 @@ void drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceSt
         const Face& face = faces[faceIndex];
         const std::size_t length = runLength(faces, order, at, style);
         if (length > 1) {
-            drawRun(level, order.subspan(at, length), style, runCorners);
+            draws += drawRun(level, order.subspan(at, length), style, runCorners);
             at += length;
             continue;
         }
@@ -122,10 +129,10 @@ void drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceSt
         switch (face.type) {
             case kPolygonFace:
             case kMeshFace:
-                drawPolygonFace(level, face, faceIndex, style);
+                draws += drawPolygonFace(level, face, faceIndex, style);
                 break;
             case kPatchFace:
-                drawPatchFace(face, faceIndex, style);
+                draws += drawPatchFace(face, faceIndex, style);
                 break;
             default:
                 // Billboards and unknown types are counted but not drawn.
@@ -133,4 +140,5 @@ void drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceSt
         }
     }
     style.end();
+    return draws;
 }

@@ -64,6 +64,7 @@ public:
 // fronts, culled backs), patch faces as the strips of their tessellated patches with culling off,
 // billboards and other types not at all.
 // Needs the camera's view in the modelview matrix and GL_CULL_FACE on; leaves the vertex and
-// normal arrays enabled. runCorners holds a run's joined triangle corners; it only grows.
-void drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
-               std::vector<std::uint32_t>& runCorners);
+// normal arrays enabled. runCorners holds a run's joined triangle corners; it only grows. Returns
+// the number of draw calls made.
+std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
+                      std::vector<std::uint32_t>& runCorners);

@@ -40,6 +40,8 @@ constexpr int kDefaultSpots = 8;
 constexpr int kTurnStepDegrees = 2;
 constexpr int kStepsPerCircle = 360 / kTurnStepDegrees;
 constexpr int kEmptyFrames = 60;
+// The overdraw is counted on one pose in this many: its frame is drawn once more inside a query.
+constexpr int kOverdrawEvery = 6;
 // Jumps on a freshly loaded level: the first one to 20 grows the patch store; the later one finds
 // it grown.
 struct RetessellateStep {
@@ -84,6 +86,9 @@ struct RouteFigures {
     std::vector<double> visibilityMs;
     std::vector<double> frameMs;
     std::vector<std::size_t> visibleFaces;
+    std::vector<std::size_t> draws;
+    // Fragments that passed the depth test per window pixel, on every kOverdrawEvery-th pose.
+    std::vector<double> overdraw;
     // Allocations of the route's frames beyond one per visible face (the ordered set's entries),
     // and the number of frames that made any: the draw list growing, the driver setting up.
     std::size_t extraAllocations = 0;
@@ -162,6 +167,20 @@ double timeFrame(ViewerSession& session) {
     return stopwatch.elapsedMs();
 }
 
+// The frame drawn once more, counting the fragments that pass the depth test, per window pixel.
+double fragmentsPerPixel(ViewerSession& session) {
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_SAMPLES_PASSED, query);
+    session.drawFrame(0.0f);
+    glEndQuery(GL_SAMPLES_PASSED);
+    GLuint samples = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
+    glDeleteQueries(1, &query);
+    const ViewerConfig& config = session.getConfig();
+    return double(samples) / (double(config.width) * double(config.height));
+}
+
 // Frames with only the clear, the overlay and the swap: the viewer's frame before a level exists.
 double medianEmptyFrameMs(ViewerSession& session) {
     std::vector<double> frameMs;
@@ -189,6 +208,10 @@ void flySpot(ViewerSession& session, const Point& spot, RouteFigures& figures) {
         const std::size_t visible = level.getLastVisibleFaceCount();
         figures.frameMs.push_back(frameMs);
         figures.visibleFaces.push_back(visible);
+        figures.draws.push_back(level.getLastDrawCount());
+        if (step % kOverdrawEvery == 0) {
+            figures.overdraw.push_back(fragmentsPerPixel(session));
+        }
         if (allocations > visible) {
             figures.extraAllocations += allocations - visible;
             ++figures.framesWithExtraAllocations;
@@ -317,11 +340,20 @@ nlohmann::ordered_json toJson(const Figures& figures) {
     json["fps"] = figures.fps();
     json["visible_faces"] = {{"median", median(figures.route.visibleFaces)},
                              {"max", percentile(figures.route.visibleFaces, 100)}};
+    json["draws_per_frame"] = {{"median", median(figures.route.draws)},
+                               {"max", percentile(figures.route.draws, 100)}};
+    json["overdraw"] = {{"median", median(figures.route.overdraw)},
+                        {"p95", percentile(figures.route.overdraw, 95)}};
     if (figures.litRouteFlown) {
         const double litMedian = median(figures.litRoute.frameMs);
         const double defaultMedian = median(figures.route.frameMs);
         json["lit_frame_ms"] = {{"median", litMedian},
                                 {"p95", percentile(figures.litRoute.frameMs, 95)}};
+        json["lit_draws_per_frame"] = {{"median", median(figures.litRoute.draws)},
+                                       {"max", percentile(figures.litRoute.draws, 100)}};
+        json["lit_overdraw"] = {{"median", median(figures.litRoute.overdraw)},
+                                {"p95", percentile(figures.litRoute.overdraw, 95)}};
+        json["lit_fps"] = litMedian > 0.0 ? 1000.0 / litMedian : 0.0;
         json["lit_to_default_frame_ratio"] = defaultMedian > 0.0 ? litMedian / defaultMedian : 0.0;
     }
     json["empty_frame_ms"] = figures.emptyFrameMs;
@@ -378,7 +410,15 @@ void printTable(const Figures& figures, std::ostream& out) {
             << litMedian << " / " << percentile(figures.litRoute.frameMs, 95) << " ms\n";
         row("lit / default frame median")
             << (defaultMedian > 0.0 ? litMedian / defaultMedian : 0.0) << "\n";
+        row("lit view draws median / max") << median(figures.litRoute.draws) << " / "
+                                           << percentile(figures.litRoute.draws, 100) << "\n";
+        row("lit view overdraw median / p95") << median(figures.litRoute.overdraw) << " / "
+                                              << percentile(figures.litRoute.overdraw, 95) << "\n";
     }
+    row("draws median / max") << median(route.draws) << " / " << percentile(route.draws, 100)
+                              << "\n";
+    row("overdraw median / p95") << median(route.overdraw) << " / "
+                                 << percentile(route.overdraw, 95) << "\n";
     row("frames per second") << std::setprecision(1) << figures.fps() << "\n";
     row("visible faces median / max") << std::setprecision(0) << median(route.visibleFaces) << " / "
                                       << percentile(route.visibleFaces, 100) << "\n";
