@@ -95,8 +95,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     } else if (materialView) {
         drawMaterialView(resources, options.clockSeconds);
     } else if (options.litView) {
-        LitFaceStyle style(resources.getLightmaps(), faceImages, textureFlags,
-                           resources.getLitVertexColours());
+        LitFaceStyle style(resources.getLightmaps(), textureFlags, resources.getLitVertexColours());
         lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
     } else {
         // The faces are drawn in the texture state the sky leaves behind.

@@ -13,7 +13,6 @@ namespace {
 // Surface flags of a texture record.
 constexpr std::int32_t kSkySurface = 0x4;
 constexpr std::int32_t kNoDrawSurface = 0x80;
-constexpr GLfloat kAlphaCutoff = 0.5f;
 
 // Points the texture coordinate array of a unit at a vertex field.
 void texCoordArray(GLenum unit, const float* coordinates) {
@@ -94,22 +93,20 @@ void PlainFaceStyle::end() {
     }
 }
 
-LitFaceStyle::LitFaceStyle(const LightmapSet& lightmapsValue, const FaceTextures* faceImagesValue,
+LitFaceStyle::LitFaceStyle(const LightmapSet& lightmapsValue,
                            const std::vector<std::int32_t>& textureFlagsValue,
                            const std::vector<std::uint8_t>& litVertexColoursValue)
     : lightmaps(lightmapsValue),
-      faceImages(faceImagesValue),
       textureFlags(textureFlagsValue),
       litVertexColours(litVertexColoursValue) {}
 
 void LitFaceStyle::begin() {
-    // The sky leaves blending and the alpha test on; here only images with alpha are tested,
-    // face by face.
+    // The sky leaves blending and the alpha test on.
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GEQUAL, kAlphaCutoff);
     setUpUnit(GL_TEXTURE1_ARB);
     setUpUnit(GL_TEXTURE0_ARB);
+    glBindTexture(GL_TEXTURE_2D, lightmaps.white());
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
@@ -117,23 +114,12 @@ bool LitFaceStyle::beginFace(const Face& face, std::uint32_t) {
     if ((flagsOf(textureFlags, face.texture) & (kSkySurface | kNoDrawSurface)) != 0) {
         return false;
     }
-    const GLuint image =
-        faceImages != nullptr ? faceImages->textureFor(face.texture) : lightmaps.white();
-    if (image != boundImage) {
-        glActiveTextureARB(GL_TEXTURE0_ARB);
-        glBindTexture(GL_TEXTURE_2D, image);
-        boundImage = image;
-    }
     const GLuint page = lightmaps.pageOrWhite(face.lightmap);
     if (page != boundPage) {
         glActiveTextureARB(GL_TEXTURE1_ARB);
         glBindTexture(GL_TEXTURE_2D, page);
+        glActiveTextureARB(GL_TEXTURE0_ARB);
         boundPage = page;
-    }
-    if (faceImages != nullptr && faceImages->hasAlpha(face.texture)) {
-        glEnable(GL_ALPHA_TEST);
-    } else {
-        glDisable(GL_ALPHA_TEST);
     }
     return true;
 }
@@ -168,8 +154,6 @@ void LitFaceStyle::endFace(const Face& face) {
 }
 
 void LitFaceStyle::end() {
-    glDisable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_ALWAYS, 0.0f);
     glClientActiveTextureARB(GL_TEXTURE1_ARB);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glClientActiveTextureARB(GL_TEXTURE0_ARB);
@@ -182,7 +166,7 @@ void LitFaceStyle::end() {
 }
 
 std::uint64_t LitFaceStyle::runKey(const Face& face) const {
-    // The texture record decides the image, the alpha test and whether the face is drawn at all.
+    // The texture record decides whether the face is drawn at all.
     return std::uint64_t(static_cast<std::uint32_t>(face.texture)) << 32 |
            static_cast<std::uint32_t>(face.lightmap);
 }

@@ -41,14 +41,12 @@ private:
     LightingModule* lighting;
 };
 
-// The lit view: the face image (or white) on unit 0 and the lightmap page (or white) on unit 1,
-// modulated; a face lit by its vertices takes their brightened colours. Sky and no-draw faces are
-// left out so the sky shows, and images with alpha are alpha-tested.
+// The lit view without face images: white faces with the lightmap page (or white) on unit 1; a
+// face lit by its vertices takes their brightened colours. Sky and no-draw faces are left out so
+// the sky shows. (With face images the lit view draws faces by their materials.)
 class LitFaceStyle : public FaceStyle {
 public:
-    // faceImages is null while they are not loaded or not switched on: every face is white then.
-    LitFaceStyle(const LightmapSet& lightmaps, const FaceTextures* faceImages,
-                 const std::vector<std::int32_t>& textureFlags,
+    LitFaceStyle(const LightmapSet& lightmaps, const std::vector<std::int32_t>& textureFlags,
                  const std::vector<std::uint8_t>& litVertexColours);
 
     void begin() override;
@@ -62,12 +60,10 @@ public:
 
 private:
     const LightmapSet& lightmaps;
-    const FaceTextures* faceImages;
     const std::vector<std::int32_t>& textureFlags;
     const std::vector<std::uint8_t>& litVertexColours;
-    // What units 0 and 1 hold, so that a face sharing them binds nothing; nothing is known to be
-    // bound when the frame starts.
-    GLuint boundImage = 0;
+    // What unit 1 holds, so that a face sharing it binds nothing; nothing is known to be bound
+    // when the frame starts.
     GLuint boundPage = 0;
 };
 
