@@ -25,6 +25,15 @@ void texCoordArray(GLenum unit, const float* coordinates) {
     glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, coordinates);
 }
 
+// Sets value through apply unless known is already that value.
+template <typename Value, typename Apply>
+void setOnce(Value& known, Value value, Apply apply) {
+    if (known != value) {
+        known = value;
+        apply(value);
+    }
+}
+
 void setAlphaTest(AlphaTest test) {
     switch (test) {
         case AlphaTest::none:
@@ -84,6 +93,7 @@ MaterialFaceStyle::MaterialFaceStyle(const LevelMaterials& levelMaterials,
       seconds(clockSeconds) {}
 
 void MaterialFaceStyle::begin() {
+    state = PassState();
     setUpUnit(GL_TEXTURE1_ARB);
     setUpUnit(GL_TEXTURE0_ARB);
     glEnable(GL_TEXTURE_2D);
@@ -124,38 +134,54 @@ void MaterialFaceStyle::beginPass(const Face&, std::size_t index) {
     chooseColours(*pass);
 }
 
-void MaterialFaceStyle::setBlendAndDepth(const MaterialPass& current) const {
-    if (current.blend) {
-        glEnable(GL_BLEND);
+void MaterialFaceStyle::setBlendAndDepth(const MaterialPass& current) {
+    setOnce(state.blend, int(current.blend),
+            [](int on) { on ? glEnable(GL_BLEND) : glDisable(GL_BLEND); });
+    if (current.blend &&
+        (state.source != current.source || state.destination != current.destination)) {
+        state.source = current.source;
+        state.destination = current.destination;
         glBlendFunc(current.source, current.destination);
-    } else {
-        glDisable(GL_BLEND);
     }
-    glDepthMask(current.depthWrite ? GL_TRUE : GL_FALSE);
-    glDepthFunc(current.depthEqual ? GL_EQUAL : GL_LEQUAL);
-    setAlphaTest(current.alphaTest);
+    setOnce(state.depthWrite, int(current.depthWrite),
+            [](int on) { glDepthMask(on ? GL_TRUE : GL_FALSE); });
+    setOnce(state.depthEqual, int(current.depthEqual),
+            [](int equal) { glDepthFunc(equal ? GL_EQUAL : GL_LEQUAL); });
+    setOnce(state.alphaTest, int(current.alphaTest),
+            [](int test) { setAlphaTest(static_cast<AlphaTest>(test)); });
 }
 
 void MaterialFaceStyle::bindUnits(const MaterialPass& current) {
-    glActiveTextureARB(GL_TEXTURE1_ARB);
-    if (current.lightmapOnUnit1) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, facePage);
-    } else {
-        glDisable(GL_TEXTURE_2D);
+    const bool unit1 = current.lightmapOnUnit1;
+    if (state.unit1 != int(unit1) || (unit1 && state.page != facePage)) {
+        glActiveTextureARB(GL_TEXTURE1_ARB);
+        if (state.unit1 != int(unit1)) {
+            unit1 ? glEnable(GL_TEXTURE_2D) : glDisable(GL_TEXTURE_2D);
+            state.unit1 = int(unit1);
+        }
+        if (unit1 && state.page != facePage) {
+            glBindTexture(GL_TEXTURE_2D, facePage);
+            state.page = facePage;
+        }
+        glActiveTextureARB(GL_TEXTURE0_ARB);
     }
-    glActiveTextureARB(GL_TEXTURE0_ARB);
     GLuint image = facePage;
     if (!current.unit0IsLightmap && current.frameCount > 0) {
         const std::size_t frame =
             current.stage != nullptr ? animationFrame(*current.stage, seconds) : 0;
         image = current.frames[frame % current.frameCount];
     }
-    glBindTexture(GL_TEXTURE_2D, image);
-    loadTexCoordMatrix(current.stage != nullptr ? texCoordMatrix(*current.stage, seconds)
-                                                : TexCoordMatrix());
-    setEnvironmentMapping(current.stage != nullptr &&
-                          current.stage->texCoordGen == TexCoordGen::environment);
+    setOnce(state.image, image, [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
+    const bool moves = current.stage != nullptr && !current.stage->texCoordMods.empty();
+    if (moves) {
+        loadTexCoordMatrix(texCoordMatrix(*current.stage, seconds));
+        state.identityMatrix = 0;
+    } else {
+        setOnce(state.identityMatrix, 1, [](int) { loadTexCoordMatrix(TexCoordMatrix()); });
+    }
+    setOnce(state.environmentMapping,
+            int(current.stage != nullptr && current.stage->texCoordGen == TexCoordGen::environment),
+            [](int on) { setEnvironmentMapping(on != 0); });
 }
 
 void MaterialFaceStyle::chooseColours(const MaterialPass& current) {

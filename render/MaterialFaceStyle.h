@@ -43,7 +43,7 @@ public:
     std::uint64_t runKey(const Face& face) const override;
 
 private:
-    void setBlendAndDepth(const MaterialPass& pass) const;
+    void setBlendAndDepth(const MaterialPass& pass);
     void bindUnits(const MaterialPass& pass);
     void chooseColours(const MaterialPass& pass);
 
@@ -59,4 +59,23 @@ private:
     bool cullingChanged = false;
     // The colour array the pass reads, or null for one colour.
     const std::vector<std::uint8_t>* colourArray = nullptr;
+
+    // What the passes of this frame have set so far, so that a pass sets only what differs:
+    // every change of state costs the renderer more than the draw that follows it. -1 and
+    // kUnknown: not set yet this frame.
+    static constexpr GLuint kUnknown = ~GLuint{0};
+    struct PassState {
+        int blend = -1;
+        GLenum source = kUnknown;
+        GLenum destination = kUnknown;
+        int depthWrite = -1;
+        int depthEqual = -1;
+        int alphaTest = -1;
+        int unit1 = -1;
+        GLuint page = kUnknown;
+        GLuint image = kUnknown;
+        int identityMatrix = -1;
+        int environmentMapping = -1;
+    };
+    PassState state;
 };
