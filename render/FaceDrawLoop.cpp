@@ -109,6 +109,11 @@ std::size_t runLength(const std::vector<Face>& faces, std::span<const std::uint3
 
 }  // namespace
 
+std::uint64_t textureAndPageKey(const Face& face) {
+    return std::uint64_t(static_cast<std::uint32_t>(face.texture)) << 32 |
+           static_cast<std::uint32_t>(face.lightmap);
+}
+
 std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
                       std::vector<std::uint32_t>& runCorners) {
     std::size_t draws = 0;

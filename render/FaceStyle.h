@@ -59,6 +59,10 @@ public:
     }
 };
 
+// The run key of a style whose faces are drawn alike when they share their texture record and
+// lightmap page.
+std::uint64_t textureAndPageKey(const Face& face);
+
 // Draws the faces of order, first to last, in style, each pass of a face after the other:
 // polygon and mesh faces as indexed triangles read in place from the level's arrays (clockwise
 // fronts, culled backs), patch faces as the strips of their tessellated patches with culling off,

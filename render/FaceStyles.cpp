@@ -167,8 +167,7 @@ void LitFaceStyle::end() {
 
 std::uint64_t LitFaceStyle::runKey(const Face& face) const {
     // The texture record decides whether the face is drawn at all.
-    return std::uint64_t(static_cast<std::uint32_t>(face.texture)) << 32 |
-           static_cast<std::uint32_t>(face.lightmap);
+    return textureAndPageKey(face);
 }
 
 void ClusterFaceStyle::begin() {

@@ -270,6 +270,5 @@ void MaterialFaceStyle::end() {
 
 std::uint64_t MaterialFaceStyle::runKey(const Face& face) const {
     // Everything a face's passes bind or set follows from its material and its lightmap page.
-    return std::uint64_t(static_cast<std::uint32_t>(face.texture)) << 32 |
-           static_cast<std::uint32_t>(face.lightmap);
+    return textureAndPageKey(face);
 }

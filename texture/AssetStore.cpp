@@ -11,13 +11,14 @@
 #include <ostream>
 #include <set>
 
-namespace {
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
+std::string lowerCase(std::string_view text) {
+    std::string lowered(text);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+    return lowered;
 }
+
+namespace {
 
 bool endsWith(const std::string& text, const std::string& ending) {
     return text.size() >= ending.size() &&

@@ -6,8 +6,12 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
+
+// Names in a data path match without regard to case: this is the one folding of a name.
+std::string lowerCase(std::string_view text);
 
 class AssetStore {
 public:

@@ -5,14 +5,9 @@
 #include <algorithm>
 #include <cctype>
 
-namespace {
+#include "texture/AssetStore.h"
 
-std::string lowerCase(std::string_view text) {
-    std::string lowered(text);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lowered;
-}
+namespace {
 
 // Images the renderer makes itself start with '$'.
 bool isFileImage(std::string_view image) {
