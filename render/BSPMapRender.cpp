@@ -95,7 +95,8 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
         drawFaces(*this, faceDrawList, style);
     } else if (materialView) {
         MaterialFaceStyle style(*resources.getMaterials(), resources.getLightmaps(),
-                                resources.vertexColours(), options.clockSeconds);
+                                resources.vertexColours(), options.clockSeconds,
+                                resources.faceEffects());
         drawFaces(*this, resources.inMaterialOrder(faceDrawList, faces), style);
     } else if (options.litView) {
         LitFaceStyle style(resources.getLightmaps(), faceImages, textureFlags,
