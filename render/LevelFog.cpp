@@ -15,6 +15,8 @@ namespace {
 constexpr std::int32_t kNoVolume = -1;
 // A distance to opaque below this is opaque at once.
 constexpr float kShortestDistance = 1e-3f;
+// How far outside its brush a fog surface's vertex may lie and still count as on it.
+constexpr double kOnSurface = 1.0;
 
 bool inRange(std::int64_t index, std::size_t size) {
     return index >= 0 && index < static_cast<std::int64_t>(size);
@@ -58,13 +60,19 @@ FogVolume volumeOf(const FogParms& parms, std::vector<BoundingPlane> planes) {
     return volume;
 }
 
+bool holds(const FogVolume& volume, const Point3& point) {
+    return std::all_of(volume.planes.begin(), volume.planes.end(), [&](const BoundingPlane& plane) {
+        return dot(plane.normal, point) - plane.distance <= kOnSurface;
+    });
+}
+
 }  // namespace
 
-LevelFog::LevelFog(const BSPMap& level, const MaterialScripts& scripts,
-                   const LevelMaterials& materials) {
+LevelFog::LevelFog(const BSPMap& levelValue, const MaterialScripts& scripts,
+                   const LevelMaterials& materials)
+    : level(levelValue) {
     const std::vector<Effect>& effects = level.getEffects();
     volumeOfEffect.assign(effects.size(), kNoVolume);
-    std::vector<const Material*> volumeMaterials;
     for (std::size_t e = 0; e < effects.size(); ++e) {
         const Material* material = scripts.find(FaceTextures::withoutExtension(effects[e].shader));
         if (material == nullptr || !material->fogParms) {
@@ -98,8 +106,27 @@ const FogVolume* LevelFog::ofFace(const Face& face) const {
             return own;
         }
     }
-    if (inRange(face.texture, volumeOfTexture.size())) {
-        return volume(volumeOfTexture[static_cast<std::size_t>(face.texture)]);
+    if (!inRange(face.texture, volumeOfTexture.size())) {
+        return nullptr;
+    }
+    const FogVolume* first = volume(volumeOfTexture[static_cast<std::size_t>(face.texture)]);
+    if (first == nullptr) {
+        return nullptr;
+    }
+    const FogVolume* own = holding(face, volumeMaterials[std::size_t(first - volumes.data())]);
+    return own != nullptr ? own : first;
+}
+
+const FogVolume* LevelFog::holding(const Face& face, const Material* material) const {
+    if (!inRange(face.firstVertex, level.getVertices().size())) {
+        return nullptr;
+    }
+    const float* position = level.getVertices()[std::size_t(face.firstVertex)].position;
+    const Point3 point{position[0], position[1], position[2]};
+    for (std::size_t v = 0; v < volumes.size(); ++v) {
+        if (volumeMaterials[v] == material && holds(volumes[v], point)) {
+            return &volumes[v];
+        }
     }
     return nullptr;
 }

@@ -12,6 +12,7 @@ class BSPMap;
 class Face;
 class LevelMaterials;
 class MaterialScripts;
+struct Material;
 
 struct FogVolume {
     // The fog colour, 0..255 each, as the fog pass's colour array carries it.
@@ -29,13 +30,18 @@ public:
 
     bool empty() const { return volumes.empty(); }
     // The volume a face lies in: its effect's, or for a face of a fog material without one, the
-    // first volume drawn with that material. Null for a face in no fog.
+    // volume of that material whose brush holds the face's first vertex (the first of them when
+    // none does). Null for a face in no fog.
     const FogVolume* ofFace(const Face& face) const;
 
 private:
     const FogVolume* volume(std::int32_t index) const;
+    const FogVolume* holding(const Face& face, const Material* material) const;
 
+    const BSPMap& level;
     std::vector<FogVolume> volumes;
+    // The material each volume is drawn with.
+    std::vector<const Material*> volumeMaterials;
     // Per effect, and per texture record of a fog material: a volume index, or -1.
     std::vector<std::int32_t> volumeOfEffect;
     std::vector<std::int32_t> volumeOfTexture;
