@@ -134,6 +134,7 @@ bool MaterialFaceStyle::isFogSurface(const Face& face) const {
 
 bool MaterialFaceStyle::isSprite(const Face& face) const {
     if ((face.type != kPolygonFace && face.type != kMeshFace) || face.numVertices != 4 ||
+        face.firstVertex < 0 || std::size_t(face.firstVertex) + 4 > effects.vertices.size() ||
         face.numMeshVertices < 3 || face.firstMeshVertex < 0 ||
         std::size_t(face.firstMeshVertex) + std::size_t(face.numMeshVertices) >
             effects.meshVertices.size() ||
