@@ -49,11 +49,15 @@ private:
     std::vector<std::uint8_t>& out;
 };
 
-void writeRecord(ByteSink& sink, const RawTexture& texture) {
+// A 64-byte name field, NUL-padded.
+void writeName(ByteSink& sink, const std::string& text) {
     char name[kTextureNameBytes] = {};
-    std::memcpy(name, texture.name.data(),
-                std::min(texture.name.size(), static_cast<std::size_t>(kTextureNameBytes)));
+    std::memcpy(name, text.data(), std::min(text.size(), sizeof name));
     sink.raw(name, sizeof name);
+}
+
+void writeRecord(ByteSink& sink, const RawTexture& texture) {
+    writeName(sink, texture.name);
     sink.int32(texture.flags);
     sink.int32(texture.contents);
 }
@@ -106,6 +110,12 @@ void writeRecord(ByteSink& sink, const RawBrushSide& side) {
     sink.int32(side.texture);
 }
 
+void writeRecord(ByteSink& sink, const RawEffect& effect) {
+    writeName(sink, effect.shader);
+    sink.int32(effect.brush);
+    sink.int32(effect.visibleSide);
+}
+
 void writeRecord(ByteSink& sink, const RawVertex& vertex) {
     sink.float32s(vertex.position);
     sink.float32s(vertex.texCoord);
@@ -152,7 +162,7 @@ void writeVisibility(ByteSink& sink, const RawVisibility& visibility) {
     sink.raw(visibility.bits.data(), visibility.bits.size());
 }
 
-// The bytes of one lump; the description holds nothing for effects and light volumes.
+// The bytes of one lump; the description holds nothing for the light volumes.
 void writeLump(ByteSink& sink, const LevelDescription& level, int lump) {
     switch (lump) {
         case kEntitiesLump:
@@ -190,6 +200,9 @@ void writeLump(ByteSink& sink, const LevelDescription& level, int lump) {
             break;
         case kMeshVerticesLump:
             writeRecords(sink, lump, level.meshVertices);
+            break;
+        case kEffectsLump:
+            writeRecords(sink, lump, level.effects);
             break;
         case kFacesLump:
             writeRecords(sink, lump, level.faces);

@@ -60,6 +60,12 @@ struct RawBrushSide {
     std::int32_t texture = 0;
 };
 
+struct RawEffect {
+    std::string shader;  // at most 64 bytes are written; exactly 64 leaves no NUL
+    std::int32_t brush = 0;
+    std::int32_t visibleSide = -1;
+};
+
 struct RawVertex {
     std::array<float, 3> position{};
     std::array<float, 2> texCoord{};
@@ -106,6 +112,7 @@ struct LevelDescription {
     std::vector<RawBrushSide> brushSides;
     std::vector<RawVertex> vertices;
     std::vector<std::int32_t> meshVertices;
+    std::vector<RawEffect> effects;
     std::vector<RawFace> faces;
     RawVisibility visibility;
     // The lightmap lump as given: whole 128 x 128 RGB pages, or any other length for bad files.
@@ -113,8 +120,8 @@ struct LevelDescription {
 };
 
 // Lays the lumps out after the header in lump-index order, each at a 4-byte aligned offset; the
-// lumps the description has no field for (effects, light volumes) are empty. The directory can be
-// changed and bytes appended afterwards, to make deliberately malformed files.
+// lump the description has no field for (light volumes) is empty. The directory can be changed
+// and bytes appended afterwards, to make deliberately malformed files.
 class LevelWriter {
 public:
     explicit LevelWriter(const LevelDescription& description);

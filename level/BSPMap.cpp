@@ -317,6 +317,8 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     });
 
     entityText = readEntityText(reader, lump(kEntitiesLump));
+    // Read without a transcript line of its own, so the transcript keeps its shape.
+    readRecords(reader, lump(kEffectsLump), effects, readRecord<Effect>);
     lightmapBytes = readLumpBytes(reader, lump(kLightmapsLump));
     // Every lump is read: the file's bytes go before the patch grids take their memory, so the
     // two never count together in the level's peak.

@@ -115,6 +115,7 @@ public:
     const std::vector<Vertex>& getVertices() const { return vertices; }
     const std::vector<std::int32_t>& getMeshVertices() const { return meshVertices; }
     const std::vector<Face>& getFaces() const { return faces; }
+    const std::vector<Effect>& getEffects() const { return effects; }
     const char* getEntityText() const { return entityText.data(); }
     const VisData& getVisData() const { return *visData; }
     std::size_t getTextureCount() const { return textureCount; }
@@ -167,6 +168,7 @@ private:
     // Holds the vertices of every patch in faces; declared first, so it outlives them.
     PatchTessellator patchTessellator;
     std::vector<Face> faces;
+    std::vector<Effect> effects;
     // The entity lump's bytes followed by a NUL; just the NUL until the lump is read.
     std::vector<char> entityText = std::vector<char>(1, '\0');
     // Never null, so a level whose load stopped early still answers getVisData.

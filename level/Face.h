@@ -18,6 +18,9 @@ enum FaceType : std::int32_t {
     kBillboardFace = 4,
 };
 
+// A face's effect index when it lies in no effect's volume.
+inline constexpr std::int32_t kNoEffect = -1;
+
 // The level at which the loader first tessellates every patch.
 inline constexpr int kInitialPatchLevel = 10;
 
@@ -74,7 +77,7 @@ public:
                      bool texturesEnabled) const;
 
     std::int32_t texture = 0;
-    std::int32_t effect = 0;
+    std::int32_t effect = kNoEffect;  // an index into the level's effects
     std::int32_t type = 0;
     std::int32_t firstVertex = 0;
     std::int32_t numVertices = 0;

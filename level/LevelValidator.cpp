@@ -320,6 +320,67 @@ void checkLightmaps(const LevelIndexTables& tables, std::vector<std::string>& pr
     indexProblems.finish();
 }
 
+// Every drawn face names an effect or none; fog drawing follows the index. Billboards and other
+// types are never drawn, and real levels give billboards effect 0 whatever the lump holds.
+void checkFaceEffects(const LevelIndexTables& tables, std::vector<std::string>& problems) {
+    ProblemKind indexProblems(problems, "face effect indices");
+    for (std::size_t n = 0; n < tables.faces.size(); ++n) {
+        const Face& face = tables.faces[n];
+        const bool drawn =
+            face.type == kPolygonFace || face.type == kMeshFace || face.type == kPatchFace;
+        if (!drawn || face.effect == kNoEffect || indexFits(face.effect, tables.effects.size())) {
+            continue;
+        }
+        indexProblems.add(
+            line(FaceName{n, face.type}, " uses effect ", face.effect, " but the level has ",
+                 countOf(tables.effects.size(), "effect", "effects"), " (-1 names none)"));
+    }
+    indexProblems.finish();
+}
+
+// The problem with an effect's brush, or "": the brush, its sides and their planes must all
+// exist, since a fog volume is clipped against those planes.
+std::string effectBrushProblem(const LevelIndexTables& tables, std::size_t n,
+                               const Effect& effect) {
+    if (!indexFits(effect.brush, tables.brushes.size())) {
+        return line("effect ", n, " uses brush ", effect.brush, " but the level has ",
+                    countOf(tables.brushes.size(), "brush", "brushes"));
+    }
+    const Brush& brush = tables.brushes[static_cast<std::size_t>(effect.brush)];
+    if (!sliceFits(brush.firstSide, brush.numSides, tables.brushSides.size())) {
+        return line("effect ", n, " uses brush ", effect.brush, ", which lists brush sides ",
+                    rangeText(brush.firstSide, brush.numSides), " but the level has ",
+                    tables.brushSides.size());
+    }
+    for (std::int64_t side = brush.firstSide; side < brush.firstSide + brush.numSides; ++side) {
+        const std::int32_t plane = tables.brushSides[static_cast<std::size_t>(side)].plane;
+        if (!indexFits(plane, tables.planeCount)) {
+            return line("effect ", n, " uses brush ", effect.brush, ", whose side ", side,
+                        " uses plane ", plane, " but the level has ",
+                        countOf(tables.planeCount, "plane", "planes"));
+        }
+    }
+    return {};
+}
+
+void checkEffects(const LevelIndexTables& tables, std::vector<std::string>& problems) {
+    if (tables.effectLumpBytes % kEffectRecordBytes != 0) {
+        problems.push_back(line("lump ", int(kEffectsLump), " (", lumpName(kEffectsLump),
+                                ") holds ", tables.effectLumpBytes,
+                                " bytes, not a whole number of ", kEffectRecordBytes,
+                                "-byte records"));
+    }
+    ProblemKind brushProblems(problems, "effect brushes");
+    for (std::size_t n = 0; n < tables.effects.size(); ++n) {
+        if (std::string problem = effectBrushProblem(tables, n, tables.effects[n]);
+            !problem.empty()) {
+            brushProblems.add(problem);
+        }
+    }
+    brushProblems.finish();
+    checkFaceEffects(tables, problems);
+}
+
 }  // namespace
 
 std::int64_t buildablePatchCount(const Face& face, std::size_t levelVertexCount) {
@@ -353,6 +414,7 @@ void validateLevelTables(const LevelIndexTables& tables, std::vector<std::string
     checkLeafFaceEntries(tables, problems);
     checkDrawnFaces(tables, problems);
     checkLightmaps(tables, problems);
+    checkEffects(tables, problems);
 }
 
 void validateLevel(const BSPMap& level, std::vector<std::string>& problems) {
@@ -365,6 +427,12 @@ void validateLevel(const BSPMap& level, std::vector<std::string>& problems) {
     tables.meshVertices = level.getMeshVertices();
     tables.faces = level.getFaces();
     tables.lightmapLumpBytes = level.getLightmapBytes().size();
+    tables.effects = level.getEffects();
+    tables.brushes = level.getBrushes();
+    tables.brushSides = level.getBrushSides();
+    const auto& directory = level.getDirectory();
+    tables.effectLumpBytes =
+        directory.size() > kEffectsLump ? std::max(0, directory[kEffectsLump].length) : 0;
     validateLevelTables(tables, problems);
 }
 

@@ -8,6 +8,9 @@
 #include <vector>
 
 class BSPMap;
+class Brush;
+class BrushSide;
+class Effect;
 class Face;
 class Leaf;
 class Node;
@@ -27,6 +30,12 @@ struct LevelIndexTables {
     std::span<const std::int32_t> meshVertices;
     std::span<const Face> faces;
     std::size_t lightmapLumpBytes = 0;
+    // The effects and the brushes that bound them; the lump's length as its directory entry gives
+    // it.
+    std::span<const Effect> effects;
+    std::span<const Brush> brushes;
+    std::span<const BrushSide> brushSides;
+    std::int64_t effectLumpBytes = 0;
 };
 
 // The same check on the tables themselves; validateLevel hands it the level's arrays.

@@ -63,6 +63,14 @@ BrushSide::BrushSide(ByteReader& reader) {
     texture = reader.readInt32();
 }
 
+Effect::Effect(ByteReader& reader) {
+    char name[kEffectNameBytes] = {};
+    reader.readBytes(name, sizeof name);
+    shader.assign(name, strnlen(name, sizeof name));
+    brush = reader.readInt32();
+    visibleSide = reader.readInt32();
+}
+
 static Vec3 readPlaneNormal(ByteReader& reader) {
     float normal[3];
     readConvertedFloats(reader, normal);

@@ -1,6 +1,6 @@
 // The layout of a level file (its header, and each lump's name and record size) and its small
-// fixed-size records: texture records, directory entries, nodes, leaves, models, brushes and brush
-// sides, each read field by field with the axis change applied to its boxes.
+// fixed-size records: texture records, directory entries, nodes, leaves, models, brushes, brush
+// sides and effects, each read field by field with the axis change applied to its boxes.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +47,8 @@ inline constexpr int kIndexRecordBytes = 4;
 inline constexpr int kModelRecordBytes = 40;
 inline constexpr int kBrushRecordBytes = 12;
 inline constexpr int kBrushSideRecordBytes = 8;
+inline constexpr int kEffectRecordBytes = 72;
+inline constexpr int kEffectNameBytes = 64;
 inline constexpr int kVertexRecordBytes = 44;
 inline constexpr int kFaceRecordBytes = 104;
 inline constexpr int kLightmapRecordBytes = 128 * 128 * 3;
@@ -61,7 +63,7 @@ struct LumpLayout {
     // As problem reports and level summaries print it ("leaf faces").
     const char* name;
     // 0 where the lump is not a list of fixed-size records the viewer knows: the entity text, the
-    // visibility matrix, and the effects and light volumes it never reads.
+    // visibility matrix, and the light volumes it never reads.
     int recordBytes;
 };
 
@@ -78,7 +80,7 @@ inline constexpr LumpLayout kLumpLayouts[kLumpCount] = {
     {"brush sides", kBrushSideRecordBytes},
     {"vertices", kVertexRecordBytes},
     {"mesh vertices", kIndexRecordBytes},
-    {"effects", 0},
+    {"effects", kEffectRecordBytes},
     {"faces", kFaceRecordBytes},
     {"lightmaps", kLightmapRecordBytes},
     {"light volumes", 0},
@@ -194,4 +196,18 @@ public:
 
     std::int32_t plane = 0;
     std::int32_t texture = 0;
+};
+
+// One effect record: a volume of the level drawn with a shader of its own (a fog volume), given by
+// the brush that bounds it. Faces name it by their effect index.
+class Effect {
+public:
+    Effect() = default;
+    explicit Effect(ByteReader& reader);
+
+    // The shader name up to its first NUL, never more than its 64 bytes.
+    std::string shader;
+    std::int32_t brush = 0;
+    // The brush side the compiler made a visible surface of; -1 for none.
+    std::int32_t visibleSide = -1;
 };

@@ -7,6 +7,10 @@
 
 namespace {
 
+// A fog volume's surface blends over everything behind it, so unless its script gives a sort it
+// is drawn in the last rank, after every face it may cover.
+constexpr float kFogSurfaceSort = MaterialSort::kNearest;
+
 // Surface flags of a texture record.
 constexpr std::int32_t kSkySurface = 0x4;
 constexpr std::int32_t kNoDrawSurface = 0x80;
@@ -119,7 +123,7 @@ LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage
     LevelMaterial resolved;
     resolved.material = &material;
     resolved.drawn = !material.noDraw && !material.sky;
-    resolved.sort = material.sort;
+    resolved.sort = material.fogParms && !material.sortGiven ? kFogSurfaceSort : material.sort;
     resolved.cull = material.cull;
     resolved.polygonOffset = material.polygonOffset;
     ImageLibrary& images = faceImages.images();

@@ -71,6 +71,20 @@ void LevelViews::loadFaceTextures(std::ostream& log) {
     }
     sky = std::make_unique<LevelSky>(skyMaterial, skyPasses, faceTextures->images(),
                                      level.getSkyTexture());
+    loadFog();
+}
+
+void LevelViews::loadFog() {
+    fog = std::make_unique<LevelFog>(level, *scripts, *materials);
+    if (fog->empty()) {
+        fog.reset();
+        return;
+    }
+    effectScratch.fogColours.assign(4 * level.getVertices().size(), 0);
+}
+
+FaceEffectSources LevelViews::faceEffects() {
+    return {level.getVertices(), level.getMeshVertices(), fog.get(), effectScratch};
 }
 
 std::span<const std::uint32_t> LevelViews::inMaterialOrder(

@@ -1,6 +1,7 @@
 // LevelViews: what the views beside the default one keep for one level: the lightmap pages, the
 // vertex colours brightened like them, the face images, the materials and the sky drawn from
-// them, and the culling frozen by f.
+// them, the fog volumes and the arrays fog and sprite faces are drawn from, and the culling
+// frozen by f.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <span>
 
 #include "render/Frustum.h"
+#include "render/LevelFog.h"
 #include "render/LevelMaterials.h"
 #include "render/LevelSky.h"
 #include "render/MaterialFaceStyle.h"
@@ -50,6 +52,10 @@ public:
     // Null until loadFaceTextures.
     const LevelMaterials* getMaterials() const { return materials.get(); }
     const LevelSky* getSky() const { return sky.get(); }
+    // Null until loadFaceTextures, and for a level without fog.
+    const LevelFog* getFog() const { return fog.get(); }
+    // What the material view draws fog and sprite faces from, and its scratch arrays for them.
+    FaceEffectSources faceEffects();
     VertexColourArrays vertexColours() const {
         return {litVertexColours, litVertexColoursWithAlpha, whiteWithVertexAlpha};
     }
@@ -68,6 +74,9 @@ public:
     std::vector<std::uint32_t>& runCorners() { return runCornerScratch; }
 
 private:
+    // The fog volumes of the level's effects, and the fog colour array when there are any.
+    void loadFog();
+
     const BSPMap& level;
     LazyAssetStore& assets;
     LightmapSet lightmaps;
@@ -78,6 +87,8 @@ private:
     std::unique_ptr<MaterialScripts> scripts;
     std::unique_ptr<LevelMaterials> materials;
     std::unique_ptr<LevelSky> sky;
+    std::unique_ptr<LevelFog> fog;
+    FaceEffectScratch effectScratch;
     FrozenCulling frozen;
     // Sort key, then the face's place in the draw list.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> sortKeys;

@@ -1,7 +1,10 @@
 // Drawing a face pass by pass from its material.
 #include "render/MaterialFaceStyle.h"
 
+#include <algorithm>
+
 #include "level/BSPMap.h"
+#include "render/LevelFog.h"
 #include "render/LevelMaterials.h"
 #include "texture/LightmapSet.h"
 #include "texture/MaterialMotion.h"
@@ -82,15 +85,42 @@ bool readsVertexAlpha(const MaterialStage& stage) {
     return stage.alphaGen == AlphaGen::vertex || stage.alphaGen == AlphaGen::oneMinusVertex;
 }
 
+// The material's autosprite or autosprite2 deform, or null.
+const Deform* spriteDeform(const Material* material) {
+    if (material == nullptr) {
+        return nullptr;
+    }
+    const auto found =
+        std::find_if(material->deforms.begin(), material->deforms.end(), [](const Deform& deform) {
+            return deform.kind == DeformKind::autosprite || deform.kind == DeformKind::autosprite2;
+        });
+    return found == material->deforms.end() ? nullptr : &*found;
+}
+
+Point3 pointOf(const float (&position)[3]) {
+    return {position[0], position[1], position[2]};
+}
+
+// One RGBA entry of a fog colour array.
+void writeFogColour(std::uint8_t* entry, const FogVolume& volume, const Point3& eye,
+                    const float (&position)[3]) {
+    entry[0] = volume.colour[0];
+    entry[1] = volume.colour[1];
+    entry[2] = volume.colour[2];
+    entry[3] = static_cast<std::uint8_t>(fogAlpha(volume, eye, pointOf(position)) * 255.0f + 0.5f);
+}
+
 }  // namespace
 
 MaterialFaceStyle::MaterialFaceStyle(const LevelMaterials& levelMaterials,
                                      const LightmapSet& lightmapSet,
-                                     const VertexColourArrays& vertexColours, double clockSeconds)
+                                     const VertexColourArrays& vertexColours, double clockSeconds,
+                                     const FaceEffectSources& faceEffects)
     : materials(levelMaterials),
       lightmaps(lightmapSet),
       colours(vertexColours),
-      seconds(clockSeconds) {}
+      seconds(clockSeconds),
+      effects(faceEffects) {}
 
 void MaterialFaceStyle::begin() {
     state = PassState();
@@ -98,6 +128,34 @@ void MaterialFaceStyle::begin() {
     setUpUnit(GL_TEXTURE0_ARB);
     glEnable(GL_TEXTURE_2D);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    std::array<float, 16> modelview{};
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview.data());
+    eye = eyeOfModelview(modelview);
+}
+
+const FogVolume* MaterialFaceStyle::fogOf(const Face& face) const {
+    return effects.fog != nullptr ? effects.fog->ofFace(face) : nullptr;
+}
+
+bool MaterialFaceStyle::isFogSurface(const Face& face) const {
+    const Material* shader = materials.of(face.texture).material;
+    return shader != nullptr && shader->fogParms.has_value();
+}
+
+bool MaterialFaceStyle::isSprite(const Face& face) const {
+    if ((face.type != kPolygonFace && face.type != kMeshFace) || face.numVertices != 4 ||
+        face.firstVertex < 0 || std::size_t(face.firstVertex) + 4 > effects.vertices.size() ||
+        face.numMeshVertices < 3 || face.firstMeshVertex < 0 ||
+        std::size_t(face.firstMeshVertex) + std::size_t(face.numMeshVertices) >
+            effects.meshVertices.size() ||
+        spriteDeform(materials.of(face.texture).material) == nullptr) {
+        return false;
+    }
+    // The quad is drawn from a copy of its four vertices, so every corner must be one of them.
+    const auto corners = effects.meshVertices.subspan(std::size_t(face.firstMeshVertex),
+                                                      std::size_t(face.numMeshVertices));
+    return std::all_of(corners.begin(), corners.end(),
+                       [](std::int32_t offset) { return offset >= 0 && offset < 4; });
 }
 
 bool MaterialFaceStyle::beginFace(const Face& face, std::uint32_t) {
@@ -105,17 +163,17 @@ bool MaterialFaceStyle::beginFace(const Face& face, std::uint32_t) {
     if (!material->drawn) {
         return false;
     }
+    faceFog = fogOf(face);
+    const bool fogSurface = isFogSurface(face);
+    if (fogSurface && faceFog == nullptr) {
+        // A fog surface without a volume to measure has nothing to show.
+        return false;
+    }
+    fogPass = fogSurface ? 0 : material->passes.size();
+    spriteFace = isSprite(face) && turnSprite(face);
     facePage = lightmaps.pageOrWhite(face.lightmap);
     vertexLit = face.lightmap == kVertexLitLightmap;
-    // Patches are drawn from both sides whatever the material says; the loop has culling off.
-    cullingChanged = face.type != kPatchFace && material->cull != CullMode::front;
-    if (cullingChanged) {
-        if (material->cull == CullMode::none) {
-            glDisable(GL_CULL_FACE);
-        } else {
-            glCullFace(GL_FRONT);
-        }
-    }
+    setCulling(face);
     if (material->polygonOffset) {
         glEnable(GL_POLYGON_OFFSET_FILL);
         glPolygonOffset(-1.0f, -2.0f);
@@ -123,15 +181,77 @@ bool MaterialFaceStyle::beginFace(const Face& face, std::uint32_t) {
     return true;
 }
 
+void MaterialFaceStyle::setCulling(const Face& face) {
+    // A fog volume is seen from inside and out.
+    const CullMode cull = isFogSurface(face) ? CullMode::none : material->cull;
+    // Patches are drawn from both sides whatever the material says; the loop has culling off.
+    cullingChanged = face.type != kPatchFace && cull != CullMode::front;
+    if (cullingChanged) {
+        if (cull == CullMode::none) {
+            glDisable(GL_CULL_FACE);
+        } else {
+            glCullFace(GL_FRONT);
+        }
+    }
+}
+
+bool MaterialFaceStyle::turnSprite(const Face& face) {
+    const Vertex* corners = &effects.vertices[std::size_t(face.firstVertex)];
+    QuadCorners quad;
+    for (std::size_t i = 0; i < quad.size(); ++i) {
+        quad[i] = pointOf(corners[i].position);
+    }
+    const std::int32_t* triangle = &effects.meshVertices[std::size_t(face.firstMeshVertex)];
+    const std::optional<Point3> front =
+        clockwiseFront(quad[std::size_t(triangle[0])], quad[std::size_t(triangle[1])],
+                       quad[std::size_t(triangle[2])]);
+    if (!front) {
+        return false;
+    }
+    const bool wholeTurn =
+        spriteDeform(materials.of(face.texture).material)->kind == DeformKind::autosprite;
+    const std::optional<QuadCorners> turned =
+        wholeTurn ? facingTheEye(quad, *front, eye) : turnedAboutLongAxis(quad, *front, eye);
+    if (!turned) {
+        return false;
+    }
+    for (std::size_t i = 0; i < quad.size(); ++i) {
+        effects.scratch.sprite[i] = corners[i];
+        std::copy((*turned)[i].begin(), (*turned)[i].end(), effects.scratch.sprite[i].position);
+    }
+    return true;
+}
+
 std::size_t MaterialFaceStyle::passCount(const Face&) const {
-    return material->passes.size();
+    return faceFog == nullptr ? material->passes.size() : fogPass + 1;
 }
 
 void MaterialFaceStyle::beginPass(const Face&, std::size_t index) {
+    passIndex = index;
+    if (inFogPass()) {
+        beginFogPass();
+        return;
+    }
     pass = &material->passes[index];
     setBlendAndDepth(*pass);
     bindUnits(*pass);
     chooseColours(*pass);
+}
+
+void MaterialFaceStyle::beginFogPass() {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
+    // Over a face the fog lies exactly on what its passes drew; a fog surface has nothing below.
+    glDepthFunc(fogPass == 0 ? GL_LEQUAL : GL_EQUAL);
+    glDisable(GL_ALPHA_TEST);
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    glDisable(GL_TEXTURE_2D);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glDisable(GL_TEXTURE_2D);
+    setEnvironmentMapping(false);
+    // The next material pass finds none of its state in place.
+    state = PassState();
 }
 
 void MaterialFaceStyle::setBlendAndDepth(const MaterialPass& current) {
@@ -171,6 +291,7 @@ void MaterialFaceStyle::bindUnits(const MaterialPass& current) {
             current.stage != nullptr ? animationFrame(*current.stage, seconds) : 0;
         image = current.frames[frame % current.frameCount];
     }
+    setOnce(state.unit0, 1, [](int) { glEnable(GL_TEXTURE_2D); });
     setOnce(state.image, image, [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
     const bool moves = current.stage != nullptr && !current.stage->texCoordMods.empty();
     if (moves) {
@@ -204,14 +325,27 @@ void MaterialFaceStyle::chooseColours(const MaterialPass& current) {
     glColor4f(colour[0], colour[1], colour[2], colour[3]);
 }
 
-void MaterialFaceStyle::pointAtFaceVertices(const Face&, const Vertex& first,
+bool MaterialFaceStyle::lightmapCoordsOnUnit0() const {
+    // The fog pass draws no texture; its coordinates are only kept in range.
+    return !inFogPass() &&
+           (pass->unit0IsLightmap ||
+            (pass->stage != nullptr && pass->stage->texCoordGen == TexCoordGen::lightmap));
+}
+
+void MaterialFaceStyle::pointAtFaceVertices(const Face& face, const Vertex& levelFirst,
                                             std::size_t firstVertexIndex) {
-    const bool lightmapCoords =
-        pass->unit0IsLightmap ||
-        (pass->stage != nullptr && pass->stage->texCoordGen == TexCoordGen::lightmap);
-    texCoordArray(GL_TEXTURE0_ARB, lightmapCoords ? first.lightmapCoord : first.texCoord);
+    const Vertex& first = spriteFace ? effects.scratch.sprite[0] : levelFirst;
+    if (spriteFace) {
+        glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, first.position);
+    }
+    texCoordArray(GL_TEXTURE0_ARB, lightmapCoordsOnUnit0() ? first.lightmapCoord : first.texCoord);
     texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
-    if (colourArray != nullptr) {
+    if (inFogPass()) {
+        fillFogColours(face);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0,
+                       effects.scratch.fogColours.data() + 4 * firstVertexIndex);
+    } else if (colourArray != nullptr) {
         glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(4, GL_UNSIGNED_BYTE, 0, colourArray->data() + 4 * firstVertexIndex);
     } else {
@@ -219,15 +353,53 @@ void MaterialFaceStyle::pointAtFaceVertices(const Face&, const Vertex& first,
     }
 }
 
+void MaterialFaceStyle::fillFogColours(const Face& face) {
+    std::vector<std::uint8_t>& fogColours = effects.scratch.fogColours;
+    auto fill = [&](std::int64_t vertex) {
+        const auto at = static_cast<std::size_t>(vertex);
+        if (vertex < 0 || 4 * at + 4 > fogColours.size()) {
+            return;  // the validator rules this out
+        }
+        const Vertex& source = spriteFace
+                                   ? effects.scratch.sprite[at - std::size_t(face.firstVertex)]
+                                   : effects.vertices[at];
+        writeFogColour(&fogColours[4 * at], *faceFog, eye.position, source.position);
+    };
+    const std::int64_t first = face.firstVertex;
+    for (std::int64_t vertex = first; vertex < first + face.numVertices; ++vertex) {
+        fill(vertex);
+    }
+    // A mesh may reach vertices beyond its own range; they are coloured too.
+    const auto corners = effects.meshVertices.subspan(std::size_t(face.firstMeshVertex),
+                                                      std::size_t(face.numMeshVertices));
+    for (const std::int32_t offset : corners) {
+        if (offset < 0 || offset >= face.numVertices) {
+            fill(first + offset);
+        }
+    }
+}
+
+void MaterialFaceStyle::fillPatchFogColours(const BezierPatch& patch) {
+    const std::span<const Vertex> vertices = patch.getVertices();
+    std::vector<std::uint8_t>& fogColours = effects.scratch.patchFogColours;
+    if (fogColours.size() < 4 * vertices.size()) {
+        fogColours.resize(4 * vertices.size());
+    }
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        writeFogColour(&fogColours[4 * i], *faceFog, eye.position, vertices[i].position);
+    }
+}
+
 void MaterialFaceStyle::pointAtPatch(const Face&, const BezierPatch& patch) {
     const Vertex& first = patch.getVertices().front();
-    const bool lightmapCoords =
-        pass->unit0IsLightmap ||
-        (pass->stage != nullptr && pass->stage->texCoordGen == TexCoordGen::lightmap);
-    texCoordArray(GL_TEXTURE0_ARB, lightmapCoords ? first.lightmapCoord : first.texCoord);
+    texCoordArray(GL_TEXTURE0_ARB, lightmapCoordsOnUnit0() ? first.lightmapCoord : first.texCoord);
     texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
     glDisableClientState(GL_COLOR_ARRAY);
-    if (colourArray != nullptr) {
+    if (inFogPass()) {
+        fillPatchFogColours(patch);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, effects.scratch.patchFogColours.data());
+    } else if (colourArray != nullptr) {
         // Every tessellated vertex of a patch carries its first control's colour.
         const bool brightened = colourArray != &colours.whiteWithAlpha;
         const auto lit = brightenedColour(first.color[0], first.color[1], first.color[2]);
@@ -239,6 +411,11 @@ void MaterialFaceStyle::pointAtPatch(const Face&, const BezierPatch& patch) {
 
 void MaterialFaceStyle::endFace(const Face&) {
     glDisableClientState(GL_COLOR_ARRAY);
+    if (faceFog != nullptr) {
+        // The fog pass turned unit 0's texturing off; every other pass expects it on.
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+        glEnable(GL_TEXTURE_2D);
+    }
     if (cullingChanged) {
         glEnable(GL_CULL_FACE);
         glCullFace(GL_BACK);
@@ -269,6 +446,7 @@ void MaterialFaceStyle::end() {
 }
 
 std::uint64_t MaterialFaceStyle::runKey(const Face& face) const {
-    // Everything a face's passes bind or set follows from its material and its lightmap page.
-    return textureAndPageKey(face);
+    // Everything a face's passes bind or set follows from its material and its lightmap page,
+    // unless the face is drawn from arrays filled for it alone.
+    return drawsAlone(face) ? kDrawAlone : textureAndPageKey(face);
 }

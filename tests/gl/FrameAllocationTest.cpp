@@ -1,5 +1,6 @@
 // Frames drawn the viewer's way allocate nothing but the visible-face set's entries, and the draw
-// list keeps its storage from frame to frame.
+// list keeps its storage from frame to frame; so do frames of fog and sprites in the lit view with
+// face images.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -8,7 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "FogLevel.h"
 #include "SampleSession.h"
+#include "app/Callbacks.h"
 #include "level/BSPMap.h"
 #include "support/AllocationCounter.h"
 
@@ -18,6 +21,7 @@ namespace {
 const Point kInRoomA(256, 64, -128);
 const Point kFarSouth(256, 64, 20000);
 constexpr int kTurnStep = 30;
+constexpr int kWarmUpFrames = 4;
 
 class FrameAllocationTest : public testing::Test {
 protected:
@@ -75,6 +79,33 @@ TEST_F(FrameAllocationTest, drawListKeepsItsStorageWhenAFrameSeesFewerFaces) {
     drawCounted(kInRoomA, 0);
     EXPECT_EQ(drawList.capacity(), capacity);
     EXPECT_EQ(drawList.data(), storage);
+}
+
+TEST(MaterialFrameAllocationTest, fogAndSpriteFramesAllocateOnlyTheVisibleFaceSetEntries) {
+    if (!kAllocationsCounted) {
+        GTEST_SKIP() << "allocations are not counted in this build";
+    }
+    ScratchFolder data("fog-frames");
+    std::unique_ptr<ViewerSession> session = fog_level::startSession(data.path());
+    ASSERT_NE(session, nullptr);
+    reshape(kGlTestWindowWidth, kGlTestWindowHeight);
+    const float lanes[] = {fog_level::kFogLane, fog_level::kThickFogLane, fog_level::kSpriteLane};
+    // A first round loads the face images and lets the driver set itself up, over a few frames,
+    // for the states the fog and sprite passes use.
+    for (const float lane : lanes) {
+        session->placeEye(Point(lane, 0, 0), 0);
+        for (int frame = 0; frame < kWarmUpFrames; ++frame) {
+            session->drawFrame(0.0f);
+        }
+    }
+    for (const float lane : lanes) {
+        SCOPED_TRACE(lane);
+        session->placeEye(Point(lane, 0, 0), 0);
+        const AllocationCount allocations;
+        session->drawFrame(0.0f);
+        EXPECT_EQ(allocations.count(), session->getLevel().getLastVisibleFaceCount());
+        EXPECT_GT(session->getLevel().getLastVisibleFaceCount(), 0u);
+    }
 }
 
 }  // namespace

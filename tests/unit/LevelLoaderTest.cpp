@@ -61,6 +61,66 @@ TEST(LevelLoaderTest, transcriptMatchesByteForByteIncludingEmptyLumps) {
     EXPECT_TRUE(map->getBrushes().empty());
 }
 
+namespace {
+
+// The tiny level with two effects over a one-sided brush, the floor in the second.
+LevelDescription levelWithEffects() {
+    LevelDescription level = tinyLevel();
+    level.brushes = {{0, 1, 0}};
+    level.brushSides = {{0, 0}};
+    level.effects = {{"textures/fog/thin", 0, -1}, {std::string(64, 'n') + "cut", 0, 3}};
+    level.faces[0].effect = 1;
+    return level;
+}
+
+}  // namespace
+
+TEST(LevelLoaderTest, readsEffectsWithoutALineOfTheirOwn) {
+    LevelWriter writer(levelWithEffects());
+    ASSERT_EQ(writer.entry(kEffectsLump).length, 2 * kEffectRecordBytes);
+    std::ostringstream log;
+    auto map = loadLevelBytes(writer.bytes(), log);
+    EXPECT_EQ(log.str(), "magic: IBSP\nversion: 46\n" + directoryLines(writer) +
+                             "this level contains 2 distinct textures\n" + kLoadingLines);
+    EXPECT_TRUE(map->isSound()) << problemText(*map);
+    const std::vector<Effect>& effects = map->getEffects();
+    ASSERT_EQ(effects.size(), 2u);
+    EXPECT_EQ(effects[0].shader, "textures/fog/thin");
+    EXPECT_EQ(effects[0].brush, 0);
+    EXPECT_EQ(effects[0].visibleSide, -1);
+    EXPECT_EQ(effects[1].shader, std::string(64, 'n')) << "a full name field has no NUL";
+    EXPECT_EQ(effects[1].visibleSide, 3);
+    EXPECT_EQ(map->getFaces()[0].effect, 1);
+    EXPECT_EQ(map->getFaces()[1].effect, kNoEffect);
+}
+
+TEST(LevelLoaderTest, badEffectsAreProblemsNotCrashes) {
+    LevelWriter writer(levelWithEffects());
+    // Part of a third record: the two whole ones are kept.
+    writer.setEntry(kEffectsLump, writer.entry(kEffectsLump).offset, 2 * kEffectRecordBytes + 9);
+    auto partRecords = loadLevelBytes(writer.bytes());
+    EXPECT_EQ(partRecords->getEffects().size(), 2u);
+    EXPECT_EQ(problemText(*partRecords),
+              "lump 12 (effects) holds 153 bytes, not a whole number of 72-byte records\n");
+
+    LevelDescription level = levelWithEffects();
+    level.effects[1].brush = 4;
+    level.faces[1].effect = 2;
+    EXPECT_EQ(problemText(*loadLevelBytes(writeLevel(level))),
+              "effect 1 uses brush 4 but the level has 1 brush\n"
+              "face 1 (patch) uses effect 2 but the level has 2 effects (-1 names none)\n");
+
+    level = levelWithEffects();
+    level.brushes[0].numSides = 3;
+    level.brushSides[0].plane = 5;
+    EXPECT_EQ(problemText(*loadLevelBytes(writeLevel(level))),
+              "effect 0 uses brush 0, which lists brush sides 0..2 but the level has 1\n"
+              "effect 1 uses brush 0, which lists brush sides 0..2 but the level has 1\n");
+    level.brushes[0].numSides = 1;
+    EXPECT_EQ(loadLevelBytes(writeLevel(level))->getProblems().front(),
+              "effect 0 uses brush 0, whose side 0 uses plane 5 but the level has 1 plane");
+}
+
 TEST(LevelLoaderTest, fileOfAnotherKindIsOneProblemRightAfterItsMagicAndVersion) {
     struct Kind {
         const char magic[4];

@@ -50,6 +50,10 @@ protected:
         tables.vertexCount = vertexCount;
         tables.meshVertices = meshVertices;
         tables.faces = faces;
+        tables.effects = effects;
+        tables.brushes = brushes;
+        tables.brushSides = brushSides;
+        tables.effectLumpBytes = effectLumpBytes;
         std::vector<std::string> problems;
         validateLevelTables(tables, problems);
         return problems;
@@ -69,7 +73,29 @@ protected:
     std::size_t vertexCount = 7;
     std::vector<std::int32_t> meshVertices;
     std::vector<Face> faces;
+    std::vector<Effect> effects;
+    std::vector<Brush> brushes;
+    std::vector<BrushSide> brushSides;
+    std::int64_t effectLumpBytes = 0;
 };
+
+// One fog effect over a two-sided brush, named by the quad.
+void addFogEffect(std::vector<Effect>& effects, std::vector<Brush>& brushes,
+                  std::vector<BrushSide>& brushSides, std::vector<Face>& faces) {
+    Effect fog;
+    fog.shader = "textures/fog/grey";
+    fog.brush = 0;
+    effects = {fog};
+    Brush brush;
+    brush.firstSide = 0;
+    brush.numSides = 2;
+    brushes = {brush};
+    BrushSide near;
+    BrushSide far;
+    far.plane = 1;
+    brushSides = {near, far};
+    faces[0].effect = 0;
+}
 
 TEST_F(LevelValidatorTest, soundTablesGiveNoProblem) {
     EXPECT_TRUE(validate().empty());
@@ -190,6 +216,49 @@ TEST_F(LevelValidatorTest, leavesPatchesAndUndrawnFacesAlone) {
     faces[2].numMeshVertices = -4;
     faces.push_back(faceOf<Face>(17, -1, -1, -1, 1000));
     EXPECT_TRUE(validate().empty());
+}
+
+TEST_F(LevelValidatorTest, namesFaceEffectsThatNameNoEffect) {
+    addFogEffect(effects, brushes, brushSides, faces);
+    effectLumpBytes = kEffectRecordBytes;
+    EXPECT_TRUE(validate().empty());
+    faces[0].effect = 1;
+    expectOnly("face 0 (polygon) uses effect 1 but the level has 1 effect (-1 names none)");
+    faces[0].effect = -2;
+    expectOnly("face 0 (polygon) uses effect -2 but the level has 1 effect (-1 names none)");
+    // Whatever its type: a patch in fog is drawn through its effect too.
+    faces[0].effect = kNoEffect;
+    faces[2].effect = 7;
+    expectOnly("face 2 (patch) uses effect 7 but the level has 1 effect (-1 names none)");
+    // A billboard is never drawn, and real ones hold junk here.
+    faces[2].effect = kNoEffect;
+    faces[3].effect = 7;
+    EXPECT_TRUE(validate().empty());
+}
+
+TEST_F(LevelValidatorTest, namesEffectBrushesSidesAndPlanesOutOfRange) {
+    addFogEffect(effects, brushes, brushSides, faces);
+    effectLumpBytes = kEffectRecordBytes;
+    effects[0].brush = 3;
+    expectOnly("effect 0 uses brush 3 but the level has 1 brush");
+    effects[0].brush = -1;
+    expectOnly("effect 0 uses brush -1 but the level has 1 brush");
+    effects[0].brush = 0;
+    brushes[0].numSides = 5;
+    expectOnly("effect 0 uses brush 0, which lists brush sides 0..4 but the level has 2");
+    brushes[0].numSides = 2;
+    brushes[0].firstSide = INT_MAX;
+    expectOnly(
+        "effect 0 uses brush 0, which lists brush sides 2147483647..2147483648 but the level "
+        "has 2");
+    brushes[0].firstSide = 0;
+    brushSides[1].plane = 9;
+    expectOnly("effect 0 uses brush 0, whose side 1 uses plane 9 but the level has 2 planes");
+}
+
+TEST_F(LevelValidatorTest, namesAnEffectsLumpOfPartRecords) {
+    effectLumpBytes = kEffectRecordBytes + 5;
+    expectOnly("lump 12 (effects) holds 77 bytes, not a whole number of 72-byte records");
 }
 
 TEST_F(LevelValidatorTest, capsEachKindOfProblem) {
