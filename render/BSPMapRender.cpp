@@ -119,7 +119,8 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
 void BSPMap::drawMaterialView(LevelViews& resources, double clockSeconds) {
     MaterialFaceStyle style(*resources.getMaterials(), resources.getLightmaps(),
                             resources.vertexColours(), clockSeconds, resources.faceEffects());
-    const std::span<const std::uint32_t> order = resources.inMaterialOrder(faceDrawList, faces);
+    const std::span<const std::uint32_t> order =
+        resources.inMaterialOrder(faceDrawList, faces, camera->getPosition());
     const std::size_t opaque = resources.opaqueFaceCount();
     lastDrawCount = drawFaces(*this, order.first(opaque), style, resources.runCorners());
     resources.getSky()->draw(clockSeconds);

@@ -2,6 +2,7 @@
 #include "render/LevelViews.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "level/BSPMap.h"
 #include "texture/AssetStore.h"
@@ -31,9 +32,15 @@ std::vector<std::uint8_t> colourArray(const std::vector<Vertex>& vertices, bool 
 constexpr float kTopSortValue = 255.0f;
 // Sort values may be fractions: ranks keep sixteenths apart.
 constexpr float kSortSteps = 16.0f;
-constexpr unsigned kLightmapBits = 32;
-constexpr unsigned kTextureBits = 20;
-constexpr std::uint64_t kNoTexture = (std::uint64_t{1} << kTextureBits) - 1;
+// A sort key: rank (12 bits), distance shell (8), texture record (20), lightmap page (24).
+constexpr unsigned kTextureShift = 24;
+constexpr std::uint64_t kLightmapMask = (std::uint64_t{1} << kTextureShift) - 1;
+constexpr unsigned kShellShift = 44;
+constexpr unsigned kRankShift = 52;
+constexpr std::uint64_t kNoTexture = (std::uint64_t{1} << (kShellShift - kTextureShift)) - 1;
+constexpr std::uint64_t kLastShell = (std::uint64_t{1} << (kRankShift - kShellShift)) - 1;
+// The depth of one distance shell.
+constexpr float kShellDepth = 256.0f;
 
 }  // namespace
 
@@ -88,8 +95,10 @@ FaceEffectSources LevelViews::faceEffects() {
 }
 
 std::span<const std::uint32_t> LevelViews::inMaterialOrder(
-    const std::vector<std::uint32_t>& drawList, const std::vector<Face>& faces) {
+    const std::vector<std::uint32_t>& drawList, const std::vector<Face>& faces, const Point& eye) {
     sortKeys.clear();
+    const std::vector<Vertex>& vertices = level.getVertices();
+    const auto lastOpaqueRank = static_cast<std::uint64_t>(MaterialSort::kOpaque * kSortSteps);
     for (std::size_t position = 0; position < drawList.size(); ++position) {
         const Face& face = faces[drawList[position]];
         const LevelMaterial& material = materials->of(face.texture);
@@ -98,18 +107,29 @@ std::span<const std::uint32_t> LevelViews::inMaterialOrder(
         const std::uint64_t texture = face.texture >= 0 && std::uint64_t(face.texture) < kNoTexture
                                           ? std::uint64_t(face.texture)
                                           : kNoTexture;
-        const std::uint64_t key = rank << (kLightmapBits + kTextureBits) |
-                                  texture << kLightmapBits |
-                                  static_cast<std::uint32_t>(face.lightmap);
+        // Opaque faces go roughly front to back, so that what they hide fails the depth test
+        // before it is textured; within a shell, faces of one material and page stay together.
+        std::uint64_t shell = 0;
+        if (rank <= lastOpaqueRank) {
+            const float* at = vertices[std::size_t(face.firstVertex)].position;
+            const float dx = at[0] - eye.getX();
+            const float dy = at[1] - eye.getY();
+            const float dz = at[2] - eye.getZ();
+            const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+            shell = std::min<std::uint64_t>(static_cast<std::uint64_t>(distance / kShellDepth),
+                                            kLastShell);
+        }
+        const std::uint64_t key = rank << kRankShift | shell << kShellShift |
+                                  texture << kTextureShift |
+                                  (static_cast<std::uint32_t>(face.lightmap) & kLightmapMask);
         sortKeys.emplace_back(key, static_cast<std::uint32_t>(position));
     }
     std::sort(sortKeys.begin(), sortKeys.end());
     sortedFaces.clear();
     opaqueFaces = 0;
-    const auto lastOpaqueRank = static_cast<std::uint64_t>(MaterialSort::kOpaque * kSortSteps);
     for (const auto& [key, position] : sortKeys) {
         sortedFaces.push_back(drawList[position]);
-        if (key >> (kLightmapBits + kTextureBits) <= lastOpaqueRank) {
+        if (key >> kRankShift <= lastOpaqueRank) {
             ++opaqueFaces;
         }
     }

@@ -11,6 +11,7 @@
 
 #include <span>
 
+#include "geometry/Point.h"
 #include "render/Frustum.h"
 #include "render/LevelFog.h"
 #include "render/LevelMaterials.h"
@@ -59,11 +60,13 @@ public:
     VertexColourArrays vertexColours() const {
         return {litVertexColours, litVertexColoursWithAlpha, whiteWithVertexAlpha};
     }
-    // The faces of drawList, opaque materials first, then by sort, faces of one material and
+    // The faces of drawList, opaque materials first, then by sort; opaque ones in shells of
+    // distance from eye, nearest first; within a shell or sort, faces of one material and
     // lightmap page together, else in drawList's order. Valid until the next call; allocates only
     // while the list grows.
     std::span<const std::uint32_t> inMaterialOrder(const std::vector<std::uint32_t>& drawList,
-                                                   const std::vector<Face>& faces);
+                                                   const std::vector<Face>& faces,
+                                                   const Point& eye);
     // How many faces at the front of the last inMaterialOrder sort no later than opaque.
     std::size_t opaqueFaceCount() const { return opaqueFaces; }
     const LightmapSet& getLightmaps() const { return lightmaps; }
