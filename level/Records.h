@@ -94,6 +94,14 @@ const char* lumpName(int lumpIndex);
 // geometry value and knows nothing of the file.
 Plane readPlane(ByteReader& reader);
 
+// Surface flags of a texture record that keep its faces out of the drawing: the sky is drawn
+// around the eye instead, and a no-draw surface (clip, hint, caulk) is never seen.
+inline constexpr std::int32_t kSkySurfaceFlag = 0x4;
+inline constexpr std::int32_t kNoDrawSurfaceFlag = 0x80;
+inline bool isUndrawnSurface(std::int32_t surfaceFlags) {
+    return (surfaceFlags & (kSkySurfaceFlag | kNoDrawSurfaceFlag)) != 0;
+}
+
 // One texture record: the name field (NUL-padded, but a full 64-byte name has no NUL), then two
 // values the viewer discards.
 class TextureRecord {

@@ -4,31 +4,16 @@
 #include "app/LightingModule.h"
 #include "level/BSPMap.h"
 #include "render/ClusterColours.h"
+#include "render/TextureUnits.h"
 #include "texture/FaceTextures.h"
 #include "texture/LightmapSet.h"
 #include "texture/TextureManager.h"
 
 namespace {
 
-// Surface flags of a texture record.
-constexpr std::int32_t kSkySurface = 0x4;
-constexpr std::int32_t kNoDrawSurface = 0x80;
-
-// Points the texture coordinate array of a unit at a vertex field.
-void texCoordArray(GLenum unit, const float* coordinates) {
-    glClientActiveTextureARB(unit);
-    glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, coordinates);
-}
-
 void setUpUnit(GLenum unit) {
-    glActiveTextureARB(unit);
+    setUpModulatedUnit(unit);
     glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glClientActiveTextureARB(unit);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 }
 
 std::int32_t flagsOf(const std::vector<std::int32_t>& textureFlags, std::int32_t textureIndex) {
@@ -111,7 +96,7 @@ void LitFaceStyle::begin() {
 }
 
 bool LitFaceStyle::beginFace(const Face& face, std::uint32_t) {
-    if ((flagsOf(textureFlags, face.texture) & (kSkySurface | kNoDrawSurface)) != 0) {
+    if (isUndrawnSurface(flagsOf(textureFlags, face.texture))) {
         return false;
     }
     const GLuint page = lightmaps.pageOrWhite(face.lightmap);

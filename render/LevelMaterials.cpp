@@ -2,6 +2,7 @@
 // lightmap stage into its neighbour.
 #include "render/LevelMaterials.h"
 
+#include "level/Records.h"
 #include "texture/FaceTextures.h"
 #include "texture/MaterialScripts.h"
 
@@ -10,10 +11,6 @@ namespace {
 // A fog volume's surface blends over everything behind it, so unless its script gives a sort it
 // is drawn in the last rank, after every face it may cover.
 constexpr float kFogSurfaceSort = MaterialSort::kNearest;
-
-// Surface flags of a texture record.
-constexpr std::int32_t kSkySurface = 0x4;
-constexpr std::int32_t kNoDrawSurface = 0x80;
 
 MaterialPass implicitPass(GLuint faceImage) {
     MaterialPass pass;
@@ -111,7 +108,7 @@ LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
             resolved.passes.push_back(implicitPass(faceImage));
         }
         const std::int32_t flags = i < textureFlags.size() ? textureFlags[i] : 0;
-        if ((flags & (kSkySurface | kNoDrawSurface)) != 0) {
+        if (isUndrawnSurface(flags)) {
             resolved.drawn = false;
         }
         materials.push_back(std::move(resolved));

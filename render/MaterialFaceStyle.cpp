@@ -6,27 +6,13 @@
 #include "level/BSPMap.h"
 #include "render/LevelFog.h"
 #include "render/LevelMaterials.h"
+#include "render/TextureUnits.h"
 #include "texture/LightmapSet.h"
 #include "texture/MaterialMotion.h"
 
 namespace {
 
 constexpr GLfloat kHalf = 0.5f;
-
-void setUpUnit(GLenum unit) {
-    glActiveTextureARB(unit);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glClientActiveTextureARB(unit);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-}
-
-void texCoordArray(GLenum unit, const float* coordinates) {
-    glClientActiveTextureARB(unit);
-    glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, coordinates);
-}
 
 // Sets value through apply unless known is already that value.
 template <typename Value, typename Apply>
@@ -124,8 +110,8 @@ MaterialFaceStyle::MaterialFaceStyle(const LevelMaterials& levelMaterials,
 
 void MaterialFaceStyle::begin() {
     state = PassState();
-    setUpUnit(GL_TEXTURE1_ARB);
-    setUpUnit(GL_TEXTURE0_ARB);
+    setUpModulatedUnit(GL_TEXTURE1_ARB);
+    setUpModulatedUnit(GL_TEXTURE0_ARB);
     glEnable(GL_TEXTURE_2D);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     std::array<float, 16> modelview{};
