@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,6 +113,11 @@ protected:
             writeBytes(data.path() / ("env/test_" + std::string(suffixes[side]) + ".tga"),
                        solidTga(8, 8, sides[side]));
         }
+        startSession();
+    }
+
+    void startSession() {
+        session.reset();
         ViewerConfig config;
         config.dataPath = data.dataPath();
         config.levelFile = "maps/walls.bsp";
@@ -169,4 +175,15 @@ TEST_F(MaterialViewTest, theSkyBoxShowsEachSideOnItsOwnSide) {
     expectRgbNear(pixelAt(frameAt(0.0, 90), 320, 240), {200, 10, 10}, kTolerance, "rt");
     expectRgbNear(pixelAt(frameAt(0.0, -90), 320, 240), {10, 10, 200}, kTolerance, "lf");
     expectRgbNear(pixelAt(frameAt(0.0, 180), 320, 240), {200, 200, 10}, kTolerance, "ft");
+}
+
+TEST_F(MaterialViewTest, aSkyWhoseImagesAreMissingIsAPlainColourAndNotWhite) {
+    for (const char* side : {"rt", "bk", "lf", "ft", "up", "dn"}) {
+        std::filesystem::remove(data.path() / ("env/test_" + std::string(side) + ".tga"));
+    }
+    // Nor is the default sky image in this data path.
+    startSession();
+    const Rgb sky = pixelAt(frameAt(0.0, 90), 320, 240);
+    EXPECT_NE(sky, (Rgb{255, 255, 255}));
+    EXPECT_GT(sky[2], sky[0]) << "a grey-blue";
 }
