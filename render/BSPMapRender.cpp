@@ -123,7 +123,7 @@ void BSPMap::drawMaterialView(LevelViews& resources, double clockSeconds) {
         resources.inMaterialOrder(faceDrawList, faces, camera->getPosition());
     const std::size_t opaque = resources.opaqueFaceCount();
     lastDrawCount = drawFaces(*this, order.first(opaque), style, resources.runCorners());
-    resources.getSky()->draw(clockSeconds);
+    resources.getSky()->draw(clockSeconds, skyTexture);
     glEnable(GL_CULL_FACE);
     lastDrawCount += drawFaces(*this, order.subspan(opaque), style, resources.runCorners());
 }

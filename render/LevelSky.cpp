@@ -59,8 +59,7 @@ std::array<GLfloat, 2> cloudCoordinates(float x, float y, float z, float height)
 
 }  // namespace
 
-LevelSky::LevelSky(const Material* sky, const LevelMaterial* skyPasses, ImageLibrary& images,
-                   GLuint defaultSky) {
+LevelSky::LevelSky(const Material* sky, const LevelMaterial* skyPasses, ImageLibrary& images) {
     if (sky != nullptr && sky->skyParms && !sky->skyParms->farBox.empty() &&
         sky->skyParms->farBox != "-") {
         for (int side = 0; side < 6; ++side) {
@@ -74,17 +73,16 @@ LevelSky::LevelSky(const Material* sky, const LevelMaterial* skyPasses, ImageLib
     if (skyPasses != nullptr && skyPasses->material != nullptr && !skyPasses->passes.empty()) {
         clouds = skyPasses;
     }
-    GLint width = 0;
-    if (defaultSky != 0) {
-        glBindTexture(GL_TEXTURE_2D, defaultSky);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        glBindTexture(GL_TEXTURE_2D, 0);
-    }
-    defaultHasImage = width > 0;
-    defaultBox.fill(defaultSky);
 }
 
-void LevelSky::draw(double seconds) const {
+void LevelSky::draw(double seconds, GLuint defaultSky) const {
+    if (defaultSky != checkedDefault) {
+        GLint width = 0;
+        glBindTexture(GL_TEXTURE_2D, defaultSky);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        checkedDefault = defaultSky;
+        defaultHasImage = width > 0;
+    }
     glActiveTextureARB(GL_TEXTURE1_ARB);
     glDisable(GL_TEXTURE_2D);
     glActiveTextureARB(GL_TEXTURE0_ARB);
@@ -106,7 +104,11 @@ void LevelSky::draw(double seconds) const {
     if (farBoxSides > 0) {
         drawBox(farBox);
     } else if (clouds == nullptr) {
-        drawBox(defaultHasImage ? defaultBox : std::array<GLuint, 6>{});
+        std::array<GLuint, 6> defaultBox{};
+        if (defaultHasImage) {
+            defaultBox.fill(defaultSky);
+        }
+        drawBox(defaultBox);
     } else {
         drawBox({});
     }

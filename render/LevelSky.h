@@ -15,15 +15,14 @@ struct Material;
 
 class LevelSky {
 public:
-    // Needs a GL context: uploads the far box. sky may be null; defaultSky is the default sky
-    // texture (0, or a name without an image, when there is none).
-    LevelSky(const Material* sky, const LevelMaterial* skyPasses, ImageLibrary& images,
-             GLuint defaultSky);
+    // Needs a GL context: uploads the far box. sky may be null.
+    LevelSky(const Material* sky, const LevelMaterial* skyPasses, ImageLibrary& images);
 
     // Draws the sky with the camera's rotation only at the clock's seconds, behind everything
     // drawn so far: only where the depth buffer is still clear. Leaves the depth test and depth
-    // writes on, blending, culling and the alpha test off, unit 0 active.
-    void draw(double seconds) const;
+    // writes on, blending, culling and the alpha test off, unit 0 active. defaultSky is the
+    // default sky texture (0, or a name without an image, when there is none).
+    void draw(double seconds, GLuint defaultSky) const;
 
     bool hasFarBox() const { return farBoxSides > 0; }
 
@@ -34,8 +33,9 @@ private:
     // rt, bk, lf, ft, up, dn; 0 where an image is missing.
     std::array<GLuint, 6> farBox{};
     int farBoxSides = 0;
-    std::array<GLuint, 6> defaultBox{};
-    bool defaultHasImage = false;
+    // Whether the default sky texture last asked about holds an image; found out once.
+    mutable GLuint checkedDefault = 0;
+    mutable bool defaultHasImage = false;
     const LevelMaterial* clouds = nullptr;
     float cloudHeight = 128.0f;
 };

@@ -76,8 +76,7 @@ void LevelViews::loadFaceTextures(std::ostream& log) {
             break;
         }
     }
-    sky = std::make_unique<LevelSky>(skyMaterial, skyPasses, faceTextures->images(),
-                                     level.getSkyTexture());
+    sky = std::make_unique<LevelSky>(skyMaterial, skyPasses, faceTextures->images());
     loadFog();
 }
 
