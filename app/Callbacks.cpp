@@ -168,6 +168,9 @@ void drawFrame(BSPMap* level, float frameTimeStep) {
 }
 
 void display() {
+    if (viewerControls != nullptr && viewerControls->betweenFrames) {
+        viewerControls->betweenFrames();
+    }
     countFrame(glutGet(GLUT_ELAPSED_TIME));
     if (viewerControls != nullptr) {
         viewerControls->options.clockSeconds += timeStep;
@@ -220,9 +223,15 @@ void keyboard(unsigned char key, int, int) {
             }
             break;
         default:
-            if (!viewKey(key)) {
-                steerCamera(key);
+            if (viewKey(key)) {
+                break;
             }
+            // r, n and b need the session: it reloads the level and knows its spawns.
+            if (viewerControls != nullptr && viewerControls->sessionKey &&
+                viewerControls->sessionKey(key)) {
+                break;
+            }
+            steerCamera(key);
             break;
     }
 }
