@@ -8,7 +8,9 @@
 #include <cassert>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "app/Callbacks.h"
 #include "app/Help.h"
@@ -22,6 +24,7 @@
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "level/Face.h"
+#include "level/LevelFile.h"
 #include "render/Frustum.h"
 #include "render/LevelViews.h"
 #include "texture/AssetStore.h"
@@ -164,7 +167,7 @@ bool ViewerSession::loadLevel() {
 }
 
 bool ViewerSession::loadLevel(const std::string& levelFile) {
-    LoadedLevel loaded = loadBeside(levelFile, *dataPathAssets);
+    LoadedLevel loaded = loadBeside(levelFile, *dataPathAssets, false);
     if (loaded.level == nullptr) {
         return false;
     }
@@ -173,7 +176,7 @@ bool ViewerSession::loadLevel(const std::string& levelFile) {
 }
 
 ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFile,
-                                                     LazyAssetStore& store) {
+                                                     LazyAssetStore& store, bool quiet) {
     assert(lighting != nullptr && "a window comes first");
     LoadedLevel loaded;
     loaded.shownName = levelFile;
@@ -190,8 +193,23 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
         path = folderFile.empty() ? levelFile : folderFile;
         loaded.shownName = folderFile.empty() ? assets.describe(levelFile) : folderFile;
     }
-    auto level =
-        std::make_unique<BSPMap>(config.dataPath, path, onScreenDisplay, lighting.get(), &store);
+    std::unique_ptr<BSPMap> level;
+    if (quiet) {
+        // A reload says one line, not the loading transcript again.
+        std::ifstream stream;
+        std::vector<std::uint8_t> bytes;
+        if (const std::string problem = readLevelBytes(stream, path, bytes, store);
+            !problem.empty()) {
+            std::cerr << loaded.shownName << ": " << problem << std::endl;
+            return loaded;
+        }
+        std::ostringstream transcript;
+        level = std::make_unique<BSPMap>(config.dataPath, path, std::move(bytes), onScreenDisplay,
+                                         lighting.get(), transcript, &store);
+    } else {
+        level = std::make_unique<BSPMap>(config.dataPath, path, onScreenDisplay, lighting.get(),
+                                         &store);
+    }
     if (!level->isSound()) {
         reportBadLevel(loaded.shownName, *level);
         return loaded;
@@ -226,7 +244,7 @@ bool ViewerSession::reloadLevel() {
     // An archive may have been rewritten under the store's open handle: read it afresh.
     std::unique_ptr<LazyAssetStore> freshStore = levelFileRead.empty() ? storeFor(config) : nullptr;
     LoadedLevel loaded =
-        loadBeside(config.levelFile, freshStore != nullptr ? *freshStore : *dataPathAssets);
+        loadBeside(config.levelFile, freshStore != nullptr ? *freshStore : *dataPathAssets, true);
     if (loaded.level == nullptr) {
         std::cerr << loaded.shownName << ": kept the level loaded before" << std::endl;
         return false;

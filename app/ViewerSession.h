@@ -104,8 +104,9 @@ private:
         std::vector<PlayerSpawn> spawns;
     };
 
-    // Loads and checks levelFile through store; null after its problems are printed.
-    LoadedLevel loadBeside(const std::string& levelFile, LazyAssetStore& store);
+    // Loads and checks levelFile through store; no level after its problems are printed. Quiet:
+    // without the loading transcript.
+    LoadedLevel loadBeside(const std::string& levelFile, LazyAssetStore& store, bool quiet);
     // The loaded level in place of the one shown, which is deleted.
     void takeLevel(LoadedLevel loaded);
     // r, n and b; false for any other key.

@@ -68,6 +68,8 @@ public:
 
     // The archives that opened, in the order they were searched (later overrides earlier).
     std::size_t archiveCount() const { return archives.size(); }
+    // The data folders searched, in order; 0 for an archive held in memory.
+    std::size_t folderCount() const { return folders.size(); }
 
     // No entry larger than this is read; its size in the directory is not trusted further.
     static constexpr std::uint64_t kMaxEntryBytes = std::uint64_t{256} << 20;
