@@ -6,6 +6,7 @@
 #include <GL/freeglut.h>
 
 #include <cassert>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -241,6 +242,8 @@ void ViewerSession::takeLevel(LoadedLevel loaded) {
 }
 
 bool ViewerSession::reloadLevel() {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point started = Clock::now();
     // An archive may have been rewritten under the store's open handle: read it afresh.
     std::unique_ptr<LazyAssetStore> freshStore = levelFileRead.empty() ? storeFor(config) : nullptr;
     LoadedLevel loaded =
@@ -252,6 +255,7 @@ bool ViewerSession::reloadLevel() {
     if (patchLevel != kInitialPatchLevel) {
         loaded.level->setPatchLevel(patchLevel);
     }
+    const Clock::time_point loadedAt = Clock::now();
     const std::string line = "reloaded " + loaded.shownName + ": " +
                              std::to_string(loaded.level->getFaces().size()) + " faces, " +
                              std::to_string(patchCount(*loaded.level)) + " patches, " +
@@ -266,6 +270,9 @@ bool ViewerSession::reloadLevel() {
     if (texturesEnabled && camera != nullptr) {
         bspMap->views().loadFaceTextures(std::cerr);
     }
+    using Milliseconds = std::chrono::duration<double, std::milli>;
+    reloadTimes = {Milliseconds(loadedAt - started).count(),
+                   Milliseconds(Clock::now() - loadedAt).count()};
     std::cerr << line << std::endl;
     return true;
 }

@@ -58,6 +58,14 @@ public:
     // one line says "reloaded PATH: F faces, P patches, L leaves". Otherwise the problems are
     // printed as at start, then "PATH: kept the level loaded before", and false.
     bool reloadLevel();
+    // What the last sound reload took: reading, building and checking the level beside the one
+    // shown, then putting it in its place (the old one freed, the lightmaps, the sky and the face
+    // images made for the new one).
+    struct ReloadTimes {
+        double loadMs = 0.0;
+        double showMs = 0.0;
+    };
+    const ReloadTimes& lastReloadTimes() const { return reloadTimes; }
     // The eye to the next (step 1) or previous (step -1) player spawn, the first when none was
     // visited yet, with one line "spawn K of N: CLASSNAME at X Y Z" (or that there are none).
     void jumpToSpawn(int step);
@@ -127,4 +135,5 @@ private:
     std::string levelFileRead;
     std::vector<PlayerSpawn> spawns;
     int spawnIndex = -1;
+    ReloadTimes reloadTimes;
 };
