@@ -187,7 +187,10 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
         const AssetStore& assets = store.get();
         if (!assets.contains(levelFile)) {
             std::cerr << levelFile << ": not in the data folders "
-                      << folderListText(config.dataFolders) << std::endl;
+                      << (config.dataFolders.empty() ? "(none: no --data given and no install "
+                                                       "place exists)"
+                                                     : folderListText(config.dataFolders))
+                      << std::endl;
             return loaded;
         }
         const std::string folderFile = assets.folderFile(levelFile);
