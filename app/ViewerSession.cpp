@@ -230,7 +230,6 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
 void ViewerSession::takeLevel(LoadedLevel loaded) {
     delete bspMap;
     bspMap = loaded.level.release();
-    levelName = std::move(loaded.shownName);
     std::error_code error;
     levelFileRead = std::filesystem::is_regular_file(bspMap->getLevelFile(), error)
                         ? bspMap->getLevelFile()

@@ -129,9 +129,8 @@ private:
     // reload of a level read from an archive, whose directory may have changed).
     std::unique_ptr<LazyAssetStore> dataPathAssets;
     std::unique_ptr<LevelWatch> watch;
-    // The shown level's: the name its messages give, the file it was read from (empty when from
-    // an archive), and its player spawns with the one the eye was sent to last (-1: none yet).
-    std::string levelName;
+    // The shown level's: the file it was read from (empty when from an archive), and its player
+    // spawns with the one the eye was sent to last (-1: none yet).
     std::string levelFileRead;
     std::vector<PlayerSpawn> spawns;
     int spawnIndex = -1;
