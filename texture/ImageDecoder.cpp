@@ -76,6 +76,12 @@ std::string tgaShortfall(const std::vector<std::uint8_t>& bytes) {
            std::to_string(height) + " pixels, the data holds " + std::to_string(covered);
 }
 
+// " (reason)" for stb_image's last failure; empty when it gives none.
+std::string stbReason() {
+    const char* reason = stbi_failure_reason();
+    return reason != nullptr && *reason != '\0' ? std::string(" (") + reason + ")" : std::string();
+}
+
 // stb_image reads its own header first, so the size is known and checked before it allocates.
 bool decodeWithStb(const std::vector<std::uint8_t>& bytes, DecodedImage& image,
                    std::string& error) {
@@ -88,7 +94,7 @@ bool decodeWithStb(const std::vector<std::uint8_t>& bytes, DecodedImage& image,
     int height = 0;
     int components = 0;
     if (stbi_info_from_memory(bytes.data(), size, &width, &height, &components) == 0) {
-        error = std::string("not a readable image (") + stbi_failure_reason() + ")";
+        error = "not a readable image" + stbReason();
         return false;
     }
     if (width <= 0 || height <= 0 || std::uint32_t(width) > ImageDecoder::kMaxImageSide ||
@@ -111,7 +117,8 @@ bool decodeWithStb(const std::vector<std::uint8_t>& bytes, DecodedImage& image,
     stbi_uc* pixels = stbi_load_from_memory(bytes.data(), size, &decodedWidth, &decodedHeight,
                                             &fileComponents, wanted);
     if (pixels == nullptr) {
-        error = std::string("image could not be decoded (") + stbi_failure_reason() + ")";
+        // A PNG cut short ends here ("outofdata"): stb_image does not pad one.
+        error = "image could not be decoded" + stbReason();
         return false;
     }
     // The decoder read the header again; hold it to the size that was checked.
