@@ -46,5 +46,7 @@ void printHelp(std::ostream& out, int argc, char** argv) {
         << "  </> curve detail (2..20), l lighting, t face images, ESC quit\n"
         << "  left drag look, PgUp/PgDn pitch, wheel fly speed, p screenshot, f freeze culling,\n"
         << "  c cluster colours, m lit view (lightmaps)\n"
+        << "  i what is this surface: the face at the centre of the view, its flags, material,\n"
+        << "    images and where each came from, lightmap, leaf and cluster (standard output)\n"
         << std::flush;
 }

@@ -64,7 +64,7 @@ bool readSkyFromArchives(LazyAssetStore& dataPathAssets, DecodedImage& image) {
     const std::string path = std::string(kSkyTextureName) + ".jpg";
     std::vector<std::uint8_t> bytes;
     return assets.archiveCount() > 0 && assets.read(path, bytes) &&
-           ImageDecoder::decode(bytes, path, image, std::cerr);
+           ImageDecoder::decode(bytes, assets.describe(path), image, std::cerr);
 }
 
 }  // namespace
