@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "app/OnScreenDisplay.h"
+#include "app/SurfaceReport.h"
 #include "app/Viewer.h"
 #include "app/ViewerControls.h"
 #include "geometry/Camera.h"
@@ -65,6 +66,16 @@ bool viewKey(unsigned char key) {
             break;
     }
     return true;
+}
+
+// `i`: the face at the centre of the view, as the last frame drew it, on standard output.
+void inspectCentre() {
+    if (bspMap == nullptr || bspMap->getCamera() == nullptr) {
+        return;
+    }
+    static const ViewOptions kDefaultView;
+    const ViewOptions& options = viewerControls != nullptr ? viewerControls->options : kDefaultView;
+    std::cout << inspectViewCentre(*bspMap, options, texturesEnabled, std::cerr) << std::endl;
 }
 
 // Until a level and a camera exist the overlay is all there is to draw.
@@ -214,6 +225,9 @@ void keyboard(unsigned char key, int, int) {
             break;
         case 'l':
             lightingEnabled = !lightingEnabled;
+            break;
+        case 'i':
+            inspectCentre();
             break;
         case 't':
             texturesEnabled = !texturesEnabled;

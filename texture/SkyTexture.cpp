@@ -65,7 +65,7 @@ bool readSkyFromArchives(LazyAssetStore& dataPathAssets, DecodedImage& image) {
     std::vector<std::uint8_t> bytes;
     // With several data folders the image may lie in any of them, not only under dataPath.
     return (assets.archiveCount() > 0 || assets.folderCount() > 1) && assets.read(path, bytes) &&
-           ImageDecoder::decode(bytes, path, image, std::cerr);
+           ImageDecoder::decode(bytes, assets.describe(path), image, std::cerr);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Callbacks.h"
+#include "app/SurfaceReport.h"
 #include "app/ViewOptions.h"
 #include "app/ViewerSession.h"
 #include "geometry/Camera.h"
@@ -25,7 +27,7 @@ namespace {
 constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
     "usage: velmora-probe CONFIG --at X,Y,Z,YAW[,PITCH] [--at X,Y,Z,YAW[,PITCH] ...] "
-    "[--shot FILE.png] [--time SECONDS]";
+    "[--shot FILE.png] [--time SECONDS] [--pick]";
 
 struct Pose {
     float x = 0.0f;
@@ -84,6 +86,10 @@ int main(int argc, char** argv) {
         ->required()
         ->allow_extra_args(false);
     app.add_option("--shot", shotPath, "write the last frame to this PNG file");
+    bool pick = false;
+    app.add_flag(
+        "--pick", pick,
+        "after each pose's line, the face at the centre of the view as the i key reports it");
     double clockSeconds = 0.0;
     app.add_option("--time", clockSeconds, "the materials' animation clock, in seconds (default 0)")
         ->check(CLI::Range(0.0, 1e9));
@@ -120,13 +126,17 @@ int main(int argc, char** argv) {
     session.showWithoutLoop();
     session.getOptions().clockSeconds = clockSeconds;
 
-    const BSPMap& level = session.getLevel();
+    BSPMap& level = session.getLevel();
     for (const Pose& pose : poses) {
         session.placeEye(Point(pose.x, pose.y, pose.z), pose.yaw, pose.pitch);
         session.drawFrame(0.0f);
         std::cout << "leaf=" << level.getLastCameraLeaf()
                   << " cluster=" << level.getLastCameraCluster()
                   << " visible=" << level.getLastVisibleFaceCount() << std::endl;
+        if (pick) {
+            std::cout << inspectViewCentre(level, session.getOptions(), texturesEnabled, std::cerr)
+                      << std::endl;
+        }
     }
     bool written = true;
     if (!shotPath.empty()) {
