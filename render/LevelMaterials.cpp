@@ -57,7 +57,62 @@ void foldLightmapPasses(std::vector<MaterialPass>& passes) {
     }
 }
 
+// The combine on the third unit that gives what blending the pass over the one below gives.
+OverlayCombine overlayCombineOf(const MaterialPass& pass) {
+    if (!pass.blend) {
+        return OverlayCombine::none;
+    }
+    if (filtersWhatIsBelow(pass)) {
+        return OverlayCombine::modulate;
+    }
+    if ((pass.source == GL_DST_COLOR && pass.destination == GL_SRC_COLOR) ||
+        (pass.source == GL_SRC_COLOR && pass.destination == GL_DST_COLOR)) {
+        return OverlayCombine::modulateTwice;
+    }
+    if (pass.source == GL_ONE && pass.destination == GL_ONE) {
+        return OverlayCombine::add;
+    }
+    return OverlayCombine::none;
+}
+
+// An opaque pass that writes every fragment it draws (no blend, no alpha test, depth written)
+// leaves exactly its own colour where the next pass of the same geometry lands, so a stage that
+// only combines with that colour may join it on unit 2.
+void foldOverlayPasses(std::vector<MaterialPass>& passes) {
+    for (std::size_t i = 0; i + 1 < passes.size(); ++i) {
+        MaterialPass& below = passes[i];
+        const MaterialPass& above = passes[i + 1];
+        const OverlayCombine combine = overlayCombineOf(above);
+        if (below.blend || !below.depthWrite || below.alphaTest != AlphaTest::none ||
+            below.overlay != OverlayCombine::none || combine == OverlayCombine::none ||
+            above.stage == nullptr || above.unit0IsLightmap || above.lightmapOnUnit1 ||
+            above.stage->texCoordGen != TexCoordGen::base || !plainlyColoured(above) ||
+            above.depthEqual) {
+            continue;
+        }
+        below.overlay = combine;
+        below.overlayStage = above.stage;
+        below.overlayFrames = above.frames;
+        below.overlayFrameCount = above.frameCount;
+        passes.erase(passes.begin() + std::ptrdiff_t(i) + 1);
+    }
+}
+
 }  // namespace
+
+void setOverlayCombine(OverlayCombine combine) {
+    const bool add = combine == OverlayCombine::add;
+    const GLfloat scale = combine == OverlayCombine::modulateTwice ? 2.0f : 1.0f;
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, add ? GL_ADD : GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, add ? GL_ADD : GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA, GL_PREVIOUS);
+    glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE, scale);
+    glTexEnvf(GL_TEXTURE_ENV, GL_ALPHA_SCALE, scale);
+}
 
 GLenum glBlendFactor(BlendFactor factor) {
     switch (factor) {
@@ -91,6 +146,9 @@ LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
                                const std::vector<std::int32_t>& textureFlags,
                                const MaterialScripts& scripts, FaceTextures& faceImages,
                                GLuint white) {
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    overlayUnit = units >= 3;
     fallback.passes.push_back(implicitPass(faceImages.placeholderTexture()));
     materials.reserve(textureNames.size());
     for (std::size_t i = 0; i < textureNames.size(); ++i) {
@@ -161,6 +219,9 @@ LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage
         return resolved;
     }
     foldLightmapPasses(resolved.passes);
+    if (overlayUnit) {
+        foldOverlayPasses(resolved.passes);
+    }
     return resolved;
 }
 

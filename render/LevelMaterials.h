@@ -1,6 +1,7 @@
 // LevelMaterials: every texture record of a level resolved to the material it is drawn with (its
 // shader script's, or the implicit image times lightmap), each stage's images uploaded, and a
-// lightmap stage folded into the image stage it filters, so that the pair is one two-unit pass.
+// lightmap stage folded into the image stage it filters, so that the pair is one two-unit pass, and
+// a filtering or additive stage over an opaque one folded onto a third unit.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -14,6 +15,15 @@
 
 class FaceTextures;
 class MaterialScripts;
+
+// How a stage folded over a pass on the third unit combines with what the units below made: the
+// same as the blend it replaces, drawn in the same pass.
+enum class OverlayCombine : std::uint8_t {
+    none,
+    modulate,       // blendFunc filter
+    modulateTwice,  // blendFunc GL_DST_COLOR GL_SRC_COLOR
+    add,            // blendFunc add
+};
 
 // One draw of a face's geometry.
 struct MaterialPass {
@@ -31,6 +41,12 @@ struct MaterialPass {
     bool depthWrite = true;
     bool depthEqual = false;
     AlphaTest alphaTest = AlphaTest::none;
+    // A plainly coloured stage that blended over this opaque one, now on unit 2 with the face's
+    // image coordinates: one fill of the window instead of two.
+    OverlayCombine overlay = OverlayCombine::none;
+    const MaterialStage* overlayStage = nullptr;
+    std::array<GLuint, kMaxAnimationFrames> overlayFrames{};
+    std::size_t overlayFrameCount = 0;
 };
 
 struct LevelMaterial {
@@ -63,11 +79,18 @@ private:
     LevelMaterial resolve(const Material& material, GLuint faceImage, FaceTextures& faceImages,
                           GLuint white) const;
 
+    // At least three texture units: a blended stage can fold onto the third.
+    bool overlayUnit = false;
+
     std::vector<LevelMaterial> materials;  // one per texture record
     LevelMaterial fallback;
     const Material* skyMaterial = nullptr;
     std::size_t scripted = 0;
 };
+
+// Sets the active unit's texture environment to combine its texture with the units below it as
+// the blend that combine stands for would combine it with what is drawn.
+void setOverlayCombine(OverlayCombine combine);
 
 // The GL blend factor of a script's.
 GLenum glBlendFactor(BlendFactor factor);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "render/TextureUnits.h"
 #include "texture/ImageLibrary.h"
 #include "texture/MaterialMotion.h"
 
@@ -157,7 +158,13 @@ void LevelSky::drawClouds(double seconds) const {
         }
         glBindTexture(GL_TEXTURE_2D,
                       pass.frames[animationFrame(*pass.stage, seconds) % pass.frameCount]);
+        const bool overlay = pass.overlay != OverlayCombine::none && pass.overlayFrameCount > 0;
+        if (overlay) {
+            bindOverlay(pass, seconds);
+        }
         const TexCoordMatrix matrix = texCoordMatrix(*pass.stage, seconds);
+        const TexCoordMatrix overlayMatrix =
+            overlay ? texCoordMatrix(*pass.overlayStage, seconds) : TexCoordMatrix();
         const std::array<float, 4> colour = stageColour(*pass.stage, seconds);
         glColor4f(colour[0], colour[1], colour[2], colour[3]);
         for (int ring = 0; ring < kDomeRings; ++ring) {
@@ -170,6 +177,10 @@ void LevelSky::drawClouds(double seconds) const {
                     const auto y = static_cast<float>(std::sin(elevation));
                     const auto z = static_cast<float>(std::cos(elevation) * std::sin(around));
                     const auto [s, t] = cloudCoordinates(x, y, z, cloudHeight);
+                    if (overlay) {
+                        const auto over = overlayMatrix.apply(s, t);
+                        glMultiTexCoord2fARB(kOverlayUnit, over[0], over[1]);
+                    }
                     const auto moved = matrix.apply(s, t);
                     glTexCoord2f(moved[0], moved[1]);
                     glVertex3f(kSkyDistance * x, kSkyDistance * y, kSkyDistance * z);
@@ -177,5 +188,25 @@ void LevelSky::drawClouds(double seconds) const {
             }
             glEnd();
         }
+        if (overlay) {
+            glActiveTextureARB(kOverlayUnit);
+            glDisable(GL_TEXTURE_2D);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+            glActiveTextureARB(GL_TEXTURE0_ARB);
+        }
     }
+}
+
+void LevelSky::bindOverlay(const MaterialPass& pass, double seconds) {
+    glActiveTextureARB(kOverlayUnit);
+    glEnable(GL_TEXTURE_2D);
+    setOverlayCombine(pass.overlay);
+    glBindTexture(
+        GL_TEXTURE_2D,
+        pass.overlayFrames[animationFrame(*pass.overlayStage, seconds) % pass.overlayFrameCount]);
+    // The layer's coordinates are moved here, per vertex.
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
 }

@@ -29,6 +29,8 @@ public:
 private:
     void drawBox(const std::array<GLuint, 6>& sides) const;
     void drawClouds(double seconds) const;
+    // A cloud layer folded over the pass below it, on the overlay unit.
+    static void bindOverlay(const MaterialPass& pass, double seconds);
 
     // rt, bk, lf, ft, up, dn; 0 where an image is missing.
     std::array<GLuint, 6> farBox{};

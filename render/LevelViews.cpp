@@ -39,8 +39,11 @@ constexpr unsigned kShellShift = 44;
 constexpr unsigned kRankShift = 52;
 constexpr std::uint64_t kNoTexture = (std::uint64_t{1} << (kShellShift - kTextureShift)) - 1;
 constexpr std::uint64_t kLastShell = (std::uint64_t{1} << (kRankShift - kShellShift)) - 1;
-// The depth of one distance shell.
-constexpr float kShellDepth = 256.0f;
+// The depth of one distance shell. Measured on real levels: against 256-unit shells, more of what
+// is hidden fails the depth test before it is textured (overdraw 1.20 to 1.14 on ctf_inyard) for
+// 277 draws a frame instead of 232; finer ones gain nothing more. Faces beyond the last shell
+// (16320 units) share it.
+constexpr float kShellDepth = 64.0f;
 
 }  // namespace
 

@@ -231,10 +231,10 @@ void MaterialFaceStyle::beginFogPass() {
     // Over a face the fog lies exactly on what its passes drew; a fog surface has nothing below.
     glDepthFunc(fogPass == 0 ? GL_LEQUAL : GL_EQUAL);
     glDisable(GL_ALPHA_TEST);
-    glActiveTextureARB(GL_TEXTURE1_ARB);
-    glDisable(GL_TEXTURE_2D);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glDisable(GL_TEXTURE_2D);
+    for (const GLenum unit : {kOverlayUnit, GLenum{GL_TEXTURE1_ARB}, GLenum{GL_TEXTURE0_ARB}}) {
+        glActiveTextureARB(unit);
+        glDisable(GL_TEXTURE_2D);
+    }
     setEnvironmentMapping(false);
     // The next material pass finds none of its state in place.
     state = PassState();
@@ -289,6 +289,54 @@ void MaterialFaceStyle::bindUnits(const MaterialPass& current) {
     setOnce(state.environmentMapping,
             int(current.stage != nullptr && current.stage->texCoordGen == TexCoordGen::environment),
             [](int on) { setEnvironmentMapping(on != 0); });
+    bindOverlay(current);
+}
+
+void MaterialFaceStyle::bindOverlay(const MaterialPass& current) {
+    const int overlay = int(current.overlay);
+    const bool moves = overlay != 0 && !current.overlayStage->texCoordMods.empty();
+    GLuint image = state.overlayImage;
+    if (overlay != 0 && current.overlayFrameCount > 0) {
+        const std::size_t frame = animationFrame(*current.overlayStage, seconds);
+        image = current.overlayFrames[frame % current.overlayFrameCount];
+    }
+    if (state.overlay == overlay && image == state.overlayImage && !moves &&
+        (overlay == 0 || state.overlayIdentityMatrix == 1)) {
+        return;
+    }
+    glActiveTextureARB(kOverlayUnit);
+    if (state.overlay != overlay) {
+        if (overlay == 0) {
+            glDisable(GL_TEXTURE_2D);
+        } else {
+            glEnable(GL_TEXTURE_2D);
+            setOverlayCombine(current.overlay);
+        }
+        state.overlay = overlay;
+    }
+    if (overlay != 0) {
+        setOnce(state.overlayImage, image,
+                [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
+        if (moves) {
+            loadTexCoordMatrix(texCoordMatrix(*current.overlayStage, seconds));
+            state.overlayIdentityMatrix = 0;
+        } else {
+            setOnce(state.overlayIdentityMatrix, 1,
+                    [](int) { loadTexCoordMatrix(TexCoordMatrix()); });
+        }
+    }
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
+void MaterialFaceStyle::pointOverlayAt(const Vertex& first) {
+    glClientActiveTextureARB(kOverlayUnit);
+    if (!inFogPass() && pass->overlay != OverlayCombine::none) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, first.texCoord);
+    } else {
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    glClientActiveTextureARB(GL_TEXTURE0_ARB);
 }
 
 void MaterialFaceStyle::chooseColours(const MaterialPass& current) {
@@ -326,6 +374,7 @@ void MaterialFaceStyle::pointAtFaceVertices(const Face& face, const Vertex& leve
     }
     texCoordArray(GL_TEXTURE0_ARB, lightmapCoordsOnUnit0() ? first.lightmapCoord : first.texCoord);
     texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
+    pointOverlayAt(first);
     if (inFogPass()) {
         fillFogColours(face);
         glEnableClientState(GL_COLOR_ARRAY);
@@ -380,6 +429,7 @@ void MaterialFaceStyle::pointAtPatch(const Face&, const BezierPatch& patch) {
     const Vertex& first = patch.getVertices().front();
     texCoordArray(GL_TEXTURE0_ARB, lightmapCoordsOnUnit0() ? first.lightmapCoord : first.texCoord);
     texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
+    pointOverlayAt(first);
     glDisableClientState(GL_COLOR_ARRAY);
     if (inFogPass()) {
         fillPatchFogColours(patch);
@@ -413,7 +463,10 @@ void MaterialFaceStyle::endFace(const Face&) {
 
 void MaterialFaceStyle::end() {
     setEnvironmentMapping(false);
-    for (GLenum unit : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
+    glActiveTextureARB(kOverlayUnit);
+    glDisable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    for (const GLenum unit : {kOverlayUnit, GLenum{GL_TEXTURE1_ARB}, GLenum{GL_TEXTURE0_ARB}}) {
         glActiveTextureARB(unit);
         glMatrixMode(GL_TEXTURE);
         glLoadIdentity();

@@ -83,6 +83,10 @@ public:
 private:
     void setBlendAndDepth(const MaterialPass& pass);
     void bindUnits(const MaterialPass& pass);
+    void bindOverlay(const MaterialPass& pass);
+    // Points unit 2's coordinates at the image coordinates from first, when the pass has an
+    // overlay.
+    void pointOverlayAt(const Vertex& first);
     void chooseColours(const MaterialPass& pass);
     void setCulling(const Face& face);
     void beginFogPass();
@@ -124,6 +128,11 @@ private:
         GLuint image = kUnknown;
         int identityMatrix = -1;
         int environmentMapping = -1;
+        // Unit 2: the overlay's combine (0 for off), its image and whether its matrix is the
+        // identity.
+        int overlay = -1;
+        GLuint overlayImage = kUnknown;
+        int overlayIdentityMatrix = -1;
     };
     PassState state;
     FaceEffectSources effects;

@@ -6,6 +6,9 @@
 
 #include "level/Vertex.h"
 
+// The unit of a material pass's overlay (a blended stage folded into the pass below it).
+inline constexpr GLenum kOverlayUnit = GL_TEXTURE2_ARB;
+
 // The unit modulates, its texture matrix is the identity and its coordinate array is on; the
 // unit is left active (and the client unit with it). Its GL_TEXTURE_2D is not touched.
 inline void setUpModulatedUnit(GLenum unit) {

@@ -187,3 +187,64 @@ TEST_F(MaterialViewTest, aSkyWhoseImagesAreMissingIsAPlainColourAndNotWhite) {
     EXPECT_NE(sky, (Rgb{255, 255, 255}));
     EXPECT_GT(sky[2], sky[0]) << "a grey-blue";
 }
+
+// A stage that only filters, doubles or adds to an opaque stage below it is drawn with it in one
+// pass on a third texture unit, and two cloud layers of the sky likewise: the picture is what the
+// blends give.
+TEST_F(MaterialViewTest, foldedStagesGiveWhatTheirBlendsGive) {
+    constexpr char kFoldedScript[] = R"(
+textures/test/glow
+{
+    {
+        map textures/test/base.tga
+    }
+    {
+        map $lightmap
+        blendFunc filter
+    }
+    {
+        map textures/test/detail.tga
+        blendFunc GL_DST_COLOR GL_SRC_COLOR
+    }
+}
+textures/test/clear
+{
+    {
+        map textures/test/base.tga
+    }
+    {
+        map textures/test/glowimage.tga
+        blendFunc add
+    }
+}
+textures/test/sky
+{
+    surfaceparm sky
+    skyParms - 128 -
+    {
+        map textures/test/cloudlow.tga
+        tcMod scroll 0.1 0
+    }
+    {
+        map textures/test/cloudhigh.tga
+        blendFunc filter
+        tcMod scroll 0 0.2
+    }
+}
+)";
+    writeBytes(data.path() / "scripts/test.shader",
+               std::vector<std::uint8_t>(kFoldedScript, kFoldedScript + sizeof kFoldedScript - 1));
+    writeBytes(data.path() / "textures/test/base.tga", solidTga(8, 8, {100, 100, 100}));
+    writeBytes(data.path() / "textures/test/detail.tga", solidTga(8, 8, {128, 64, 192}));
+    writeBytes(data.path() / "textures/test/cloudlow.tga", solidTga(8, 8, {200, 100, 50}));
+    writeBytes(data.path() / "textures/test/cloudhigh.tga", solidTga(8, 8, {128, 255, 64}));
+    startSession();
+    const auto pixels = frameAt(1.0);
+    // 100 times the page's (160, 80, 40), then twice the detail: (63, 16, 24).
+    expectRgbNear(pixelAt(pixels, kGlowColumn, kMiddleRow), {63, 16, 24}, kTolerance,
+                  "image, lightmap and detail");
+    expectRgbNear(pixelAt(pixels, kClearColumn, kMiddleRow), {150, 160, 170}, kTolerance,
+                  "image plus glow");
+    expectRgbNear(pixelAt(pixels, 320, kSkyRow), {100, 100, 12}, kTolerance,
+                  "lower clouds filtered by the upper");
+}
