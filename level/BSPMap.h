@@ -124,6 +124,8 @@ public:
     const std::vector<std::int32_t>& getTextureFlags() const { return textureFlags; }
     // The lightmap lump's bytes as the file holds them.
     const std::vector<std::uint8_t>& getLightmapBytes() const { return lightmapBytes; }
+    // The light volume lump's bytes as the file holds them (level/LightGrid reads them).
+    const std::vector<std::uint8_t>& getLightVolumeBytes() const { return lightVolumeBytes; }
     const std::set<std::int32_t>& getVisibleFaceSet() const { return visibleFaceSet; }
     const std::vector<std::uint32_t>& getFaceDrawList() const { return faceDrawList; }
     // A GL texture name; 0 until setCamera.
@@ -184,6 +186,7 @@ private:
     std::vector<std::string> textureNames;
     std::vector<std::int32_t> textureFlags;
     std::vector<std::uint8_t> lightmapBytes;
+    std::vector<std::uint8_t> lightVolumeBytes;
     std::vector<std::string> problems;
     std::int32_t lastCameraLeaf = 0;
     std::int32_t lastCameraCluster = 0;
