@@ -1,12 +1,42 @@
-// Spawn points read from a level's entity text: the origins of its player start entities.
+// The level's entities read from its entity text: blocks in braces of quoted "key" "value"
+// pairs, and the player spawn points among them.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "geometry/Point.h"
 
+// Longer keys and values are not well-formed entity text: the reader stops there.
+inline constexpr std::size_t kMaxEntityKeyLength = 1024;
+inline constexpr std::size_t kMaxEntityValueLength = 16384;
+
+struct Entity {
+    // In text order; a key may appear more than once.
+    std::vector<std::pair<std::string, std::string>> keys;
+
+    // The first value of key, or "" when the entity has none.
+    std::string_view value(std::string_view key) const;
+    std::string_view className() const { return value("classname"); }
+    // "origin" in viewer axes; nothing unless it is exactly three numbers.
+    std::optional<Point> origin() const;
+    // "angle" in degrees about the file's vertical axis; 0 when absent or unreadable.
+    float angle() const;
+};
+
+struct EntityList {
+    std::vector<Entity> entities;
+    // Empty when the text is well formed; otherwise what is wrong and where, for the caller to
+    // prefix with the file's name. The entities closed before the fault are kept.
+    std::string problem;
+};
+
+EntityList readEntities(std::string_view entityText);
+
 // The "origin" of every info_player_deathmatch and info_player_start entity, in text order,
-// turned from file axes into viewer axes. Entities without a readable origin are left out, and
-// text that is not well formed ends the reading without an error: what was read stays.
+// in viewer axes. Entities without a readable origin are left out; of text that is not well
+// formed, what was read before the fault counts.
 std::vector<Point> findSpawnPoints(std::string_view entityText);

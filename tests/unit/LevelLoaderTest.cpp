@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include "level/Entities.h"
 #include "support/LevelFixtures.h"
 #include "support/RealLevels.h"
 
@@ -331,6 +332,9 @@ TEST(LevelLoaderTest, everyRealLevelLoadsSoundWithOnlyItsTranscript) {
         EXPECT_FALSE(map.getNodes().empty());
         EXPECT_FALSE(map.getFaces().empty());
         expectEveryPatchFaceCutWhole(map);
+        const EntityList entities = readEntities(map.getEntityText());
+        EXPECT_EQ(entities.problem, "");
+        EXPECT_FALSE(findSpawnPoints(map.getEntityText()).empty());
     }
     EXPECT_GT(levels, 0);
 }
