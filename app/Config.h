@@ -31,6 +31,8 @@ struct ViewerConfig {
     // The lit view and the face images at start; keys m and t flip them while the viewer runs.
     bool lightmaps = false;
     bool textures = false;
+    // Entities shown as models and markers at start; key e flips it.
+    bool entities = false;
 };
 
 // Reads path into config, overwriting only the values whose keys appear, and echoes each entry to

@@ -38,6 +38,7 @@ void printHelp(std::ostream& out, int argc, char** argv) {
         << "  start_vec       start position x y z, whole numbers, y up\n"
         << "  bpp, vsync      accepted and echoed, no effect\n"
         << "  lightmaps, textures  on or off (default off): the lit view, face images\n"
+        << "  entities        on or off (default off): items as models, markers for the rest\n"
         << "  mouse_sensitivity  degrees of turn per pixel of mouse drag (default "
         << kDefaultMouseSensitivity << ")\n"
         << "  speed           fly speed factor at start, " << kMinSpeedFactor << ".."
@@ -45,6 +46,6 @@ void printHelp(std::ostream& out, int argc, char** argv) {
         << "keys: w/s forward/back, left/right strafe, a/d turn, =/- up/down,\n"
         << "  </> curve detail (2..20), l lighting, t face images, ESC quit\n"
         << "  left drag look, PgUp/PgDn pitch, wheel fly speed, p screenshot, f freeze culling,\n"
-        << "  c cluster colours, m lit view (lightmaps)\n"
+        << "  c cluster colours, m lit view (lightmaps), e entities\n"
         << std::flush;
 }

@@ -146,6 +146,9 @@ private:
     // The opaque faces by their materials, the level's sky behind them, then the rest in sort
     // order.
     void drawMaterialView(LevelViews& resources, double clockSeconds);
+    // The entities over the faces, in the look of the view (render/EntityView).
+    void drawEntities(LevelViews& resources, const ViewOptions& options, bool materialView,
+                      bool faceImages, const Frustum& frustum);
 
     OnScreenDisplay* display;  // not owned
     LightingModule* lighting;  // not owned

@@ -20,13 +20,7 @@ struct LightSample {
     std::array<float, 3> direction{0.0f, 1.0f, 0.0f};
 };
 
-class LightGrid;
-
-// The grid, or nothing and why (problem empty when the lump is simply absent).
-struct LightGridResult {
-    std::optional<LightGrid> grid;
-    std::string problem;
-};
+struct LightGridResult;
 
 class LightGrid {
 public:
@@ -55,4 +49,10 @@ private:
     std::array<std::int32_t, 3> counts;
     // counts[0] * counts[1] * counts[2] cells of kCellBytes, x fastest, then y, then z.
     std::vector<std::uint8_t> cells;
+};
+
+// The grid, or nothing and why (problem empty when the lump is simply absent).
+struct LightGridResult {
+    std::optional<LightGrid> grid;
+    std::string problem;
 };

@@ -1,0 +1,392 @@
+// Drawing a level's entities: reading the item models once, lighting their vertices from the
+// light grid each frame, and the passes of their surfaces' materials; markers for the rest.
+#include "render/EntityView.h"
+
+#include <chrono>
+#include <cmath>
+#include <numbers>
+#include <ostream>
+#include <unordered_map>
+
+#include "level/BSPMap.h"
+#include "model/ModelLighting.h"
+#include "render/Frustum.h"
+#include "render/LevelMaterials.h"
+#include "render/StageState.h"
+#include "render/TextureUnits.h"
+#include "texture/AssetStore.h"
+#include "texture/FaceTextures.h"
+#include "texture/MaterialMotion.h"
+
+namespace {
+
+// A sphere this wide around an entity's origin holds any item model or marker, for culling.
+constexpr float kCullRadius = 48.0f;
+// Without a light grid: a grey half from all round and half from above, before brightening.
+constexpr float kFallbackLight = 32.0f;
+// How far a spawn marker's pointer reaches, units.
+constexpr float kPointerLength = 28.0f;
+
+double millisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+std::array<float, 3> familyColour(EntityFamily family) {
+    switch (family) {
+        case EntityFamily::spawn:
+            return {0.2f, 1.0f, 0.2f};
+        case EntityFamily::light:
+            return {1.0f, 0.9f, 0.2f};
+        case EntityFamily::item:
+            return {1.0f, 0.2f, 1.0f};
+        case EntityFamily::other:
+            break;
+    }
+    return {0.3f, 0.7f, 1.0f};
+}
+
+// Whether a pass takes its colour from the model's lighting: the stages that read vertex colours
+// (a model's are its light), and opaque white ones, which on a level face a lightmap would light.
+bool litByGrid(const MaterialPass& pass) {
+    if (pass.stage == nullptr) {
+        return true;
+    }
+    switch (pass.stage->colourGen) {
+        case ColourGen::vertex:
+        case ColourGen::exactVertex:
+        case ColourGen::oneMinusVertex:
+            return true;
+        case ColourGen::identity:
+        case ColourGen::identityLighting:
+            return !pass.blend;
+        case ColourGen::constant:
+        case ColourGen::wave:
+            break;
+    }
+    return false;
+}
+
+void setBlend(bool blend, GLenum source, GLenum destination) {
+    if (blend) {
+        glEnable(GL_BLEND);
+        glBlendFunc(source, destination);
+    } else {
+        glDisable(GL_BLEND);
+    }
+}
+
+}  // namespace
+
+std::vector<EntityPlacement> placementsOf(const EntityList& entities) {
+    std::vector<EntityPlacement> placements;
+    for (const Entity& entity : entities.entities) {
+        if (const std::optional<Point> origin = entity.origin()) {
+            placements.push_back({std::string(entity.className()), *origin, entity.angle()});
+        }
+    }
+    return placements;
+}
+
+EntityView::EntityView(const BSPMap& levelToShow, std::vector<EntityPlacement> placements,
+                       std::ostream& log)
+    : level(levelToShow) {
+    const std::vector<Model>& worldModels = level.getModels();
+    if (!worldModels.empty()) {
+        LightGridResult built =
+            LightGrid::build(level.getLightVolumeBytes(), worldModels[0].mins, worldModels[0].maxs);
+        if (!built.problem.empty()) {
+            log << level.getLevelFile() << ": " << built.problem << "; models are lit from above"
+                << std::endl;
+        }
+        grid = std::move(built.grid);
+    }
+    instances.reserve(placements.size());
+    for (EntityPlacement& placement : placements) {
+        Instance instance;
+        instance.family = familyOf(placement.className);
+        instance.cluster = level.clusterOfLeaf(level.findLeaf(placement.origin));
+        instance.light = lightAt(placement.origin);
+        instance.placement = std::move(placement);
+        instances.push_back(std::move(instance));
+    }
+}
+
+EntityView::~EntityView() = default;
+
+LightSample EntityView::lightAt(const Point& position) const {
+    if (grid) {
+        return grid->sample(position);
+    }
+    LightSample fromAbove;
+    fromAbove.ambient = {kFallbackLight, kFallbackLight, kFallbackLight};
+    fromAbove.directed = fromAbove.ambient;
+    return fromAbove;
+}
+
+void EntityView::loadModels(const AssetStore& assets, std::ostream& log) {
+    if (modelsRead) {
+        return;
+    }
+    modelsRead = true;
+    const auto start = std::chrono::steady_clock::now();
+    // Each path once: its model's index, or nothing when it is missing or bad.
+    std::unordered_map<std::string, std::optional<std::size_t>> byPath;
+    std::unordered_map<std::string, std::int32_t> lookIndex;
+    std::vector<std::uint8_t> bytes;
+    std::size_t largestSurface = 0;
+    for (Instance& instance : instances) {
+        for (const std::string_view pathView : modelPathsOf(instance.placement.className)) {
+            const std::string path(pathView);
+            auto [slot, fresh] = byPath.try_emplace(path);
+            if (fresh) {
+                if (!assets.read(path, bytes)) {
+                    log << path << ": no such model under the data path; drawn as a marker"
+                        << std::endl;
+                    continue;
+                }
+                Md3ReadResult read = readMd3(bytes);
+                if (!read.problem.empty()) {
+                    log << assets.describe(path) << ": bad model: " << read.problem
+                        << "; drawn as a marker" << std::endl;
+                    continue;
+                }
+                LoadedModel loaded{std::move(read.model), {}};
+                for (const Md3Surface& surface : loaded.model.surfaces) {
+                    largestSurface = std::max(largestSurface, surface.vertexCount());
+                    SurfaceLook look;
+                    if (!surface.shader.empty()) {
+                        const auto [name, added] = lookIndex.try_emplace(
+                            surface.shader, static_cast<std::int32_t>(lookNames.size()));
+                        if (added) {
+                            lookNames.push_back(surface.shader);
+                        }
+                        look.name = name->second;
+                    }
+                    loaded.looks.push_back(look);
+                }
+                slot->second = models.size();
+                models.push_back(std::move(loaded));
+            }
+            if (slot->second) {
+                instance.parts.push_back(*slot->second);
+            }
+        }
+    }
+    colourScratch.assign(4 * largestSurface, 255);
+    modelMs = millisecondsSince(start);
+}
+
+void EntityView::loadSurfaceLooks(const AssetStore& assets, const MaterialScripts& scripts,
+                                  GLuint white, std::ostream& log) {
+    if (surfaceImages != nullptr) {
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    surfaceImages = std::make_unique<FaceTextures>(assets, lookNames, log, &scripts);
+    surfaceMaterials = std::make_unique<LevelMaterials>(
+        lookNames, std::vector<std::int32_t>(lookNames.size(), 0), scripts, *surfaceImages, white);
+    lookMs = millisecondsSince(start);
+}
+
+void EntityView::prepare(const AssetStore& assets, const MaterialScripts* scripts, GLuint white,
+                         std::ostream& log) {
+    if (!modelsRead) {
+        loadModels(assets, log);
+        log << "entities: " << instances.size() << " placed, " << models.size()
+            << " model files read in " << modelMs << " ms" << std::endl;
+    }
+    if (scripts != nullptr && surfaceImages == nullptr) {
+        loadSurfaceLooks(assets, *scripts, white, log);
+        log << "entities: " << lookNames.size() << " surface images and materials in " << lookMs
+            << " ms" << std::endl;
+    }
+}
+
+bool EntityView::visible(const Instance& instance, const EntityDrawSettings& settings) const {
+    if (settings.cameraCluster >= 0 && instance.cluster >= 0 &&
+        !level.isClusterVisible(settings.cameraCluster, instance.cluster)) {
+        return false;
+    }
+    if (settings.frustum == nullptr) {
+        return true;
+    }
+    const Point& at = instance.placement.origin;
+    for (int i = 0; i < Frustum::kPlaneCount; ++i) {
+        const double* plane = settings.frustum->plane(i);
+        if (plane[0] * at.getX() + plane[1] * at.getY() + plane[2] * at.getZ() + plane[3] <
+            -kCullRadius) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void EntityView::draw(const EntityDrawSettings& settings) {
+    lastModels = 0;
+    lastMarkers = 0;
+    glDisable(GL_LIGHTING);
+    // Items are seen from every side and their surfaces are thin: both sides are drawn.
+    glDisable(GL_CULL_FACE);
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    glDisable(GL_TEXTURE_2D);
+    glClientActiveTextureARB(GL_TEXTURE1_ARB);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    setUpModulatedUnit(GL_TEXTURE0_ARB);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    for (const Instance& instance : instances) {
+        if (!visible(instance, settings)) {
+            continue;
+        }
+        if (instance.parts.empty()) {
+            drawMarker(instance);
+            ++lastMarkers;
+        } else {
+            drawModel(instance, settings);
+            ++lastModels;
+        }
+    }
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LEQUAL);
+    setStageAlphaTest(AlphaTest::none);
+    setStageEnvironmentMapping(false);
+    loadStageTexCoordMatrix(TexCoordMatrix{});
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+void EntityView::drawModel(const Instance& instance, const EntityDrawSettings& settings) {
+    const double turnDegrees = std::fmod(settings.clockSeconds * kTurnDegreesPerSecond, 360.0);
+    const auto turnRadians = static_cast<float>(turnDegrees * std::numbers::pi / 180.0);
+    const Point& at = instance.placement.origin;
+    glPushMatrix();
+    glTranslatef(at.getX(), at.getY(), at.getZ());
+    glRotatef(static_cast<float>(turnDegrees), 0.0f, 1.0f, 0.0f);
+    for (const std::size_t part : instance.parts) {
+        const LoadedModel& loaded = models[part];
+        for (std::size_t s = 0; s < loaded.model.surfaces.size(); ++s) {
+            const Md3Surface& surface = loaded.model.surfaces[s];
+            lightModelVertices(surface.normals, instance.light, turnRadians, colourScratch);
+            glVertexPointer(3, GL_FLOAT, 0, surface.positions.data());
+            glNormalPointer(GL_FLOAT, 0, surface.normals.data());
+            glTexCoordPointer(2, GL_FLOAT, 0, surface.texCoords.data());
+            glColorPointer(4, GL_UNSIGNED_BYTE, 0, colourScratch.data());
+            drawSurface(surface, loaded.looks[s], settings);
+        }
+    }
+    glPopMatrix();
+}
+
+void EntityView::drawSurface(const Md3Surface& surface, const SurfaceLook& look,
+                             const EntityDrawSettings& settings) {
+    const auto count = static_cast<GLsizei>(surface.indices.size());
+    const bool hasLook = look.name >= 0 && surfaceImages != nullptr;
+    if (settings.look == EntityLook::materials && hasLook) {
+        const LevelMaterial& material = surfaceMaterials->of(look.name);
+        if (!material.drawn) {
+            return;
+        }
+        for (std::size_t pass = 0; pass < material.passes.size(); ++pass) {
+            drawPass(surface, pass, look, settings);
+        }
+        return;
+    }
+    setBlend(false, GL_ONE, GL_ZERO);
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LEQUAL);
+    setStageEnvironmentMapping(false);
+    loadStageTexCoordMatrix(TexCoordMatrix{});
+    if (settings.look != EntityLook::plain && hasLook) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, surfaceImages->textureFor(look.name));
+        setStageAlphaTest(surfaceImages->hasAlpha(look.name) ? AlphaTest::atLeast128
+                                                             : AlphaTest::none);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+        setStageAlphaTest(AlphaTest::none);
+    }
+    glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, surface.indices.data());
+}
+
+void EntityView::drawPass(const Md3Surface& surface, std::size_t passIndex, const SurfaceLook& look,
+                          const EntityDrawSettings& settings) {
+    const MaterialPass& pass = surfaceMaterials->of(look.name).passes[passIndex];
+    // A model has no lightmap page for a lightmap stage to show.
+    if (pass.unit0IsLightmap || pass.frameCount == 0) {
+        return;
+    }
+    const MaterialStage* stage = pass.stage;
+    setBlend(pass.blend, pass.source, pass.destination);
+    glDepthMask(pass.depthWrite ? GL_TRUE : GL_FALSE);
+    glDepthFunc(pass.depthEqual ? GL_EQUAL : GL_LEQUAL);
+    setStageAlphaTest(pass.alphaTest);
+    const std::size_t frame =
+        stage == nullptr ? 0 : animationFrame(*stage, settings.clockSeconds) % pass.frameCount;
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, pass.frames[frame]);
+    loadStageTexCoordMatrix(stage == nullptr ? TexCoordMatrix{}
+                                             : texCoordMatrix(*stage, settings.clockSeconds));
+    setStageEnvironmentMapping(stage != nullptr && stage->texCoordGen == TexCoordGen::environment);
+    const bool lit = litByGrid(pass);
+    if (!lit) {
+        const std::array<float, 4> colour = stageColour(*stage, settings.clockSeconds);
+        glDisableClientState(GL_COLOR_ARRAY);
+        glColor4f(colour[0], colour[1], colour[2], colour[3]);
+    }
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(surface.indices.size()), GL_UNSIGNED_INT,
+                   surface.indices.data());
+    if (!lit) {
+        glEnableClientState(GL_COLOR_ARRAY);
+    }
+}
+
+void EntityView::drawMarker(const Instance& instance) {
+    const Point& at = instance.placement.origin;
+    const std::array<float, 3> colour = familyColour(instance.family);
+    const float h = kMarkerHalfSize;
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisable(GL_TEXTURE_2D);
+    setBlend(false, GL_ONE, GL_ZERO);
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LEQUAL);
+    setStageAlphaTest(AlphaTest::none);
+    glPushMatrix();
+    glTranslatef(at.getX(), at.getY(), at.getZ());
+    // A diamond: eight faces, the upper four lighter so its shape reads without lighting.
+    const float corners[6][3] = {{h, 0, 0},  {0, 0, h}, {-h, 0, 0},
+                                 {0, 0, -h}, {0, h, 0}, {0, -h, 0}};
+    glBegin(GL_TRIANGLES);
+    for (int side = 0; side < 4; ++side) {
+        const float* a = corners[side];
+        const float* b = corners[(side + 1) % 4];
+        for (int half = 0; half < 2; ++half) {
+            const float shade = (half == 0 ? 1.0f : 0.6f) * (side % 2 == 0 ? 1.0f : 0.85f);
+            glColor3f(colour[0] * shade, colour[1] * shade, colour[2] * shade);
+            glVertex3fv(a);
+            glVertex3fv(b);
+            glVertex3fv(corners[4 + half]);
+        }
+    }
+    if (instance.family == EntityFamily::spawn) {
+        // The angle turns about the file's up axis from its +x, which is the viewer's -z side.
+        const double radians = instance.placement.angleDegrees * std::numbers::pi / 180.0;
+        const auto x = static_cast<float>(std::cos(radians));
+        const auto z = static_cast<float>(-std::sin(radians));
+        glColor3f(1.0f, 1.0f, 1.0f);
+        glVertex3f(kPointerLength * x, 0.0f, kPointerLength * z);
+        glVertex3f(-z * h * 0.5f, 0.0f, x * h * 0.5f);
+        glVertex3f(z * h * 0.5f, 0.0f, -x * h * 0.5f);
+        glVertex3f(kPointerLength * x, 0.0f, kPointerLength * z);
+        glVertex3f(0.0f, h * 0.5f, 0.0f);
+        glVertex3f(0.0f, -h * 0.5f, 0.0f);
+    }
+    glEnd();
+    glPopMatrix();
+    glEnableClientState(GL_COLOR_ARRAY);
+}
