@@ -78,6 +78,12 @@ constexpr ItemModels kItems[] = {
     {"weapon_shotgun", {"models/weapons2/shotgun/shotgun.md3"}, 1},
 };
 
+static_assert(std::is_sorted(std::begin(kItems), std::end(kItems),
+                             [](const ItemModels& a, const ItemModels& b) {
+                                 return a.className < b.className;
+                             }),
+              "the item table is searched by halving");
+
 bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }

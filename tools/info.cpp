@@ -1,6 +1,6 @@
 // velmora-info: a level report for people who make maps. Loads a level with the viewer's own
 // loader and validator, opens no window, and prints the lump table, the faces by type, the
-// visibility figures and every problem found.
+// visibility figures, the entities by class and every problem found.
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include "level/Face.h"
 #include "level/LevelValidator.h"
 #include "level/Records.h"
+#include "tools/EntityTable.h"
 
 namespace {
 
@@ -172,6 +173,7 @@ int main(int argc, char** argv) {
     printLumpTable(level, std::cout);
     printFaces(level, std::cout);
     printVisibility(level, std::cout);
+    printLevelEntityTable(levelPath, level.getEntityText(), std::cout, std::cerr);
     printValidation(level, levelPath, std::cout);
     return level.isSound() ? kSoundStatus : kUnsoundStatus;
 }
