@@ -79,7 +79,9 @@ bool parsePose(const std::string& text, Pose& pose) {
 void printLightSample(const LightSample& light, std::ostream& out) {
     const auto three = [&](const std::array<float, 3>& values, int decimals) {
         for (const float value : values) {
-            out << ' ' << std::fixed << std::setprecision(decimals) << value;
+            // A zero reached by rounding prints without a sign.
+            const float shown = std::fabs(value) < 5e-4f ? 0.0f : value;
+            out << ' ' << std::fixed << std::setprecision(decimals) << shown;
         }
     };
     out << "ambient";
