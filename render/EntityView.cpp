@@ -174,6 +174,7 @@ void EntityView::loadModels(const AssetStore& assets, std::ostream& log) {
         }
     }
     colourScratch.assign(4 * largestSurface, 255);
+    buildMarkers();
     modelMs = millisecondsSince(start);
 }
 
@@ -203,6 +204,61 @@ void EntityView::prepare(const AssetStore& assets, const MaterialScripts* script
     }
 }
 
+void EntityView::applyPass(const PassSettings& pass, const TexCoordMatrix* matrix) {
+    SetState& known = setState;
+    if (known.blend != int(pass.blend) ||
+        (pass.blend && (known.source != pass.source || known.destination != pass.destination))) {
+        setBlend(pass.blend, pass.source, pass.destination);
+        known.blend = int(pass.blend);
+        known.source = pass.source;
+        known.destination = pass.destination;
+    }
+    if (known.depthWrite != int(pass.depthWrite)) {
+        glDepthMask(pass.depthWrite ? GL_TRUE : GL_FALSE);
+        known.depthWrite = int(pass.depthWrite);
+    }
+    if (known.depthEqual != int(pass.depthEqual)) {
+        glDepthFunc(pass.depthEqual ? GL_EQUAL : GL_LEQUAL);
+        known.depthEqual = int(pass.depthEqual);
+    }
+    if (known.alphaTest != int(pass.alphaTest)) {
+        setStageAlphaTest(pass.alphaTest);
+        known.alphaTest = int(pass.alphaTest);
+    }
+    const bool textured = pass.image != 0;
+    if (known.textured != int(textured)) {
+        if (textured) {
+            glEnable(GL_TEXTURE_2D);
+        } else {
+            glDisable(GL_TEXTURE_2D);
+        }
+        known.textured = int(textured);
+    }
+    if (textured && known.image != pass.image) {
+        glBindTexture(GL_TEXTURE_2D, pass.image);
+        known.image = pass.image;
+    }
+    // A moving stage loads its matrix every time; the identity only when it was not loaded.
+    if (matrix != nullptr || known.identityMatrix != 1) {
+        loadStageTexCoordMatrix(matrix != nullptr ? *matrix : TexCoordMatrix{});
+        known.identityMatrix = matrix == nullptr ? 1 : 0;
+    }
+    if (known.environment != int(pass.environment)) {
+        setStageEnvironmentMapping(pass.environment);
+        known.environment = int(pass.environment);
+    }
+    if (!pass.litColours) {
+        if (known.litColours != 0) {
+            glDisableClientState(GL_COLOR_ARRAY);
+            known.litColours = 0;
+        }
+        glColor4f(pass.colour[0], pass.colour[1], pass.colour[2], pass.colour[3]);
+    } else if (known.litColours != 1) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        known.litColours = 1;
+    }
+}
+
 bool EntityView::visible(const Instance& instance, const EntityDrawSettings& settings) const {
     if (settings.cameraCluster >= 0 && instance.cluster >= 0 &&
         !level.isClusterVisible(settings.cameraCluster, instance.cluster)) {
@@ -225,6 +281,8 @@ bool EntityView::visible(const Instance& instance, const EntityDrawSettings& set
 void EntityView::draw(const EntityDrawSettings& settings) {
     lastModels = 0;
     lastMarkers = 0;
+    markerIndices.clear();
+    setState = SetState{};
     glDisable(GL_LIGHTING);
     // Items are seen from every side and their surfaces are thin: both sides are drawn.
     glDisable(GL_CULL_FACE);
@@ -241,13 +299,17 @@ void EntityView::draw(const EntityDrawSettings& settings) {
             continue;
         }
         if (instance.parts.empty()) {
-            drawMarker(instance);
+            for (std::uint32_t v = 0; v < instance.markerVertices; ++v) {
+                markerIndices.push_back(instance.firstMarkerVertex + v);
+            }
             ++lastMarkers;
         } else {
             drawModel(instance, settings);
             ++lastModels;
         }
     }
+    // Every visible marker in one call.
+    drawMarkers();
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -297,20 +359,13 @@ void EntityView::drawSurface(const Md3Surface& surface, const SurfaceLook& look,
         }
         return;
     }
-    setBlend(false, GL_ONE, GL_ZERO);
-    glDepthMask(GL_TRUE);
-    glDepthFunc(GL_LEQUAL);
-    setStageEnvironmentMapping(false);
-    loadStageTexCoordMatrix(TexCoordMatrix{});
+    PassSettings pass;
     if (settings.look != EntityLook::plain && hasLook) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, surfaceImages->textureFor(look.name));
-        setStageAlphaTest(surfaceImages->hasAlpha(look.name) ? AlphaTest::atLeast128
-                                                             : AlphaTest::none);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-        setStageAlphaTest(AlphaTest::none);
+        pass.image = surfaceImages->textureFor(look.name);
+        pass.alphaTest =
+            surfaceImages->hasAlpha(look.name) ? AlphaTest::atLeast128 : AlphaTest::none;
     }
+    applyPass(pass, nullptr);
     glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, surface.indices.data());
 }
 
@@ -322,71 +377,98 @@ void EntityView::drawPass(const Md3Surface& surface, std::size_t passIndex, cons
         return;
     }
     const MaterialStage* stage = pass.stage;
-    setBlend(pass.blend, pass.source, pass.destination);
-    glDepthMask(pass.depthWrite ? GL_TRUE : GL_FALSE);
-    glDepthFunc(pass.depthEqual ? GL_EQUAL : GL_LEQUAL);
-    setStageAlphaTest(pass.alphaTest);
+    PassSettings wanted;
+    wanted.blend = pass.blend;
+    wanted.source = pass.source;
+    wanted.destination = pass.destination;
+    wanted.depthWrite = pass.depthWrite;
+    wanted.depthEqual = pass.depthEqual;
+    wanted.alphaTest = pass.alphaTest;
     const std::size_t frame =
         stage == nullptr ? 0 : animationFrame(*stage, settings.clockSeconds) % pass.frameCount;
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, pass.frames[frame]);
-    loadStageTexCoordMatrix(stage == nullptr ? TexCoordMatrix{}
-                                             : texCoordMatrix(*stage, settings.clockSeconds));
-    setStageEnvironmentMapping(stage != nullptr && stage->texCoordGen == TexCoordGen::environment);
-    const bool lit = litByGrid(pass);
-    if (!lit) {
-        const std::array<float, 4> colour = stageColour(*stage, settings.clockSeconds);
-        glDisableClientState(GL_COLOR_ARRAY);
-        glColor4f(colour[0], colour[1], colour[2], colour[3]);
+    wanted.image = pass.frames[frame];
+    wanted.environment = stage != nullptr && stage->texCoordGen == TexCoordGen::environment;
+    wanted.litColours = litByGrid(pass);
+    if (!wanted.litColours) {
+        wanted.colour = stageColour(*stage, settings.clockSeconds);
     }
+    TexCoordMatrix matrix;
+    const bool moves = stage != nullptr && !stage->texCoordMods.empty();
+    if (moves) {
+        matrix = texCoordMatrix(*stage, settings.clockSeconds);
+    }
+    wanted.identityMatrix = !moves;
+    applyPass(wanted, moves ? &matrix : nullptr);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(surface.indices.size()), GL_UNSIGNED_INT,
                    surface.indices.data());
-    if (!lit) {
-        glEnableClientState(GL_COLOR_ARRAY);
-    }
 }
 
-void EntityView::drawMarker(const Instance& instance) {
-    const Point& at = instance.placement.origin;
-    const std::array<float, 3> colour = familyColour(instance.family);
+void EntityView::buildMarkers() {
     const float h = kMarkerHalfSize;
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisable(GL_TEXTURE_2D);
-    setBlend(false, GL_ONE, GL_ZERO);
-    glDepthMask(GL_TRUE);
-    glDepthFunc(GL_LEQUAL);
-    setStageAlphaTest(AlphaTest::none);
-    glPushMatrix();
-    glTranslatef(at.getX(), at.getY(), at.getZ());
-    // A diamond: eight faces, the upper four lighter so its shape reads without lighting.
-    const float corners[6][3] = {{h, 0, 0},  {0, 0, h}, {-h, 0, 0},
-                                 {0, 0, -h}, {0, h, 0}, {0, -h, 0}};
-    glBegin(GL_TRIANGLES);
-    for (int side = 0; side < 4; ++side) {
-        const float* a = corners[side];
-        const float* b = corners[(side + 1) % 4];
-        for (int half = 0; half < 2; ++half) {
-            const float shade = (half == 0 ? 1.0f : 0.6f) * (side % 2 == 0 ? 1.0f : 0.85f);
-            glColor3f(colour[0] * shade, colour[1] * shade, colour[2] * shade);
-            glVertex3fv(a);
-            glVertex3fv(b);
-            glVertex3fv(corners[4 + half]);
+    const std::array<float, 3> corners[6] = {{h, 0, 0},  {0, 0, h}, {-h, 0, 0},
+                                             {0, 0, -h}, {0, h, 0}, {0, -h, 0}};
+    for (Instance& instance : instances) {
+        if (!instance.parts.empty()) {
+            continue;
         }
+        instance.firstMarkerVertex = static_cast<std::uint32_t>(markerPositions.size() / 3);
+        const Point& at = instance.placement.origin;
+        const std::array<float, 3> colour = familyColour(instance.family);
+        const auto vertex = [&](const std::array<float, 3>& offset,
+                                const std::array<float, 3>& rgb) {
+            markerPositions.insert(
+                markerPositions.end(),
+                {at.getX() + offset[0], at.getY() + offset[1], at.getZ() + offset[2]});
+            for (const float channel : rgb) {
+                markerColours.push_back(static_cast<std::uint8_t>(std::lround(255 * channel)));
+            }
+            markerColours.push_back(255);
+        };
+        // A diamond: eight faces, the upper four lighter and alternate sides darker, so that its
+        // shape reads without lighting.
+        for (int side = 0; side < 4; ++side) {
+            for (int half = 0; half < 2; ++half) {
+                const float shade = (half == 0 ? 1.0f : 0.6f) * (side % 2 == 0 ? 1.0f : 0.85f);
+                const std::array<float, 3> shaded{colour[0] * shade, colour[1] * shade,
+                                                  colour[2] * shade};
+                vertex(corners[side], shaded);
+                vertex(corners[(side + 1) % 4], shaded);
+                vertex(corners[4 + half], shaded);
+            }
+        }
+        if (instance.family == EntityFamily::spawn) {
+            // A white pointer, flat and upright: the angle turns about the file's up axis from
+            // its +x, which is the viewer's +x, toward its +y, the viewer's -z.
+            const double radians = instance.placement.angleDegrees * std::numbers::pi / 180.0;
+            const auto x = static_cast<float>(std::cos(radians));
+            const auto z = static_cast<float>(-std::sin(radians));
+            const std::array<float, 3> white{1.0f, 1.0f, 1.0f};
+            const std::array<float, 3> tip{kPointerLength * x, 0.0f, kPointerLength * z};
+            const std::array<float, 3> fin[4] = {{-z * h * 0.5f, 0.0f, x * h * 0.5f},
+                                                 {z * h * 0.5f, 0.0f, -x * h * 0.5f},
+                                                 {0.0f, h * 0.5f, 0.0f},
+                                                 {0.0f, -h * 0.5f, 0.0f}};
+            for (int f = 0; f < 4; f += 2) {
+                vertex(tip, white);
+                vertex(fin[f], white);
+                vertex(fin[f + 1], white);
+            }
+        }
+        instance.markerVertices =
+            static_cast<std::uint32_t>(markerPositions.size() / 3) - instance.firstMarkerVertex;
     }
-    if (instance.family == EntityFamily::spawn) {
-        // The angle turns about the file's up axis from its +x, which is the viewer's -z side.
-        const double radians = instance.placement.angleDegrees * std::numbers::pi / 180.0;
-        const auto x = static_cast<float>(std::cos(radians));
-        const auto z = static_cast<float>(-std::sin(radians));
-        glColor3f(1.0f, 1.0f, 1.0f);
-        glVertex3f(kPointerLength * x, 0.0f, kPointerLength * z);
-        glVertex3f(-z * h * 0.5f, 0.0f, x * h * 0.5f);
-        glVertex3f(z * h * 0.5f, 0.0f, -x * h * 0.5f);
-        glVertex3f(kPointerLength * x, 0.0f, kPointerLength * z);
-        glVertex3f(0.0f, h * 0.5f, 0.0f);
-        glVertex3f(0.0f, -h * 0.5f, 0.0f);
+    markerIndices.reserve(markerPositions.size() / 3);
+}
+
+void EntityView::drawMarkers() {
+    if (markerIndices.empty()) {
+        return;
     }
-    glEnd();
-    glPopMatrix();
-    glEnableClientState(GL_COLOR_ARRAY);
+    applyPass(PassSettings{}, nullptr);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, markerPositions.data());
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, markerColours.data());
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(markerIndices.size()), GL_UNSIGNED_INT,
+                   markerIndices.data());
 }

@@ -17,6 +17,8 @@
 #include "level/LightGrid.h"
 #include "model/EntityModels.h"
 #include "model/Md3Model.h"
+#include "texture/Material.h"
+#include "texture/MaterialMotion.h"
 
 class AssetStore;
 class BSPMap;
@@ -107,7 +109,40 @@ private:
         LightSample light;
         // Indices into models; none when the instance is a marker.
         std::vector<std::size_t> parts;
+        // The marker's vertices in the marker arrays, once the models are loaded.
+        std::uint32_t firstMarkerVertex = 0;
+        std::uint32_t markerVertices = 0;
     };
+
+    // What one draw of a surface needs set; each draw sets only what differs from the one before,
+    // as every change of state costs this renderer more than the small draw that follows it.
+    struct PassSettings {
+        bool blend = false;
+        GLenum source = GL_ONE;
+        GLenum destination = GL_ZERO;
+        bool depthWrite = true;
+        bool depthEqual = false;
+        AlphaTest alphaTest = AlphaTest::none;
+        GLuint image = 0;  // 0: untextured
+        bool identityMatrix = true;
+        bool environment = false;
+        bool litColours = true;  // the lit vertex colours, else colour
+        std::array<float, 4> colour{1.0f, 1.0f, 1.0f, 1.0f};
+    };
+    struct SetState {
+        int blend = -1;
+        GLenum source = 0;
+        GLenum destination = 0;
+        int depthWrite = -1;
+        int depthEqual = -1;
+        int alphaTest = -1;
+        int textured = -1;
+        GLuint image = 0;
+        int identityMatrix = -1;
+        int environment = -1;
+        int litColours = -1;
+    };
+    void applyPass(const PassSettings& pass, const TexCoordMatrix* matrix);
 
     bool visible(const Instance& instance, const EntityDrawSettings& settings) const;
     void drawModel(const Instance& instance, const EntityDrawSettings& settings);
@@ -115,7 +150,9 @@ private:
                      const EntityDrawSettings& settings);
     void drawPass(const Md3Surface& surface, std::size_t pass, const SurfaceLook& look,
                   const EntityDrawSettings& settings);
-    void drawMarker(const Instance& instance);
+    // Fills the marker arrays for the instances without a model; once, after the models.
+    void buildMarkers();
+    void drawMarkers();
 
     const BSPMap& level;
     std::optional<LightGrid> grid;
@@ -128,6 +165,12 @@ private:
     std::unique_ptr<LevelMaterials> surfaceMaterials;
     // One surface's lit vertex colours, sized for the largest surface at load.
     std::vector<std::uint8_t> colourScratch;
+    // Every marker's triangles in place (they never move): positions, RGBA colours, and the
+    // indices of the visible ones, refilled each frame within the room reserved for all.
+    std::vector<float> markerPositions;
+    std::vector<std::uint8_t> markerColours;
+    std::vector<std::uint32_t> markerIndices;
+    SetState setState;
     double modelMs = 0.0;
     double lookMs = 0.0;
     std::size_t lastModels = 0;
