@@ -134,7 +134,6 @@ void EntityView::loadModels(const AssetStore& assets, std::ostream& log) {
     std::unordered_map<std::string, std::optional<std::size_t>> byPath;
     std::unordered_map<std::string, std::int32_t> lookIndex;
     std::vector<std::uint8_t> bytes;
-    std::size_t largestSurface = 0;
     for (Instance& instance : instances) {
         for (const std::string_view pathView : modelPathsOf(instance.placement.className)) {
             const std::string path(pathView);
@@ -151,9 +150,9 @@ void EntityView::loadModels(const AssetStore& assets, std::ostream& log) {
                         << "; drawn as a marker" << std::endl;
                     continue;
                 }
-                LoadedModel loaded{std::move(read.model), {}};
+                LoadedModel loaded;
+                loaded.model = std::move(read.model);
                 for (const Md3Surface& surface : loaded.model.surfaces) {
-                    largestSurface = std::max(largestSurface, surface.vertexCount());
                     SurfaceLook look;
                     if (!surface.shader.empty()) {
                         const auto [name, added] = lookIndex.try_emplace(
@@ -173,7 +172,7 @@ void EntityView::loadModels(const AssetStore& assets, std::ostream& log) {
             }
         }
     }
-    colourScratch.assign(4 * largestSurface, 255);
+    buildBatches();
     buildMarkers();
     modelMs = millisecondsSince(start);
 }
@@ -294,6 +293,8 @@ void EntityView::draw(const EntityDrawSettings& settings) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
+    const double turnDegrees = std::fmod(settings.clockSeconds * kTurnDegreesPerSecond, 360.0);
+    const auto turnRadians = static_cast<float>(turnDegrees * std::numbers::pi / 180.0);
     for (const Instance& instance : instances) {
         if (!visible(instance, settings)) {
             continue;
@@ -304,10 +305,11 @@ void EntityView::draw(const EntityDrawSettings& settings) {
             }
             ++lastMarkers;
         } else {
-            drawModel(instance, settings);
+            placeInstance(instance, turnRadians);
             ++lastModels;
         }
     }
+    drawBatches(settings);
     // Every visible marker in one call.
     drawMarkers();
     glDisableClientState(GL_COLOR_ARRAY);
@@ -323,39 +325,93 @@ void EntityView::draw(const EntityDrawSettings& settings) {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
-void EntityView::drawModel(const Instance& instance, const EntityDrawSettings& settings) {
-    const double turnDegrees = std::fmod(settings.clockSeconds * kTurnDegreesPerSecond, 360.0);
-    const auto turnRadians = static_cast<float>(turnDegrees * std::numbers::pi / 180.0);
-    const Point& at = instance.placement.origin;
-    glPushMatrix();
-    glTranslatef(at.getX(), at.getY(), at.getZ());
-    glRotatef(static_cast<float>(turnDegrees), 0.0f, 1.0f, 0.0f);
-    for (const std::size_t part : instance.parts) {
-        const LoadedModel& loaded = models[part];
-        for (std::size_t s = 0; s < loaded.model.surfaces.size(); ++s) {
-            const Md3Surface& surface = loaded.model.surfaces[s];
-            lightModelVertices(surface.normals, instance.light, turnRadians, colourScratch);
-            glVertexPointer(3, GL_FLOAT, 0, surface.positions.data());
-            glNormalPointer(GL_FLOAT, 0, surface.normals.data());
-            glTexCoordPointer(2, GL_FLOAT, 0, surface.texCoords.data());
-            glColorPointer(4, GL_UNSIGNED_BYTE, 0, colourScratch.data());
-            drawSurface(surface, loaded.looks[s], settings);
+void EntityView::buildBatches() {
+    for (const Instance& instance : instances) {
+        for (const std::size_t part : instance.parts) {
+            ++models[part].instanceCount;
         }
     }
-    glPopMatrix();
+    for (LoadedModel& loaded : models) {
+        const std::size_t copies = loaded.instanceCount;
+        for (const Md3Surface& surface : loaded.model.surfaces) {
+            SurfaceBatch batch;
+            const std::size_t vertices = surface.vertexCount();
+            batch.positions.resize(3 * vertices * copies);
+            batch.normals.resize(3 * vertices * copies);
+            batch.colours.resize(4 * vertices * copies);
+            batch.texCoords.reserve(2 * vertices * copies);
+            batch.indices.reserve(surface.indices.size() * copies);
+            for (std::size_t copy = 0; copy < copies; ++copy) {
+                batch.texCoords.insert(batch.texCoords.end(), surface.texCoords.begin(),
+                                       surface.texCoords.end());
+                for (const std::uint32_t index : surface.indices) {
+                    batch.indices.push_back(static_cast<std::uint32_t>(copy * vertices + index));
+                }
+            }
+            loaded.batches.push_back(std::move(batch));
+        }
+    }
 }
 
-void EntityView::drawSurface(const Md3Surface& surface, const SurfaceLook& look,
-                             const EntityDrawSettings& settings) {
-    const auto count = static_cast<GLsizei>(surface.indices.size());
+void EntityView::placeInstance(const Instance& instance, float turnRadians) {
+    // As a turn about the vertical axis by turnRadians: x' = x c + z s, z' = z c - x s.
+    const float c = std::cos(turnRadians);
+    const float s = std::sin(turnRadians);
+    const Point& at = instance.placement.origin;
+    for (const std::size_t part : instance.parts) {
+        LoadedModel& loaded = models[part];
+        const std::size_t copy = loaded.placed++;
+        for (std::size_t i = 0; i < loaded.model.surfaces.size(); ++i) {
+            const Md3Surface& surface = loaded.model.surfaces[i];
+            SurfaceBatch& batch = loaded.batches[i];
+            const std::size_t vertices = surface.vertexCount();
+            float* positions = batch.positions.data() + 3 * vertices * copy;
+            float* normals = batch.normals.data() + 3 * vertices * copy;
+            for (std::size_t v = 0; v < 3 * vertices; v += 3) {
+                const float* p = &surface.positions[v];
+                const float* n = &surface.normals[v];
+                positions[v] = at.getX() + p[0] * c + p[2] * s;
+                positions[v + 1] = at.getY() + p[1];
+                positions[v + 2] = at.getZ() + p[2] * c - p[0] * s;
+                normals[v] = n[0] * c + n[2] * s;
+                normals[v + 1] = n[1];
+                normals[v + 2] = n[2] * c - n[0] * s;
+            }
+            lightModelVertices({normals, 3 * vertices}, instance.light, 0.0f,
+                               {batch.colours.data() + 4 * vertices * copy, 4 * vertices});
+        }
+    }
+}
+
+void EntityView::drawBatches(const EntityDrawSettings& settings) {
+    for (LoadedModel& loaded : models) {
+        if (loaded.placed == 0) {
+            continue;
+        }
+        for (std::size_t i = 0; i < loaded.model.surfaces.size(); ++i) {
+            const SurfaceBatch& batch = loaded.batches[i];
+            glVertexPointer(3, GL_FLOAT, 0, batch.positions.data());
+            glNormalPointer(GL_FLOAT, 0, batch.normals.data());
+            glTexCoordPointer(2, GL_FLOAT, 0, batch.texCoords.data());
+            glColorPointer(4, GL_UNSIGNED_BYTE, 0, batch.colours.data());
+            const std::size_t indices = loaded.model.surfaces[i].indices.size() * loaded.placed;
+            drawSurface(static_cast<GLsizei>(indices), batch.indices.data(), loaded.looks[i],
+                        settings);
+        }
+        loaded.placed = 0;
+    }
+}
+
+void EntityView::drawSurface(GLsizei indexCount, const std::uint32_t* indices,
+                             const SurfaceLook& look, const EntityDrawSettings& settings) {
     const bool hasLook = look.name >= 0 && surfaceImages != nullptr;
     if (settings.look == EntityLook::materials && hasLook) {
         const LevelMaterial& material = surfaceMaterials->of(look.name);
         if (!material.drawn) {
             return;
         }
-        for (std::size_t pass = 0; pass < material.passes.size(); ++pass) {
-            drawPass(surface, pass, look, settings);
+        for (const MaterialPass& pass : material.passes) {
+            drawPass(indexCount, indices, pass, settings);
         }
         return;
     }
@@ -366,12 +422,11 @@ void EntityView::drawSurface(const Md3Surface& surface, const SurfaceLook& look,
             surfaceImages->hasAlpha(look.name) ? AlphaTest::atLeast128 : AlphaTest::none;
     }
     applyPass(pass, nullptr);
-    glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, surface.indices.data());
+    glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, indices);
 }
 
-void EntityView::drawPass(const Md3Surface& surface, std::size_t passIndex, const SurfaceLook& look,
-                          const EntityDrawSettings& settings) {
-    const MaterialPass& pass = surfaceMaterials->of(look.name).passes[passIndex];
+void EntityView::drawPass(GLsizei indexCount, const std::uint32_t* indices,
+                          const MaterialPass& pass, const EntityDrawSettings& settings) {
     // A model has no lightmap page for a lightmap stage to show.
     if (pass.unit0IsLightmap || pass.frameCount == 0) {
         return;
@@ -399,8 +454,7 @@ void EntityView::drawPass(const Md3Surface& surface, std::size_t passIndex, cons
     }
     wanted.identityMatrix = !moves;
     applyPass(wanted, moves ? &matrix : nullptr);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(surface.indices.size()), GL_UNSIGNED_INT,
-                   surface.indices.data());
+    glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, indices);
 }
 
 void EntityView::buildMarkers() {
@@ -431,8 +485,11 @@ void EntityView::buildMarkers() {
                 const float shade = (half == 0 ? 1.0f : 0.6f) * (side % 2 == 0 ? 1.0f : 0.85f);
                 const std::array<float, 3> shaded{colour[0] * shade, colour[1] * shade,
                                                   colour[2] * shade};
-                vertex(corners[side], shaded);
-                vertex(corners[(side + 1) % 4], shaded);
+                // Wound clockwise seen from outside, the level's front, so back faces are culled.
+                const int first = half == 0 ? side : (side + 1) % 4;
+                const int second = half == 0 ? (side + 1) % 4 : side;
+                vertex(corners[first], shaded);
+                vertex(corners[second], shaded);
                 vertex(corners[4 + half], shaded);
             }
         }
@@ -448,10 +505,14 @@ void EntityView::buildMarkers() {
                                                  {z * h * 0.5f, 0.0f, -x * h * 0.5f},
                                                  {0.0f, h * 0.5f, 0.0f},
                                                  {0.0f, -h * 0.5f, 0.0f}};
+            // Each fin both ways round, seen from either side.
             for (int f = 0; f < 4; f += 2) {
                 vertex(tip, white);
                 vertex(fin[f], white);
                 vertex(fin[f + 1], white);
+                vertex(tip, white);
+                vertex(fin[f + 1], white);
+                vertex(fin[f], white);
             }
         }
         instance.markerVertices =
@@ -469,6 +530,11 @@ void EntityView::drawMarkers() {
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, markerPositions.data());
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, markerColours.data());
+    // Closed solids: the hidden half need not be drawn. Clockwise is the level's front.
+    glFrontFace(GL_CW);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(markerIndices.size()), GL_UNSIGNED_INT,
                    markerIndices.data());
+    glDisable(GL_CULL_FACE);
 }

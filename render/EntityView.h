@@ -26,6 +26,7 @@ class FaceTextures;
 class Frustum;
 class LevelMaterials;
 class MaterialScripts;
+struct MaterialPass;
 
 struct EntityPlacement {
     std::string className;
@@ -98,9 +99,23 @@ private:
         // Index into the look names; -1 for a surface that names no shader.
         std::int32_t name = -1;
     };
+    // One surface of every visible instance of a model, placed, turned and lit in world space,
+    // so that they are drawn with one call a pass: all items turn alike, and a level holds many
+    // of a kind. Sized at load for every instance of the model.
+    struct SurfaceBatch {
+        std::vector<float> positions;
+        std::vector<float> normals;
+        std::vector<float> texCoords;  // the surface's, repeated for each instance
+        std::vector<std::uint8_t> colours;
+        std::vector<std::uint32_t> indices;  // the surface's, offset for each instance
+    };
     struct LoadedModel {
         Md3Model model;
-        std::vector<SurfaceLook> looks;  // one per surface
+        std::vector<SurfaceLook> looks;     // one per surface
+        std::vector<SurfaceBatch> batches;  // one per surface
+        std::size_t instanceCount = 0;
+        // Instances placed in the batches this frame.
+        std::size_t placed = 0;
     };
     struct Instance {
         EntityPlacement placement;
@@ -145,10 +160,14 @@ private:
     void applyPass(const PassSettings& pass, const TexCoordMatrix* matrix);
 
     bool visible(const Instance& instance, const EntityDrawSettings& settings) const;
-    void drawModel(const Instance& instance, const EntityDrawSettings& settings);
-    void drawSurface(const Md3Surface& surface, const SurfaceLook& look,
+    // Sizes every model's batches for the instances that use it; once, after the models.
+    void buildBatches();
+    // Places the instance's parts in their models' batches, turned and lit.
+    void placeInstance(const Instance& instance, float turnRadians);
+    void drawBatches(const EntityDrawSettings& settings);
+    void drawSurface(GLsizei indexCount, const std::uint32_t* indices, const SurfaceLook& look,
                      const EntityDrawSettings& settings);
-    void drawPass(const Md3Surface& surface, std::size_t pass, const SurfaceLook& look,
+    void drawPass(GLsizei indexCount, const std::uint32_t* indices, const MaterialPass& pass,
                   const EntityDrawSettings& settings);
     // Fills the marker arrays for the instances without a model; once, after the models.
     void buildMarkers();
@@ -163,8 +182,6 @@ private:
     std::vector<std::string> lookNames;
     std::unique_ptr<FaceTextures> surfaceImages;
     std::unique_ptr<LevelMaterials> surfaceMaterials;
-    // One surface's lit vertex colours, sized for the largest surface at load.
-    std::vector<std::uint8_t> colourScratch;
     // Every marker's triangles in place (they never move): positions, RGBA colours, and the
     // indices of the visible ones, refilled each frame within the room reserved for all.
     std::vector<float> markerPositions;

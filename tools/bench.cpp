@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 #include <chrono>
+#include <ctime>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -235,8 +236,18 @@ void flySpot(ViewerSession& session, const Point& spot, RouteFigures& figures) {
 struct EntityRouteFigures {
     std::vector<double> withMs;
     std::vector<double> withoutMs;
+    // The process's processor time for the same frames (the renderer's threads included): on a
+    // busy machine the wall clock also counts the time spent waiting for a processor.
+    std::vector<double> withCpuMs;
+    std::vector<double> withoutCpuMs;
     std::size_t extraAllocations = 0;
 };
+
+double processCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return 1e3 * static_cast<double>(now.tv_sec) + 1e-6 * static_cast<double>(now.tv_nsec);
+}
 
 EntityRouteFigures flyEntityRoute(ViewerSession& session, const std::vector<Point>& spots) {
     EntityRouteFigures figures;
@@ -246,11 +257,14 @@ EntityRouteFigures flyEntityRoute(ViewerSession& session, const std::vector<Poin
             session.placeEye(spot, step * kTurnStepDegrees);
             for (int turn = 0; turn < 2; ++turn) {
                 shown = (step + turn) % 2 == 0;
+                const double cpuStartMs = processCpuMs();
                 const AllocationCount counter;
                 const double frameMs = timeFrame(session);
                 const std::size_t allocations = counter.count();
+                const double cpuMs = processCpuMs() - cpuStartMs;
                 const std::size_t visible = session.getLevel().getLastVisibleFaceCount();
                 (shown ? figures.withMs : figures.withoutMs).push_back(frameMs);
+                (shown ? figures.withCpuMs : figures.withoutCpuMs).push_back(cpuMs);
                 if (shown && allocations > visible) {
                     figures.extraAllocations += allocations - visible;
                 }
@@ -405,6 +419,8 @@ nlohmann::ordered_json toJson(const Figures& figures) {
         json["without_entity_frame_ms"] = {{"median", withoutMedian},
                                            {"p95", percentile(figures.entityRoute.withoutMs, 95)}};
         json["entity_allocations_beyond_face_set"] = figures.entityRoute.extraAllocations;
+        json["entity_cpu_ms"] = {{"median", median(figures.entityRoute.withCpuMs)},
+                                 {"without_median", median(figures.entityRoute.withoutCpuMs)}};
         json["entity_to_plain_frame_ratio"] =
             withoutMedian > 0.0 ? withMedian / withoutMedian : 0.0;
         json["entity_models"] = figures.entityModels;
@@ -482,6 +498,11 @@ void printTable(const Figures& figures, std::ostream& out) {
             << withoutMedian << " / " << percentile(figures.entityRoute.withoutMs, 95) << " ms\n";
         row("with / without entities median")
             << (withoutMedian > 0.0 ? withMedian / withoutMedian : 0.0) << "\n";
+        const double withCpu = median(figures.entityRoute.withCpuMs);
+        const double withoutCpu = median(figures.entityRoute.withoutCpuMs);
+        row("processor ms with / without")
+            << withCpu << " / " << withoutCpu << " ("
+            << (withoutCpu > 0.0 ? withCpu / withoutCpu : 0.0) << ")\n";
     }
     row("draws median / max") << median(route.draws) << " / " << percentile(route.draws, 100)
                               << "\n";
