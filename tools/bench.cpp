@@ -241,6 +241,7 @@ struct EntityRouteFigures {
     std::vector<double> withCpuMs;
     std::vector<double> withoutCpuMs;
     std::size_t extraAllocations = 0;
+    std::size_t framesWithExtraAllocations = 0;
 };
 
 double processCpuMs() {
@@ -267,6 +268,7 @@ EntityRouteFigures flyEntityRoute(ViewerSession& session, const std::vector<Poin
                 (shown ? figures.withCpuMs : figures.withoutCpuMs).push_back(cpuMs);
                 if (shown && allocations > visible) {
                     figures.extraAllocations += allocations - visible;
+                    ++figures.framesWithExtraAllocations;
                 }
             }
         }
@@ -418,7 +420,9 @@ nlohmann::ordered_json toJson(const Figures& figures) {
                                    {"p95", percentile(figures.entityRoute.withMs, 95)}};
         json["without_entity_frame_ms"] = {{"median", withoutMedian},
                                            {"p95", percentile(figures.entityRoute.withoutMs, 95)}};
-        json["entity_allocations_beyond_face_set"] = figures.entityRoute.extraAllocations;
+        json["entity_allocations_beyond_face_set"] = {
+            {"total", figures.entityRoute.extraAllocations},
+            {"frames", figures.entityRoute.framesWithExtraAllocations}};
         json["entity_cpu_ms"] = {{"median", median(figures.entityRoute.withCpuMs)},
                                  {"without_median", median(figures.entityRoute.withoutCpuMs)}};
         json["entity_to_plain_frame_ratio"] =
