@@ -35,8 +35,8 @@ namespace {
 
 constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
-    "usage: velmora-bench CONFIG [--spots N] [--both-views] [--entities] [--time SECONDS] "
-    "[--json FILE]";
+    "usage: velmora-bench CONFIG [--spots N] [--both-views] [--time SECONDS] [--json FILE] "
+    "[--entities]";
 constexpr int kDefaultSpots = 8;
 // A full circle in 2 degree steps at every spot.
 constexpr int kTurnStepDegrees = 2;
