@@ -6,12 +6,14 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "GlPixels.h"
+#include "SampleSession.h"
 #include "app/Callbacks.h"
 #include "app/LightingModule.h"
 #include "app/OnScreenDisplay.h"
@@ -107,4 +109,22 @@ TEST_F(EntityViewTest, withEntitiesOffTheWallShowsWhereTheyStand) {
                                std::pair{kSpawnX, kSpawnY}}) {
         expectRgbNear(pixelAt(pixels, x, y), kWallGrey, kTolerance, "wall");
     }
+}
+
+// The key in the running viewer: e turns the entities on, and off again leaves the picture as it
+// was.
+TEST(EntityKeyTest, eTurnsTheEntitiesOnAndOffAgainLeavesThePictureAsItWas) {
+    if (!std::filesystem::exists(kSampleSessionLevel)) {
+        GTEST_SKIP() << kSampleSessionLevel << " has not been generated";
+    }
+    std::unique_ptr<ViewerSession> session = startSampleSession(kSampleInRoomA);
+    ViewOptions& options = session->getOptions();
+    ASSERT_FALSE(options.showEntities);
+    const std::vector<unsigned char> plain = sessionFrameAt(*session, kSampleInRoomA, 180);
+    keyboard('e', 0, 0);
+    EXPECT_TRUE(options.showEntities);
+    sessionFrameAt(*session, kSampleInRoomA, 180);
+    keyboard('e', 0, 0);
+    EXPECT_FALSE(options.showEntities);
+    EXPECT_EQ(sessionFrameAt(*session, kSampleInRoomA, 180), plain);
 }
