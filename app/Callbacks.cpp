@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "app/OnScreenDisplay.h"
+#include "app/SurfaceReport.h"
 #include "app/Viewer.h"
 #include "app/ViewerControls.h"
 #include "geometry/Camera.h"
@@ -68,6 +69,16 @@ bool viewKey(unsigned char key) {
             break;
     }
     return true;
+}
+
+// `i`: the face at the centre of the view, as the last frame drew it, on standard output.
+void inspectCentre() {
+    if (bspMap == nullptr || bspMap->getCamera() == nullptr) {
+        return;
+    }
+    static const ViewOptions kDefaultView;
+    const ViewOptions& options = viewerControls != nullptr ? viewerControls->options : kDefaultView;
+    std::cout << inspectViewCentre(*bspMap, options, texturesEnabled, std::cerr) << std::endl;
 }
 
 // Until a level and a camera exist the overlay is all there is to draw.
@@ -171,6 +182,9 @@ void drawFrame(BSPMap* level, float frameTimeStep) {
 }
 
 void display() {
+    if (viewerControls != nullptr && viewerControls->betweenFrames) {
+        viewerControls->betweenFrames();
+    }
     countFrame(glutGet(GLUT_ELAPSED_TIME));
     if (viewerControls != nullptr) {
         viewerControls->options.clockSeconds += timeStep;
@@ -215,6 +229,9 @@ void keyboard(unsigned char key, int, int) {
         case 'l':
             lightingEnabled = !lightingEnabled;
             break;
+        case 'i':
+            inspectCentre();
+            break;
         case 't':
             texturesEnabled = !texturesEnabled;
             // Face images are loaded at the first press that asks for them, not before.
@@ -223,9 +240,15 @@ void keyboard(unsigned char key, int, int) {
             }
             break;
         default:
-            if (!viewKey(key)) {
-                steerCamera(key);
+            if (viewKey(key)) {
+                break;
             }
+            // r, n and b need the session: it reloads the level and knows its spawns.
+            if (viewerControls != nullptr && viewerControls->sessionKey &&
+                viewerControls->sessionKey(key)) {
+                break;
+            }
+            steerCamera(key);
             break;
     }
 }

@@ -3,6 +3,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "geometry/Point.h"
 
@@ -31,6 +32,12 @@ struct ViewerConfig {
     // The lit view and the face images at start; keys m and t flip them while the viewer runs.
     bool lightmaps = false;
     bool textures = false;
+    // A level opened without a configuration file: its data folders, the winning one last (empty:
+    // dataPath alone), whether levelFile is a name in them rather than a path, and whether the
+    // eye starts at the first player spawn rather than at start.
+    std::vector<std::string> dataFolders;
+    bool levelInDataFolders = false;
+    bool startAtFirstSpawn = false;
     // Entities shown as models and markers at start; key e flips it.
     bool entities = false;
 };

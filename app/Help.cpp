@@ -29,22 +29,30 @@ void printUsage(std::ostream& out, int argc, char** argv) {
 
 void printHelp(std::ostream& out, int argc, char** argv) {
     printUsage(out, argc, argv);
-    out << "configuration file: \"key = value\" entries, keys case-sensitive:\n"
+    const char* program = programName(argc, argv);
+    out << "       " << program
+        << " LEVEL.bsp | NAME | --list [--data DIR]...  a level by path or name, or all levels\n"
+        << "  NAME is maps/NAME.bsp; data folders, later ones winning: each --data, else the "
+           "first\n"
+        << "  of /usr/share/games/openarena/baseoa/ ~/.openarena/baseoa/ ~/.q3a/baseq3/, then "
+           "maps/..\n"
+        << "configuration file: \"key = value\" entries, keys case-sensitive:\n"
         << "  width, height   window size, 1.." << kMaxWindowSize << " (default "
         << kDefaultWindowWidth << " x " << kDefaultWindowHeight << ")\n"
+        << "  start_vec       start position x y z, whole numbers, y up\n"
         << "  datapath        data folder ending with /: sky, face images, .pk3 archives\n"
         << "  level           level file (IBSP version 46), else looked up under datapath\n"
-        << "  lights          lighting file name (echoed only)\n"
-        << "  start_vec       start position x y z, whole numbers, y up\n"
-        << "  bpp, vsync      accepted and echoed, no effect\n"
+        << "  lights          lighting file name, echoed only; bpp, vsync: echoed, no effect\n"
         << "  lightmaps, textures, entities  on or off (default off): lit view, images, items\n"
         << "  mouse_sensitivity  degrees of turn per pixel of mouse drag (default "
         << kDefaultMouseSensitivity << ")\n"
         << "  speed           fly speed factor at start, " << kMinSpeedFactor << ".."
         << kMaxSpeedFactor << " (default 1)\n"
         << "keys: w/s forward/back, left/right strafe, a/d turn, =/- up/down,\n"
-        << "  </> curve detail (2..20), l lighting, t face images, ESC quit\n"
+        << "  </> curve detail (2..20), l lighting, t face images, e entities, ESC quit\n"
         << "  left drag look, PgUp/PgDn pitch, wheel fly speed, p screenshot, f freeze culling,\n"
-        << "  c cluster colours, m lit view (lightmaps), e entities\n"
+        << "  c cluster colours, m lit view (lightmaps), n/b next/previous spawn, r reload level,\n"
+        << "  i what is this surface: the face at the centre of the view, its flags, material,\n"
+        << "    images and where each came from, lightmap, leaf and cluster (standard output)\n"
         << std::flush;
 }

@@ -6,18 +6,26 @@
 #include <GL/freeglut.h>
 
 #include <cassert>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "app/Callbacks.h"
 #include "app/Help.h"
 #include "app/LeakCheck.h"
+#include "app/LevelOpening.h"
+#include "app/LevelWatch.h"
 #include "app/LightingModule.h"
 #include "app/OnScreenDisplay.h"
 #include "app/Viewer.h"
 #include "app/ViewerControls.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
+#include "level/Face.h"
+#include "level/LevelFile.h"
 #include "render/Frustum.h"
 #include "render/LevelViews.h"
 #include "texture/AssetStore.h"
@@ -40,6 +48,25 @@ void reportBadLevel(const std::string& levelFile, const BSPMap& level) {
         std::cerr << levelFile << ": " << problem << '\n';
     }
     std::cerr << std::flush;
+}
+
+std::unique_ptr<LazyAssetStore> storeFor(const ViewerConfig& config) {
+    if (config.dataFolders.empty()) {
+        return std::make_unique<LazyAssetStore>(config.dataPath, std::cerr);
+    }
+    return std::make_unique<LazyAssetStore>(config.dataFolders, std::cerr);
+}
+
+std::size_t patchCount(const BSPMap& level) {
+    std::size_t count = 0;
+    for (const Face& face : level.getFaces()) {
+        count += face.patches.size();
+    }
+    return count;
+}
+
+double glutSeconds() {
+    return glutGet(GLUT_ELAPSED_TIME) / 1000.0;
 }
 
 }  // namespace
@@ -70,18 +97,32 @@ std::optional<ViewerConfig> ViewerSession::fromCommandLine(int argc, char** argv
         printUsage(std::cerr, argc, argv);
         return std::nullopt;
     }
-    ViewerConfig config;
-    if (!readConfig(argv[1], config, std::cerr)) {
+    const std::optional<LaunchRequest> request = readLaunchRequest(argc, argv, std::cerr);
+    if (!request) {
         return std::nullopt;
     }
-    std::cerr << "root directory:" << config.dataPath << std::endl;
+    ViewerConfig config;
+    if (request->form == LaunchForm::kConfiguration) {
+        if (!readConfig(argv[1], config, std::cerr)) {
+            return std::nullopt;
+        }
+        std::cerr << "root directory:" << config.dataPath << std::endl;
+    } else if (request->form == LaunchForm::kList) {
+        std::cerr << "--list makes no viewer; velmora --list prints the levels" << std::endl;
+        return std::nullopt;
+    } else {
+        const char* home = std::getenv("HOME");
+        config = levelConfig(*request, dataFoldersFor(request->givenDataFolders,
+                                                      installPlaces(home != nullptr ? home : ""),
+                                                      request->argument));
+        std::cerr << "root directory:" << folderListText(config.dataFolders) << std::endl;
+    }
     std::cerr << "level name:" << config.levelFile << std::endl;
     return config;
 }
 
 ViewerSession::ViewerSession(ViewerConfig viewerConfig)
-    : config(std::move(viewerConfig)),
-      dataPathAssets(std::make_unique<LazyAssetStore>(config.dataPath, std::cerr)) {
+    : config(std::move(viewerConfig)), dataPathAssets(storeFor(config)) {
     assert(onScreenDisplay == nullptr && bspMap == nullptr && camera == nullptr &&
            viewerControls == nullptr);
     patchLevel = kInitialPatchLevel;
@@ -99,6 +140,9 @@ bool ViewerSession::start(int& argc, char** argv) {
         return false;
     }
     placeCamera();
+    if (config.startAtFirstSpawn) {
+        jumpToSpawn(1);
+    }
     return true;
 }
 
@@ -124,25 +168,168 @@ bool ViewerSession::loadLevel() {
 }
 
 bool ViewerSession::loadLevel(const std::string& levelFile) {
-    assert(lighting != nullptr && "a window comes first");
-    auto level = std::make_unique<BSPMap>(config.dataPath, levelFile, onScreenDisplay,
-                                          lighting.get(), dataPathAssets.get());
-    if (!level->isSound()) {
-        reportBadLevel(levelFile, *level);
+    LoadedLevel loaded = loadBeside(levelFile, *dataPathAssets, false);
+    if (loaded.level == nullptr) {
         return false;
     }
+    takeLevel(std::move(loaded));
+    return true;
+}
+
+ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFile,
+                                                     LazyAssetStore& store, bool quiet) {
+    assert(lighting != nullptr && "a window comes first");
+    LoadedLevel loaded;
+    loaded.shownName = levelFile;
+    std::string path = levelFile;
+    if (config.levelInDataFolders && levelFile == config.levelFile) {
+        // A name is the data folders' to find, not the working directory's.
+        const AssetStore& assets = store.get();
+        if (!assets.contains(levelFile)) {
+            std::cerr << levelFile << ": not in the data folders "
+                      << (config.dataFolders.empty() ? "(none: no --data given and no install "
+                                                       "place exists)"
+                                                     : folderListText(config.dataFolders))
+                      << std::endl;
+            return loaded;
+        }
+        const std::string folderFile = assets.folderFile(levelFile);
+        path = folderFile.empty() ? levelFile : folderFile;
+        loaded.shownName = folderFile.empty() ? assets.describe(levelFile) : folderFile;
+    }
+    std::unique_ptr<BSPMap> level;
+    if (quiet) {
+        // A reload says one line, not the loading transcript again.
+        std::ifstream stream;
+        std::vector<std::uint8_t> bytes;
+        if (const std::string problem = readLevelBytes(stream, path, bytes, store);
+            !problem.empty()) {
+            std::cerr << loaded.shownName << ": " << problem << std::endl;
+            return loaded;
+        }
+        std::ostringstream transcript;
+        level = std::make_unique<BSPMap>(config.dataPath, path, std::move(bytes), onScreenDisplay,
+                                         lighting.get(), transcript, &store);
+    } else {
+        level = std::make_unique<BSPMap>(config.dataPath, path, onScreenDisplay, lighting.get(),
+                                         &store);
+    }
+    if (!level->isSound()) {
+        reportBadLevel(loaded.shownName, *level);
+        return loaded;
+    }
+    const EntityList entities = readEntities(level->getEntityText());
+    if (!entities.problem.empty()) {
+        std::cerr << loaded.shownName << ": entity text: " << entities.problem << std::endl;
+    }
+    loaded.spawns = playerSpawns(entities);
+    loaded.level = std::move(level);
+    return loaded;
+}
+
+void ViewerSession::takeLevel(LoadedLevel loaded) {
     delete bspMap;
-    bspMap = level.release();
+    bspMap = loaded.level.release();
+    std::error_code error;
+    levelFileRead = std::filesystem::is_regular_file(bspMap->getLevelFile(), error)
+                        ? bspMap->getLevelFile()
+                        : std::string();
+    spawns = std::move(loaded.spawns);
+    if (spawnIndex >= static_cast<int>(spawns.size())) {
+        spawnIndex = -1;
+    }
     if (camera != nullptr) {
         equipLevel();
     }
+}
+
+bool ViewerSession::reloadLevel() {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point started = Clock::now();
+    // An archive may have been rewritten under the store's open handle: read it afresh.
+    std::unique_ptr<LazyAssetStore> freshStore = levelFileRead.empty() ? storeFor(config) : nullptr;
+    LoadedLevel loaded =
+        loadBeside(config.levelFile, freshStore != nullptr ? *freshStore : *dataPathAssets, true);
+    if (loaded.level == nullptr) {
+        std::cerr << loaded.shownName << ": kept the level loaded before" << std::endl;
+        return false;
+    }
+    if (patchLevel != kInitialPatchLevel) {
+        loaded.level->setPatchLevel(patchLevel);
+    }
+    const Clock::time_point loadedAt = Clock::now();
+    const std::string line = "reloaded " + loaded.shownName + ": " +
+                             std::to_string(loaded.level->getFaces().size()) + " faces, " +
+                             std::to_string(patchCount(*loaded.level)) + " patches, " +
+                             std::to_string(loaded.level->getLeaves().size()) + " leaves";
+    // The old level goes first: it reads through the old store.
+    delete bspMap;
+    bspMap = nullptr;
+    if (freshStore != nullptr) {
+        dataPathAssets = std::move(freshStore);
+    }
+    takeLevel(std::move(loaded));
+    if (texturesEnabled && camera != nullptr) {
+        bspMap->views().loadFaceTextures(std::cerr);
+    }
+    using Milliseconds = std::chrono::duration<double, std::milli>;
+    reloadTimes = {Milliseconds(loadedAt - started).count(),
+                   Milliseconds(Clock::now() - loadedAt).count()};
+    std::cerr << line << std::endl;
     return true;
+}
+
+void ViewerSession::jumpToSpawn(int step) {
+    if (spawns.empty()) {
+        std::cerr << "no player spawns in this level" << std::endl;
+        return;
+    }
+    const int count = static_cast<int>(spawns.size());
+    spawnIndex = spawnIndex < 0 ? (step >= 0 ? 0 : count - 1)
+                                : ((spawnIndex + step) % count + count) % count;
+    const PlayerSpawn& spawn = spawns[std::size_t(spawnIndex)];
+    placeEye(eyeAt(spawn), cameraYawOf(spawn.angleDegrees));
+    std::cerr << spawnLine(std::size_t(spawnIndex), spawns.size(), spawn) << std::endl;
+}
+
+std::string ViewerSession::watchedFile() const {
+    if (!levelFileRead.empty()) {
+        return levelFileRead;
+    }
+    return bspMap != nullptr ? dataPathAssets->get().sourceFile(bspMap->getLevelFile()) : "";
+}
+
+void ViewerSession::watchLevel(double nowSeconds) {
+    if (watch != nullptr && watch->due(nowSeconds)) {
+        reloadLevel();
+    }
+}
+
+bool ViewerSession::sessionKey(unsigned char key) {
+    switch (key) {
+        case 'r':
+            reloadLevel();
+            if (watch != nullptr) {
+                watch->markLoaded(glutSeconds());
+            }
+            return true;
+        case 'n':
+            jumpToSpawn(1);
+            return true;
+        case 'b':
+            jumpToSpawn(-1);
+            return true;
+        default:
+            return false;
+    }
 }
 
 void ViewerSession::placeCamera() {
     viewerControls = new ViewerControls(ViewOptions(config));
     camera = new Camera(config.start, &viewFrustum);
     camera->setSpeedFactor(viewerControls->options.flySpeed.factor());
+    viewerControls->sessionKey = [this](unsigned char key) { return sessionKey(key); };
+    viewerControls->betweenFrames = [this] { watchLevel(glutSeconds()); };
     if (bspMap != nullptr) {
         equipLevel();
     }
@@ -162,6 +349,7 @@ void ViewerSession::run() {
     glutSpecialFunc(specialKeys);
     glutMouseFunc(mouseButton);
     glutMotionFunc(mouseMotion);
+    watch = std::make_unique<LevelWatch>(watchedFile(), glutSeconds());
     // Frames are drawn whenever GLUT has nothing else to do.
     glutIdleFunc(display);
     glutMainLoop();
@@ -190,6 +378,7 @@ void ViewerSession::drawFrameWithoutLevel() {
 
 void ViewerSession::shutDown() {
     cleanup();
+    watch.reset();
     lighting.reset();
 }
 

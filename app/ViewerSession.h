@@ -6,12 +6,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/Config.h"
+#include "level/Entities.h"
 
 class BSPMap;
 class Camera;
 class LazyAssetStore;
+class LevelWatch;
 class LightingModule;
 class Point;
 struct ViewOptions;
@@ -21,8 +24,9 @@ struct ViewOptions;
 // placeCamera; start does all three.
 class ViewerSession {
 public:
-    // Reads the configuration named by argv[1] and prints the "root directory:" and "level name:"
-    // lines. On a usage error or an unreadable file it prints why and returns nothing.
+    // Reads the configuration named by argv[1], or makes one for a level given by path or name
+    // (app/LevelOpening.h), and prints the "root directory:" and "level name:" lines. On a usage
+    // error or an unreadable file it prints why and returns nothing.
     static std::optional<ViewerConfig> fromCommandLine(int argc, char** argv);
 
     // Keeps the configuration and sets the process-wide render options as it says (patch level
@@ -33,8 +37,9 @@ public:
     ViewerSession(const ViewerSession&) = delete;
     ViewerSession& operator=(const ViewerSession&) = delete;
 
-    // openWindow, loadLevel and placeCamera: the whole start-up. False when the level is not
-    // sound (its problems printed); nothing is drawn then.
+    // openWindow, loadLevel and placeCamera (and the eye to the first spawn when the
+    // configuration says so): the whole start-up. False when the level is not sound (its problems
+    // printed); nothing is drawn then.
     bool start(int& argc, char** argv);
     // glutInit with the command line, the double-buffered depth window titled "Velmora" of the
     // configured size, then what useCurrentWindow does.
@@ -48,6 +53,28 @@ public:
     // takes the place of the one before and, once there is a camera, takes the camera too.
     bool loadLevel();
     bool loadLevel(const std::string& levelFile);
+    // Loads the configured level again beside the one shown. Sound: it takes the place of the one
+    // before with the eye's pose, the fly speed, the patch level and every view switch kept, and
+    // one line says "reloaded PATH: F faces, P patches, L leaves". Otherwise the problems are
+    // printed as at start, then "PATH: kept the level loaded before", and false.
+    bool reloadLevel();
+    // What the last sound reload took: reading, building and checking the level beside the one
+    // shown, then putting it in its place (the old one freed, the lightmaps, the sky and the face
+    // images made for the new one).
+    struct ReloadTimes {
+        double loadMs = 0.0;
+        double showMs = 0.0;
+    };
+    const ReloadTimes& lastReloadTimes() const { return reloadTimes; }
+    // The eye to the next (step 1) or previous (step -1) player spawn, the first when none was
+    // visited yet, with one line "spawn K of N: CLASSNAME at X Y Z" (or that there are none).
+    void jumpToSpawn(int step);
+    const std::vector<PlayerSpawn>& getSpawns() const { return spawns; }
+    // Looks at the level file when it is due (LevelWatch) and reloads once a change has settled.
+    // Does nothing before run() has started the watch.
+    void watchLevel(double nowSeconds);
+    // The file whose changes mean a new level: the level file, or the archive it is read from.
+    std::string watchedFile() const;
     // The camera at the configured start and fly speed, and the mouse controls at the configured
     // sensitivity. With a level, the level takes the camera and creates the sky and its lightmap
     // pages (which need the window), and with textures = on loads the face images. Without a
@@ -78,12 +105,34 @@ public:
     Camera& getCamera() const;
 
 private:
+    // A level loaded and checked beside the one shown, and the name its messages give.
+    struct LoadedLevel {
+        std::unique_ptr<BSPMap> level;
+        std::string shownName;
+        std::vector<PlayerSpawn> spawns;
+    };
+
+    // Loads and checks levelFile through store; no level after its problems are printed. Quiet:
+    // without the loading transcript.
+    LoadedLevel loadBeside(const std::string& levelFile, LazyAssetStore& store, bool quiet);
+    // The loaded level in place of the one shown, which is deleted.
+    void takeLevel(LoadedLevel loaded);
+    // r, n and b; false for any other key.
+    bool sessionKey(unsigned char key);
     // Hands the camera to the level: the sky, the lightmap pages and, when configured, the face
     // images.
     void equipLevel();
 
     ViewerConfig config;
     std::unique_ptr<LightingModule> lighting;
-    // The data path's archives, opened once for every level the session loads.
+    // The data path's archives, opened once for every level the session loads (again for a
+    // reload of a level read from an archive, whose directory may have changed).
     std::unique_ptr<LazyAssetStore> dataPathAssets;
+    std::unique_ptr<LevelWatch> watch;
+    // The shown level's: the file it was read from (empty when from an archive), and its player
+    // spawns with the one the eye was sent to last (-1: none yet).
+    std::string levelFileRead;
+    std::vector<PlayerSpawn> spawns;
+    int spawnIndex = -1;
+    ReloadTimes reloadTimes;
 };

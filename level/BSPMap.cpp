@@ -96,22 +96,30 @@ void readDirectory(ByteReader& reader, std::vector<DirectoryEntry>& directory, s
     }
 }
 
+struct TextureTables {
+    std::vector<std::string>& names;
+    std::vector<std::int32_t>& flags;
+    std::vector<std::int32_t>& contents;
+};
+
 // Hands every texture name to the manager, keeps each name and its flags, and returns the record
 // count.
 std::size_t readTextures(ByteReader& reader, const LumpBytes& lump, const std::string& dataPath,
-                         TextureManager& textureManager, std::vector<std::string>& names,
-                         std::vector<std::int32_t>& flags, std::ostream& log) {
+                         TextureManager& textureManager, const TextureTables& tables,
+                         std::ostream& log) {
     const auto count = static_cast<std::size_t>(lump.recordCount);
     log << "this level contains " << count << " distinct textures";
     endLine(log);
     reader.seek(lump.offset);
-    names.reserve(count);
-    flags.reserve(count);
+    tables.names.reserve(count);
+    tables.flags.reserve(count);
+    tables.contents.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const TextureRecord record(reader);
         textureManager.loadTexture(dataPath, record.name);
-        names.push_back(record.nameText());
-        flags.push_back(record.flags);
+        tables.names.push_back(record.nameText());
+        tables.flags.push_back(record.flags);
+        tables.contents.push_back(record.contents);
     }
     return count;
 }
@@ -272,7 +280,7 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     auto lump = [&](int index) { return checkedLump(directory, index, fileSize, problems); };
     textureManager = new TextureManager();
     textureCount = readTextures(reader, lump(kTexturesLump), dataPath, *textureManager,
-                                textureNames, textureFlags, log);
+                                {textureNames, textureFlags, textureContents}, log);
 
     auto step = [&](const char* opening, const char* closing, auto readLump) {
         log << opening << std::flush;
@@ -284,31 +292,22 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
          [&] { readRecords(reader, lump(kPlanesLump), planes, readPlane); });
     step("loading nodes ...", "done!",
          [&] { readRecords(reader, lump(kNodesLump), nodes, readRecord<Node>); });
-    step("loading leaves ...", "done!", [&] {
-        readRecords(reader, lump(kLeavesLump), leaves, readRecord<Leaf>);
-    });
-    step("loading leaf faces... ", "done ", [&] {
-        readRecords(reader, lump(kLeafFacesLump), leafFaces, readIndex);
-    });
-    step("loading leaf brushes... ", "done ", [&] {
-        readRecords(reader, lump(kLeafBrushesLump), leafBrushes, readIndex);
-    });
-    step("loading models...", "done!", [&] {
-        readRecords(reader, lump(kModelsLump), models, readRecord<Model>);
-    });
-    step("loading brushes... ", "done ", [&] {
-        readRecords(reader, lump(kBrushesLump), brushes, readRecord<Brush>);
-    });
-    step("loading brush sides... ", "done ", [&] {
-        readRecords(reader, lump(kBrushSidesLump), brushSides,
-                    readRecord<BrushSide>);
-    });
-    step("loading vertices... ", "done ", [&] {
-        readRecords(reader, lump(kVerticesLump), vertices, readRecord<Vertex>);
-    });
-    step("loading mesh_vertices... ", "done ", [&] {
-        readRecords(reader, lump(kMeshVerticesLump), meshVertices, readIndex);
-    });
+    step("loading leaves ...", "done!",
+         [&] { readRecords(reader, lump(kLeavesLump), leaves, readRecord<Leaf>); });
+    step("loading leaf faces... ", "done ",
+         [&] { readRecords(reader, lump(kLeafFacesLump), leafFaces, readIndex); });
+    step("loading leaf brushes... ", "done ",
+         [&] { readRecords(reader, lump(kLeafBrushesLump), leafBrushes, readIndex); });
+    step("loading models...", "done!",
+         [&] { readRecords(reader, lump(kModelsLump), models, readRecord<Model>); });
+    step("loading brushes... ", "done ",
+         [&] { readRecords(reader, lump(kBrushesLump), brushes, readRecord<Brush>); });
+    step("loading brush sides... ", "done ",
+         [&] { readRecords(reader, lump(kBrushSidesLump), brushSides, readRecord<BrushSide>); });
+    step("loading vertices... ", "done ",
+         [&] { readRecords(reader, lump(kVerticesLump), vertices, readRecord<Vertex>); });
+    step("loading mesh_vertices... ", "done ",
+         [&] { readRecords(reader, lump(kMeshVerticesLump), meshVertices, readIndex); });
     step("loading faces... ", "done ",
          [&] { readFaces(reader, lump(kFacesLump), faces, vertices, *textureManager); });
     step("loading visibility data... ", "done ", [&] {

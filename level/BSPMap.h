@@ -119,9 +119,11 @@ public:
     const char* getEntityText() const { return entityText.data(); }
     const VisData& getVisData() const { return *visData; }
     std::size_t getTextureCount() const { return textureCount; }
-    // Each texture record's name (at most 64 bytes, up to the first NUL) and surface flags.
+    // Each texture record's name (at most 64 bytes, up to the first NUL), surface flags and
+    // content flags.
     const std::vector<std::string>& getTextureNames() const { return textureNames; }
     const std::vector<std::int32_t>& getTextureFlags() const { return textureFlags; }
+    const std::vector<std::int32_t>& getTextureContents() const { return textureContents; }
     // The lightmap lump's bytes as the file holds them.
     const std::vector<std::uint8_t>& getLightmapBytes() const { return lightmapBytes; }
     // The light volume lump's bytes as the file holds them (level/LightGrid reads them).
@@ -188,6 +190,7 @@ private:
     std::size_t textureCount = 0;
     std::vector<std::string> textureNames;
     std::vector<std::int32_t> textureFlags;
+    std::vector<std::int32_t> textureContents;
     std::vector<std::uint8_t> lightmapBytes;
     std::vector<std::uint8_t> lightVolumeBytes;
     std::vector<std::string> problems;

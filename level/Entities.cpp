@@ -135,7 +135,7 @@ std::optional<Point> parseOrigin(std::string_view value) {
 }
 
 bool isSpawnClass(std::string_view className) {
-    return className == "info_player_deathmatch" || className == "info_player_start";
+    return className == kDeathmatchSpawnClass || className == kStartSpawnClass;
 }
 
 }  // namespace
@@ -200,6 +200,19 @@ std::vector<Point> findSpawnPoints(std::string_view entityText) {
         }
         if (const std::optional<Point> origin = entity.origin()) {
             spawns.push_back(*origin);
+        }
+    }
+    return spawns;
+}
+
+std::vector<PlayerSpawn> playerSpawns(const EntityList& list) {
+    std::vector<PlayerSpawn> spawns;
+    for (const std::string_view spawnClass : {kDeathmatchSpawnClass, kStartSpawnClass}) {
+        for (const Entity& entity : list.entities) {
+            const std::optional<Point> origin = entity.origin();
+            if (entity.className() == spawnClass && origin) {
+                spawns.push_back({spawnClass, *origin, entity.angle()});
+            }
         }
     }
     return spawns;

@@ -40,3 +40,16 @@ EntityList readEntities(std::string_view entityText);
 // in viewer axes. Entities without a readable origin are left out; of text that is not well
 // formed, what was read before the fault counts.
 std::vector<Point> findSpawnPoints(std::string_view entityText);
+
+inline constexpr std::string_view kDeathmatchSpawnClass = "info_player_deathmatch";
+inline constexpr std::string_view kStartSpawnClass = "info_player_start";
+
+struct PlayerSpawn {
+    std::string_view className;  // one of the two spawn classes above
+    Point origin;                // viewer axes
+    float angleDegrees = 0.0f;   // about the file's vertical axis, 0 along the file's +x
+};
+
+// The player spawns in the order the viewer visits them: every info_player_deathmatch in text
+// order, then every info_player_start; those without a readable origin are left out.
+std::vector<PlayerSpawn> playerSpawns(const EntityList& list);

@@ -102,8 +102,8 @@ inline bool isUndrawnSurface(std::int32_t surfaceFlags) {
     return (surfaceFlags & (kSkySurfaceFlag | kNoDrawSurfaceFlag)) != 0;
 }
 
-// One texture record: the name field (NUL-padded, but a full 64-byte name has no NUL), then two
-// values the viewer discards.
+// One texture record: the name field (NUL-padded, but a full 64-byte name has no NUL), then the
+// surface and content flags.
 class TextureRecord {
 public:
     explicit TextureRecord(ByteReader& reader);

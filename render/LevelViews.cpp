@@ -57,14 +57,21 @@ void LevelViews::uploadLightmaps() {
     lightmaps.upload(level.getLightmapBytes());
 }
 
+const MaterialScripts& LevelViews::shaderScripts(std::ostream& log) {
+    if (scripts == nullptr) {
+        scripts = std::make_unique<MaterialScripts>(assets.get(), log);
+    }
+    return *scripts;
+}
+
 void LevelViews::loadFaceTextures(std::ostream& log) {
     if (faceTextures != nullptr) {
         return;
     }
     const AssetStore& store = assets.get();
-    scripts = std::make_unique<MaterialScripts>(store, log);
+    const MaterialScripts& levelScripts = shaderScripts(log);
     faceTextures =
-        std::make_unique<FaceTextures>(store, level.getTextureNames(), log, scripts.get());
+        std::make_unique<FaceTextures>(store, level.getTextureNames(), log, &levelScripts);
     materials = std::make_unique<LevelMaterials>(level.getTextureNames(), level.getTextureFlags(),
                                                  *scripts, *faceTextures, lightmaps.white());
     const Material* skyMaterial = materials->sky();

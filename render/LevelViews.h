@@ -51,6 +51,10 @@ public:
     void loadFaceTextures(std::ostream& log);
 
     const FaceTextures* getFaceTextures() const { return faceTextures.get(); }
+    // The data path's shader scripts, read at the first call (or by loadFaceTextures) with their
+    // problems on log. Makes no GL call.
+    const MaterialScripts& shaderScripts(std::ostream& log);
+    LazyAssetStore& dataPathAssets() const { return assets; }
     // Null until loadFaceTextures.
     const LevelMaterials* getMaterials() const { return materials.get(); }
     const LevelSky* getSky() const { return sky.get(); }

@@ -56,6 +56,8 @@ struct AssetStore::Archive {
     // The bytes of an archive opened from memory; libzip reads them in place.
     std::vector<std::uint8_t> bytes;
     zip_t* handle = nullptr;
+    // The data folder the archive lies in; 0 for one held in memory.
+    std::size_t folderIndex = 0;
 
     ~Archive() {
         if (handle != nullptr) {
@@ -65,10 +67,20 @@ struct AssetStore::Archive {
 };
 
 AssetStore::AssetStore(const std::string& dataPath, std::ostream& logStream)
-    : folder(dataPath.empty() ? "." : dataPath), log(logStream) {
+    : AssetStore(std::vector<std::string>{dataPath}, logStream) {}
+
+AssetStore::AssetStore(const std::vector<std::string>& dataPaths, std::ostream& logStream)
+    : log(logStream) {
+    for (const std::string& dataPath : dataPaths) {
+        folders.push_back(dataPath.empty() ? "." : dataPath);
+        openArchivesIn(folders.size() - 1);
+    }
+}
+
+void AssetStore::openArchivesIn(std::size_t folderIndex) {
     std::vector<std::filesystem::path> archivePaths;
     std::error_code error;
-    for (const auto& item : std::filesystem::directory_iterator(folder, error)) {
+    for (const auto& item : std::filesystem::directory_iterator(folders[folderIndex], error)) {
         if (lowerCase(item.path().extension().string()) == ".pk3" && item.is_regular_file(error)) {
             archivePaths.push_back(item.path());
         }
@@ -79,6 +91,7 @@ AssetStore::AssetStore(const std::string& dataPath, std::ostream& logStream)
     for (const auto& path : archivePaths) {
         auto archive = std::make_unique<Archive>();
         archive->name = path.string();
+        archive->folderIndex = folderIndex;
         // libzip takes an empty file for an empty archive; no tool writes a .pk3 like that.
         if (std::filesystem::file_size(path, error) == 0) {
             log << archive->name << ": not a readable zip archive (the file is empty); skipped\n";
@@ -140,16 +153,24 @@ void AssetStore::addArchive(std::unique_ptr<Archive> archive) {
     archives.push_back(std::move(archive));
 }
 
-bool AssetStore::readFolderFile(const std::string& relativePath,
-                                std::vector<std::uint8_t>& bytes) const {
-    if (folder.empty()) {
-        return false;
-    }
-    const std::filesystem::path path = std::filesystem::path(folder) / relativePath;
+std::filesystem::path AssetStore::folderPath(std::size_t folderIndex,
+                                             const std::string& relativePath) const {
+    return std::filesystem::path(folders[folderIndex]) / relativePath;
+}
+
+bool AssetStore::isFolderFile(std::size_t folderIndex, const std::string& relativePath) const {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    return folderIndex < folders.size() &&
+           std::filesystem::is_regular_file(folderPath(folderIndex, relativePath), error);
+}
+
+bool AssetStore::readFolderFile(std::size_t folderIndex, const std::string& relativePath,
+                                std::vector<std::uint8_t>& bytes) const {
+    if (!isFolderFile(folderIndex, relativePath)) {
         return false;
     }
+    const std::filesystem::path path = folderPath(folderIndex, relativePath);
+    std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (error || size > kMaxEntryBytes) {
         return false;
@@ -164,19 +185,50 @@ bool AssetStore::readFolderFile(const std::string& relativePath,
     return true;
 }
 
+const AssetStore::EntryLocation* AssetStore::winningEntry(const std::string& lowered) const {
+    const auto found = entries.find(lowered);
+    return found == entries.end() ? nullptr : &found->second;
+}
+
+AssetStore::Location AssetStore::locate(const std::string& relativePath) const {
+    if (!staysInside(relativePath)) {
+        return {};
+    }
+    // The winning entry lies in the last folder whose archives have the name; a folder's own
+    // file beats it only from that folder on.
+    const EntryLocation* entry = winningEntry(lowerCase(relativePath));
+    for (std::size_t index = folders.size(); index-- > 0;) {
+        if (isFolderFile(index, relativePath)) {
+            return {Location::kFolderFile, index, {}};
+        }
+        if (entry != nullptr && archives[entry->archive]->folderIndex == index) {
+            return {Location::kEntry, index, *entry};
+        }
+    }
+    if (entry != nullptr) {
+        return {Location::kEntry, 0, *entry};
+    }
+    return {};
+}
+
 bool AssetStore::read(const std::string& relativePath, std::vector<std::uint8_t>& bytes) const {
     bytes.clear();
     if (!staysInside(relativePath)) {
         return false;
     }
-    if (readFolderFile(relativePath, bytes)) {
-        return true;
+    const EntryLocation* entry = winningEntry(lowerCase(relativePath));
+    for (std::size_t index = folders.size(); index-- > 0;) {
+        if (readFolderFile(index, relativePath, bytes)) {
+            return true;
+        }
+        if (entry != nullptr && archives[entry->archive]->folderIndex == index) {
+            break;
+        }
     }
-    const auto found = entries.find(lowerCase(relativePath));
-    if (found == entries.end()) {
+    if (entry == nullptr) {
         return false;
     }
-    return readEntry(*archives[found->second.archive], found->second.entry, relativePath, bytes);
+    return readEntry(*archives[entry->archive], entry->entry, relativePath, bytes);
 }
 
 bool AssetStore::readEntry(const Archive& archive, std::uint64_t entry,
@@ -221,30 +273,37 @@ bool AssetStore::readEntry(const Archive& archive, std::uint64_t entry,
 }
 
 bool AssetStore::contains(const std::string& relativePath) const {
-    if (!staysInside(relativePath)) {
-        return false;
-    }
-    std::error_code error;
-    if (!folder.empty() &&
-        std::filesystem::is_regular_file(std::filesystem::path(folder) / relativePath, error)) {
-        return true;
-    }
-    return entries.count(lowerCase(relativePath)) != 0;
+    return locate(relativePath).kind != Location::kNowhere;
 }
 
 std::string AssetStore::describe(const std::string& relativePath) const {
-    std::error_code error;
-    if (!staysInside(relativePath) ||
-        (!folder.empty() &&
-         std::filesystem::is_regular_file(std::filesystem::path(folder) / relativePath, error))) {
+    const Location location = locate(relativePath);
+    if (location.kind == Location::kFolderFile && folders.size() > 1) {
+        return folderPath(location.folderIndex, relativePath).string();
+    }
+    if (location.kind != Location::kEntry) {
         return relativePath;
     }
-    const auto found = entries.find(lowerCase(relativePath));
-    if (found == entries.end()) {
-        return relativePath;
-    }
-    return std::filesystem::path(archives[found->second.archive]->name).filename().string() + ":" +
+    return std::filesystem::path(archives[location.entry.archive]->name).filename().string() + ":" +
            relativePath;
+}
+
+std::string AssetStore::sourceFile(const std::string& relativePath) const {
+    const Location location = locate(relativePath);
+    if (location.kind == Location::kFolderFile) {
+        return folderPath(location.folderIndex, relativePath).string();
+    }
+    if (location.kind == Location::kEntry && archives[location.entry.archive]->bytes.empty()) {
+        return archives[location.entry.archive]->name;
+    }
+    return "";
+}
+
+std::string AssetStore::folderFile(const std::string& relativePath) const {
+    const Location location = locate(relativePath);
+    return location.kind == Location::kFolderFile
+               ? folderPath(location.folderIndex, relativePath).string()
+               : std::string();
 }
 
 std::vector<std::string> AssetStore::list(const std::string& folderName,
@@ -257,8 +316,10 @@ std::vector<std::string> AssetStore::list(const std::string& folderName,
             found.push_back(relativePath);
         }
     };
-    for (const std::string& relativePath : folderFiles(folderName, extension)) {
-        add(relativePath);
+    for (std::size_t index = folders.size(); index-- > 0;) {
+        for (const std::string& relativePath : folderFiles(index, folderName, extension)) {
+            add(relativePath);
+        }
     }
     const std::string prefix = lowerCase(folderName) + "/";
     for (const auto& [name, location] : entries) {
@@ -273,18 +334,17 @@ std::vector<std::string> AssetStore::list(const std::string& folderName,
     return found;
 }
 
-std::vector<std::string> AssetStore::folderFiles(const std::string& folderName,
+std::vector<std::string> AssetStore::folderFiles(std::size_t folderIndex,
+                                                 const std::string& folderName,
                                                  const std::string& extension) const {
     const std::string wantedExtension = lowerCase(extension);
     std::vector<std::string> found;
     std::error_code error;
-    if (!folder.empty()) {
-        for (const auto& item : std::filesystem::directory_iterator(
-                 std::filesystem::path(folder) / folderName, error)) {
-            const std::string name = item.path().filename().string();
-            if (endsWith(lowerCase(name), wantedExtension) && item.is_regular_file(error)) {
-                found.push_back(folderName + "/" + name);
-            }
+    for (const auto& item :
+         std::filesystem::directory_iterator(folderPath(folderIndex, folderName), error)) {
+        const std::string name = item.path().filename().string();
+        if (endsWith(lowerCase(name), wantedExtension) && item.is_regular_file(error)) {
+            found.push_back(folderName + "/" + name);
         }
     }
     std::sort(found.begin(), found.end());
@@ -296,22 +356,31 @@ std::vector<AssetStore::Copy> AssetStore::copies(const std::string& folderName,
     const std::string wantedExtension = lowerCase(extension);
     const std::string prefix = lowerCase(folderName) + "/";
     std::vector<Copy> found;
-    for (std::size_t index = 0; index < archives.size(); ++index) {
-        const Archive& archive = *archives[index];
-        const std::string archiveName = std::filesystem::path(archive.name).filename().string();
-        const zip_int64_t count = zip_get_num_entries(archive.handle, 0);
-        for (zip_int64_t i = 0; i < count; ++i) {
-            const char* name = zip_get_name(archive.handle, zip_uint64_t(i), ZIP_FL_ENC_RAW);
-            const std::string lowered = name != nullptr ? lowerCase(name) : std::string();
-            if (lowered.compare(0, prefix.size(), prefix) == 0 &&
-                lowered.find('/', prefix.size()) == std::string::npos &&
-                endsWith(lowered, wantedExtension)) {
-                found.push_back(Copy{name, archiveName, index, zip_uint64_t(i)});
+    // Archives held in memory have folder 0 and no folder files come after them.
+    const std::size_t folderCount = std::max<std::size_t>(folders.size(), 1);
+    for (std::size_t folderIndex = 0; folderIndex < folderCount; ++folderIndex) {
+        for (std::size_t index = 0; index < archives.size(); ++index) {
+            const Archive& archive = *archives[index];
+            if (archive.folderIndex != folderIndex) {
+                continue;
+            }
+            const std::string archiveName = std::filesystem::path(archive.name).filename().string();
+            const zip_int64_t count = zip_get_num_entries(archive.handle, 0);
+            for (zip_int64_t i = 0; i < count; ++i) {
+                const char* name = zip_get_name(archive.handle, zip_uint64_t(i), ZIP_FL_ENC_RAW);
+                const std::string lowered = name != nullptr ? lowerCase(name) : std::string();
+                if (lowered.compare(0, prefix.size(), prefix) == 0 &&
+                    lowered.find('/', prefix.size()) == std::string::npos &&
+                    endsWith(lowered, wantedExtension)) {
+                    found.push_back(Copy{name, archiveName, index, zip_uint64_t(i), folderIndex});
+                }
             }
         }
-    }
-    for (std::string& relativePath : folderFiles(folderName, extension)) {
-        found.push_back(Copy{std::move(relativePath), "", archives.size(), 0});
+        if (folderIndex < folders.size()) {
+            for (std::string& relativePath : folderFiles(folderIndex, folderName, extension)) {
+                found.push_back(Copy{std::move(relativePath), "", archives.size(), 0, folderIndex});
+            }
+        }
     }
     return found;
 }
@@ -319,17 +388,30 @@ std::vector<AssetStore::Copy> AssetStore::copies(const std::string& folderName,
 bool AssetStore::read(const Copy& copy, std::vector<std::uint8_t>& bytes) const {
     bytes.clear();
     if (copy.archiveIndex >= archives.size()) {
-        return staysInside(copy.relativePath) && readFolderFile(copy.relativePath, bytes);
+        return staysInside(copy.relativePath) &&
+               readFolderFile(copy.folderIndex, copy.relativePath, bytes);
     }
     return readEntry(*archives[copy.archiveIndex], copy.entry, copy.relativePath, bytes);
 }
 
+std::string AssetStore::pathOf(const Copy& copy) const {
+    if (copy.archiveIndex < archives.size()) {
+        return archives[copy.archiveIndex]->name;
+    }
+    return copy.folderIndex < folders.size()
+               ? folderPath(copy.folderIndex, copy.relativePath).string()
+               : copy.relativePath;
+}
+
 LazyAssetStore::LazyAssetStore(std::string dataPathValue, std::ostream& logStream)
-    : dataPath(std::move(dataPathValue)), log(&logStream) {}
+    : dataPaths{std::move(dataPathValue)}, log(&logStream) {}
+
+LazyAssetStore::LazyAssetStore(std::vector<std::string> dataPathValues, std::ostream& logStream)
+    : dataPaths(std::move(dataPathValues)), log(&logStream) {}
 
 const AssetStore& LazyAssetStore::get() {
     if (store == nullptr) {
-        store = std::make_unique<AssetStore>(dataPath, *log);
+        store = std::make_unique<AssetStore>(dataPaths, *log);
     }
     return *store;
 }

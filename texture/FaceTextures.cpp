@@ -12,6 +12,21 @@ std::string FaceTextures::withoutExtension(const std::string& name) {
     return ImageLibrary::withoutExtension(name);
 }
 
+std::string FaceTextures::imageFileOf(const AssetStore& assets, const std::string& name,
+                                      const Material* material) {
+    std::string file = ImageLibrary::findFile(assets, name);
+    if (!file.empty() || material == nullptr) {
+        return file;
+    }
+    for (const std::string& shaderImage : fallbackImagesOf(*material)) {
+        file = ImageLibrary::findFile(assets, shaderImage);
+        if (!file.empty()) {
+            break;
+        }
+    }
+    return file;
+}
+
 FaceTextures::FaceTextures(const AssetStore& assets, const std::vector<std::string>& textureNames,
                            std::ostream& log, const MaterialScripts* scripts)
     : library(std::make_unique<ImageLibrary>(assets, log)) {
@@ -19,23 +34,14 @@ FaceTextures::FaceTextures(const AssetStore& assets, const std::vector<std::stri
     slots.reserve(textureNames.size());
     for (const std::string& name : textureNames) {
         std::string imagePath = library->findFile(name);
-        bool viaShader = false;
         const std::string base = withoutExtension(name);
-        if (imagePath.empty() && !base.empty()) {
+        const bool viaShader = imagePath.empty() && !base.empty();
+        if (viaShader) {
             if (scripts == nullptr) {
                 ownScripts = std::make_unique<MaterialScripts>(assets, log);
                 scripts = ownScripts.get();
             }
-            const Material* material = scripts->find(base);
-            const std::vector<std::string> candidates =
-                material != nullptr ? fallbackImagesOf(*material) : std::vector<std::string>();
-            for (const std::string& shaderImage : candidates) {
-                imagePath = library->findFile(shaderImage);
-                if (!imagePath.empty()) {
-                    viaShader = true;
-                    break;
-                }
-            }
+            imagePath = imageFileOf(assets, name, scripts->find(base));
         }
         if (imagePath.empty()) {
             log << "texture not found: " << (name.empty() ? "(empty name)" : name) << '\n';

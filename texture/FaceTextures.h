@@ -14,6 +14,7 @@
 
 class AssetStore;
 class MaterialScripts;
+struct Material;
 
 struct FaceTextureStats {
     int found = 0;         // names that resolved to a decoded image
@@ -46,6 +47,11 @@ public:
 
     // The name with any extension after its last '/' removed.
     static std::string withoutExtension(const std::string& name);
+    // The image file a texture name is drawn with when it has no material of its own to draw:
+    // its own image, else the first of material's fallback images that exists (material may be
+    // null). Empty when there is none, and the face gets the placeholder.
+    static std::string imageFileOf(const AssetStore& assets, const std::string& name,
+                                   const Material* material);
 
 private:
     struct Slot {

@@ -71,6 +71,16 @@ GLuint uploadMipmapped(const DecodedImage& image, GLint minFilter, GLint magFilt
     return texture;
 }
 
+// Reads and decodes file; false with one line on log, naming the archive it is in, otherwise.
+bool readImage(const AssetStore& assets, const std::string& file, std::vector<std::uint8_t>& bytes,
+               DecodedImage& image, std::ostream& log) {
+    if (!assets.read(file, bytes)) {
+        log << assets.describe(file) << ": could not be read\n";
+        return false;
+    }
+    return ImageDecoder::decode(bytes, assets.describe(file), image, log);
+}
+
 }  // namespace
 
 std::string ImageLibrary::withoutExtension(const std::string& name) {
@@ -99,7 +109,7 @@ ImageLibrary::~ImageLibrary() {
     }
 }
 
-std::string ImageLibrary::findFile(const std::string& name) const {
+std::string ImageLibrary::findFile(const AssetStore& assets, const std::string& name) {
     const std::string base = withoutExtension(name);
     if (base.empty()) {
         return {};
@@ -122,9 +132,7 @@ std::optional<ImageTexture> ImageLibrary::texture(const std::string& file, bool 
     std::optional<ImageTexture> made;
     DecodedImage image;
     const auto decodeStart = Clock::now();
-    const bool readWhole = assets.read(file, bytes);
-    const bool decoded =
-        readWhole && ImageDecoder::decode(bytes, assets.describe(file), image, log);
+    const bool decoded = readImage(assets, file, bytes, image, log);
     statistics.decodeMs += millisecondsSince(decodeStart);
     if (decoded) {
         const auto uploadStart = Clock::now();
@@ -138,9 +146,22 @@ std::optional<ImageTexture> ImageLibrary::texture(const std::string& file, bool 
         } else {
             log << assets.describe(file) << ": the image could not be made into a texture\n";
         }
-    } else if (!readWhole) {
-        log << assets.describe(file) << ": could not be read\n";
     }
     byFile.emplace(key, made);
     return made;
+}
+
+bool ImageLibrary::usable(const std::string& file) {
+    for (const std::string& key : {file, file + "\n"}) {
+        if (const auto known = byFile.find(key); known != byFile.end()) {
+            return known->second.has_value();
+        }
+    }
+    return texture(file).has_value();
+}
+
+bool ImageLibrary::usable(const AssetStore& assets, const std::string& file, std::ostream& log) {
+    std::vector<std::uint8_t> bytes;
+    DecodedImage image;
+    return readImage(assets, file, bytes, image, log);
 }

@@ -32,11 +32,17 @@ public:
 
     // The file a name stands for: NAME.tga, else NAME.jpg, whatever extension the name carries
     // (a .tga hides a .jpg of the same name, as in the game data). Empty when neither exists.
-    std::string findFile(const std::string& name) const;
+    std::string findFile(const std::string& name) const { return findFile(assets, name); }
+    static std::string findFile(const AssetStore& assets, const std::string& name);
     // The texture of a file findFile gave, decoded and uploaded at the first request; repeating
     // (or clamped to its edges when clamp). Nothing when it cannot be read or decoded (one line on
     // the log, naming the archive it is in, the first time).
     std::optional<ImageTexture> texture(const std::string& file, bool clamp = false);
+    // Whether a file findFile gave is drawn as itself rather than as the placeholder: what an
+    // earlier texture() found, else texture() now.
+    bool usable(const std::string& file);
+    // The same without GL, reading and decoding the file anew (its problem, if any, on log).
+    static bool usable(const AssetStore& assets, const std::string& file, std::ostream& log);
     GLuint placeholder() const { return placeholderTexture; }
     const ImageLoadStats& stats() const { return statistics; }
 

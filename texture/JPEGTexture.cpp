@@ -9,6 +9,8 @@
 
 // libjpeg's header needs size_t and FILE declared before it.
 #include <jpeglib.h>
+// After jpeglib.h, which it needs; for the warning codes.
+#include <jerror.h>
 
 namespace {
 
@@ -59,6 +61,8 @@ struct JumpingErrorManager {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    // libjpeg pads a file cut short and says so only in a warning.
+    bool endedEarly = false;
 };
 
 [[noreturn]] void jumpOnError(j_common_ptr info) {
@@ -68,6 +72,12 @@ struct JumpingErrorManager {
 }
 
 void discardMessage(j_common_ptr) {}
+
+void noteWarning(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) {
+        reinterpret_cast<JumpingErrorManager*>(info->err)->endedEarly = true;
+    }
+}
 
 // The libjpeg calls between setjmp and the jumps construct no C++ object, so a jump skips no
 // destructor. pixels is sized only after the header passed the checks.
@@ -99,6 +109,10 @@ bool decodeWithJump(jpeg_decompress_struct& decompressor, JumpingErrorManager& e
         }
     }
     jpeg_finish_decompress(&decompressor);
+    if (errors.endedEarly) {
+        error = "truncated: the data ends before the image does";
+        return false;
+    }
     return true;
 }
 
@@ -161,6 +175,7 @@ bool JPEGTexture::decodeFromMemory(const std::uint8_t* bytes, std::size_t size,
     decompressor.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = jumpOnError;
     errors.manager.output_message = discardMessage;
+    errors.manager.emit_message = noteWarning;
     jpeg_create_decompress(&decompressor);
     const bool decoded =
         decodeWithJump(decompressor, errors, bytes, size, maxPixelBytes, image, error);

@@ -794,13 +794,34 @@ void MaterialScripts::addScript(const std::string& scriptPath, const std::string
     }
 }
 
+namespace {
+
+std::string sourceLabel(const Material& material) {
+    return material.archive.empty() ? material.script : material.archive + ":" + material.script;
+}
+
+}  // namespace
+
 void MaterialScripts::define(Material material) {
-    const auto [at, added] = byName.try_emplace(lowerCase(material.name), all.size());
+    std::string key = lowerCase(material.name);
+    const auto [at, added] = byName.try_emplace(key, all.size());
     if (added) {
         all.push_back(std::move(material));
-    } else if (all[at->second].archive != material.archive) {
+        return;
+    }
+    std::vector<std::string>& sources = definitions[std::move(key)];
+    if (sources.empty()) {
+        sources.push_back(sourceLabel(all[at->second]));
+    }
+    sources.push_back(sourceLabel(material));
+    if (all[at->second].archive != material.archive) {
         all[at->second] = std::move(material);
     }
+}
+
+const std::vector<std::string>* MaterialScripts::definitionsOf(std::string_view shaderName) const {
+    const auto found = definitions.find(lowerCase(shaderName));
+    return found == definitions.end() ? nullptr : &found->second;
 }
 
 const Material* MaterialScripts::find(std::string_view shaderName) const {

@@ -38,6 +38,10 @@ public:
     // Each keyword not understood (lower case; a known keyword with a value not understood is
     // "keyword value"), once, with the first script it is in ("pak0.pk3:scripts/x.shader").
     std::vector<std::pair<std::string, std::string>> unknownKeywords() const { return unknown; }
+    // Where a shader defined more than once was defined, in reading order, each as the unknown
+    // keywords name their script; null for a shader defined once or not at all. find() tells
+    // which definition stands.
+    const std::vector<std::string>* definitionsOf(std::string_view shaderName) const;
 
     // Longer words are refused: no name or keyword in a script comes near this.
     static constexpr std::size_t kMaxWordLength = 1024;
@@ -50,4 +54,6 @@ private:
     std::unordered_map<std::string, std::size_t> byName;  // lower-case name to index in all
     std::vector<std::pair<std::string, std::string>> unknown;
     std::unordered_set<std::string> unknownSeen;
+    // Lower-case name to its definitions' scripts, for the names defined more than once.
+    std::unordered_map<std::string, std::vector<std::string>> definitions;
 };

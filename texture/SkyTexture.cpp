@@ -63,8 +63,9 @@ bool readSkyFromArchives(LazyAssetStore& dataPathAssets, DecodedImage& image) {
     const AssetStore& assets = dataPathAssets.get();
     const std::string path = std::string(kSkyTextureName) + ".jpg";
     std::vector<std::uint8_t> bytes;
-    return assets.archiveCount() > 0 && assets.read(path, bytes) &&
-           ImageDecoder::decode(bytes, path, image, std::cerr);
+    // With several data folders the image may lie in any of them, not only under dataPath.
+    return (assets.archiveCount() > 0 || assets.folderCount() > 1) && assets.read(path, bytes) &&
+           ImageDecoder::decode(bytes, assets.describe(path), image, std::cerr);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // velmora-bench: loads a level like the viewer and measures what users feel: how long the level
 // and the sky take to appear (beside the time to read the file's bytes alone), what a press of
 // the patch level keys and a jump of patch level cost, and the frames of a fixed flight through the
-// real render path (visibility work, whole frame, visible faces, allocations).
+// real render path (visibility work, whole frame, visible faces, allocations), and last what a
+// reload of the same level beside the one shown costs.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <sys/resource.h>
@@ -351,6 +352,10 @@ struct Figures {
     double entityModelMs = 0.0;
     double entityLookMs = 0.0;
     double emptyFrameMs = 0.0;
+    // The same level loaded again through the session's reload, beside the one shown, until it
+    // is shown with its lightmaps, sky and (with textures = on) face images.
+    double reloadMs = 0.0;
+    ViewerSession::ReloadTimes reloadParts;
     // With the level and the sky loaded, before any patch level change; then at the end.
     double startRssMb = 0.0;
     double peakRssMb = 0.0;
@@ -432,6 +437,9 @@ nlohmann::ordered_json toJson(const Figures& figures) {
         json["entity_surface_look_ms"] = figures.entityLookMs;
     }
     json["empty_frame_ms"] = figures.emptyFrameMs;
+    json["reload_ms"] = figures.reloadMs;
+    json["reload_load_ms"] = figures.reloadParts.loadMs;
+    json["reload_show_ms"] = figures.reloadParts.showMs;
     if (kAllocationsCounted) {
         json["allocations_beyond_face_set"] = {
             {"total", figures.route.extraAllocations},
@@ -516,6 +524,9 @@ void printTable(const Figures& figures, std::ostream& out) {
     row("visible faces median / max") << std::setprecision(0) << median(route.visibleFaces) << " / "
                                       << percentile(route.visibleFaces, 100) << "\n";
     row("empty frame") << std::setprecision(3) << figures.emptyFrameMs << " ms\n";
+    row("reload beside the level shown")
+        << figures.reloadMs << " ms: load and check " << figures.reloadParts.loadMs
+        << " ms, in its place " << figures.reloadParts.showMs << " ms\n";
     if (kAllocationsCounted) {
         row("allocations beyond the face set")
             << route.extraAllocations << " in " << route.framesWithExtraAllocations << " of "
@@ -627,6 +638,13 @@ int main(int argc, char** argv) {
         figures.entityRouteFlown = true;
     }
     figures.peakRssMb = peakResidentMegabytes();
+    // After the peak is taken: for a moment two levels are held.
+    stopwatch = Stopwatch();
+    if (!session.reloadLevel()) {
+        return 1;
+    }
+    figures.reloadMs = stopwatch.elapsedMs();
+    figures.reloadParts = session.lastReloadTimes();
     // After the peak is taken, so that the second copy does not count in it.
     timeJumps(*loadFreshLevel(config), figures.retessellate);
 

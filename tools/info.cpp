@@ -1,19 +1,29 @@
 // velmora-info: a level report for people who make maps. Loads a level with the viewer's own
 // loader and validator, opens no window, and prints the lump table, the faces by type, the
-// visibility figures, the entities by class and every problem found.
+// visibility figures, the entities by class and every problem found; with --assets, where every
+// texture the level names comes from instead.
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <iomanip>
+#include <filesystem>
 #include <iostream>
+#include <map>
+#include <set>
 #include <string>
+#include <unordered_map>
 
+#include "app/SurfaceReport.h"
 #include "level/BSPMap.h"
 #include "level/Face.h"
 #include "level/LevelValidator.h"
 #include "level/Records.h"
+#include "texture/AssetStore.h"
+#include "texture/FaceTextures.h"
+#include "texture/ImageLibrary.h"
+#include "texture/MaterialScripts.h"
 #include "tools/EntityTable.h"
 
 namespace {
@@ -151,6 +161,103 @@ void printValidation(const BSPMap& level, const std::string& levelPath, std::ost
     }
 }
 
+// The data folder of a level file: the folder above its maps/ folder, else its own folder.
+std::string dataFolderOf(const std::string& levelPath) {
+    const std::filesystem::path folder = std::filesystem::path(levelPath).parent_path();
+    if (lowerCase(folder.filename().string()) == "maps") {
+        return folder.parent_path().string();
+    }
+    return folder.string();
+}
+
+std::string copyPlace(const AssetStore::Copy& copy) {
+    return copy.archive.empty() ? "folder" : copy.archive;
+}
+
+// Each image file the level's textures use, found in more than one place: every place, and the
+// one read. The copies of one folder are listed once however many of its files are asked about.
+void printImageDuplicates(const AssetStore& assets, const std::set<std::string>& files,
+                          std::vector<std::string>& lines) {
+    std::map<std::pair<std::string, std::string>, std::vector<AssetStore::Copy>> byFolder;
+    for (const std::string& file : files) {
+        const std::filesystem::path path(file);
+        const auto key = std::make_pair(path.parent_path().string(), path.extension().string());
+        auto [at, added] = byFolder.try_emplace(key);
+        if (added) {
+            at->second = assets.copies(key.first, key.second);
+        }
+        std::string places;
+        int count = 0;
+        for (const AssetStore::Copy& copy : at->second) {
+            if (lowerCase(copy.relativePath) == lowerCase(file)) {
+                places += (count++ == 0 ? "" : ", ") + copyPlace(copy);
+            }
+        }
+        if (count > 1) {
+            lines.push_back(file + ": " + places + "; used " + assets.describe(file));
+        }
+    }
+}
+
+// Each shader the level's textures name that more than one script defines.
+void printShaderDuplicates(const MaterialScripts& scripts, const std::set<std::string>& shaders,
+                           std::vector<std::string>& lines) {
+    for (const std::string& name : shaders) {
+        const std::vector<std::string>* places = scripts.definitionsOf(name);
+        const Material* used = scripts.find(name);
+        if (places == nullptr || used == nullptr) {
+            continue;
+        }
+        std::string line = "shader " + name + ":";
+        for (std::size_t i = 0; i < places->size(); ++i) {
+            line += (i == 0 ? " " : ", ") + (*places)[i];
+        }
+        lines.push_back(
+            line + "; used " +
+            (used->archive.empty() ? used->script : used->archive + ":" + used->script));
+    }
+}
+
+void printAssets(const BSPMap& level, const AssetStore& assets, const MaterialScripts& scripts,
+                 std::ostream& out) {
+    std::unordered_map<std::string, bool> decoded;  // each image read and decoded once
+    const ImageCheck usable = [&](const std::string& file) {
+        const auto [at, added] = decoded.try_emplace(file, false);
+        if (added) {
+            at->second = ImageLibrary::usable(assets, file, std::cerr);
+        }
+        return at->second;
+    };
+    const auto& names = level.getTextureNames();
+    std::set<std::string> files;
+    std::set<std::string> shaders;
+    out << "textures: " << names.size() << '\n';
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const TextureOrigin origin = textureOriginOf(names[i], scripts, assets, usable);
+        out << "  " << i << " '" << names[i] << "'; "
+            << flagsText(level.getTextureFlags()[i], level.getTextureContents()[i]) << "; "
+            << originText(origin) << '\n';
+        for (const ImageOrigin& image : origin.images) {
+            if (!image.file.empty()) {
+                files.insert(image.file);
+            }
+        }
+        shaders.insert(FaceTextures::withoutExtension(names[i]));
+    }
+    std::vector<std::string> duplicates;
+    printShaderDuplicates(scripts, shaders, duplicates);
+    printImageDuplicates(assets, files, duplicates);
+    out << "found in more than one place: " << duplicates.size() << '\n';
+    for (const std::string& line : duplicates) {
+        out << "  " << line << '\n';
+    }
+    const auto unknown = scripts.unknownKeywords();
+    out << "shader keywords not understood: " << unknown.size() << '\n';
+    for (const auto& [keyword, script] : unknown) {
+        out << "  " << keyword << " in " << script << '\n';
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -158,6 +265,12 @@ int main(int argc, char** argv) {
                  "velmora-info"};
     std::string levelPath;
     app.add_option("LEVEL", levelPath, "level file (IBSP, version 46)")->required();
+    bool assetsReport = false;
+    app.add_flag("--assets", assetsReport,
+                 "where every texture the level names comes from: material, images, archives");
+    std::string dataFolder;
+    app.add_option("--data", dataFolder,
+                   "data folder for --assets (default: the folder above the level's maps/)");
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success&) {
@@ -169,6 +282,20 @@ int main(int argc, char** argv) {
     }
 
     // The loading transcript goes to the standard error stream; the report to standard output.
+    if (assetsReport) {
+        if (dataFolder.empty()) {
+            dataFolder = dataFolderOf(levelPath);
+        }
+        LazyAssetStore assets(dataFolder, std::cerr);
+        const BSPMap level(dataFolder, levelPath, nullptr, nullptr, &assets);
+        if (!level.isSound()) {
+            printValidation(level, levelPath, std::cout);
+            return kUnsoundStatus;
+        }
+        const MaterialScripts scripts(assets.get(), std::cerr);
+        printAssets(level, assets.get(), scripts, std::cout);
+        return kSoundStatus;
+    }
     const BSPMap level("", levelPath, nullptr, nullptr);
     printLumpTable(level, std::cout);
     printFaces(level, std::cout);

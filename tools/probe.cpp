@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Callbacks.h"
+#include "app/SurfaceReport.h"
 #include "app/ViewOptions.h"
 #include "app/ViewerSession.h"
 #include "geometry/Camera.h"
@@ -28,7 +30,7 @@ namespace {
 constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
     "usage: velmora-probe CONFIG --at X,Y,Z,YAW[,PITCH] [--at X,Y,Z,YAW[,PITCH] ...] "
-    "[--shot FILE.png] [--time SECONDS] [--light-at X,Y,Z ...] [--entities]";
+    "[--shot FILE.png] [--time SECONDS] [--pick] [--light-at X,Y,Z ...] [--entities]";
 
 struct Pose {
     float x = 0.0f;
@@ -112,6 +114,10 @@ int main(int argc, char** argv) {
     bool listEntities = false;
     app.add_flag("--entities", listEntities, "print the entities by class name");
     app.add_option("--shot", shotPath, "write the last frame to this PNG file");
+    bool pick = false;
+    app.add_flag(
+        "--pick", pick,
+        "after each pose's line, the face at the centre of the view as the i key reports it");
     double clockSeconds = 0.0;
     app.add_option("--time", clockSeconds, "the materials' animation clock, in seconds (default 0)")
         ->check(CLI::Range(0.0, 1e9));
@@ -182,6 +188,10 @@ int main(int argc, char** argv) {
         std::cout << "leaf=" << level.getLastCameraLeaf()
                   << " cluster=" << level.getLastCameraCluster()
                   << " visible=" << level.getLastVisibleFaceCount() << std::endl;
+        if (pick) {
+            std::cout << inspectViewCentre(level, session.getOptions(), texturesEnabled, std::cerr)
+                      << std::endl;
+        }
     }
     bool written = true;
     if (!shotPath.empty()) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "MemoryTexture.h"
+#include "generators/AssetFiles.h"
 #include "generators/JpegWriter.h"
 #include "texture/SkyTexture.h"
 
@@ -143,4 +144,26 @@ TEST(SkyTextureTest, skyJpegUnderDataPathBecomesTheTexture) {
     EXPECT_GT(read[read.size() - 1], 150);
     glDeleteTextures(1, &texture);
     fs::remove_all(directory);
+}
+
+TEST(SkyTextureTest, aSkyCutShortInAnArchiveIsOneLineNamingTheArchive) {
+    ScratchFolder data("sky-cut");
+    std::string jpegError;
+    std::vector<std::uint8_t> noise(64 * 64 * 3);
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<std::uint8_t>(i * 37 % 251);
+    }
+    ASSERT_TRUE(writeJpeg(data.path() / "n.jpg", 64, 64, 3, noise, kBestJpegQuality, jpegError));
+    std::vector<std::uint8_t> jpeg = readBytes(data.path() / "n.jpg");
+    jpeg.resize(jpeg.size() / 2);
+    writeBytes(data.path() / "sky.pk3", makeZip({{"textures/skies/ridarirovozavo.jpg", jpeg}}));
+    testing::internal::CaptureStderr();
+    const GLuint texture = loadSkyTexture(data.dataPath());
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("\nsky.pk3:textures/skies/ridarirovozavo.jpg: truncated: the data ends "
+                       "before the image does\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(baseLevel(GL_TEXTURE_WIDTH), 0);
+    glDeleteTextures(1, &texture);
 }

@@ -82,8 +82,13 @@ TEST(BenchProcessTest, sampleRunPrintsItsTableAndWritesEveryFigure) {
     EXPECT_GT(figures["visible_faces"]["max"].get<double>(), 0.0);
     EXPECT_LE(figures["visible_faces"]["median"].get<double>(),
               figures["visible_faces"]["max"].get<double>());
-    for (const char* figure : {"read_ms", "load_ms", "sky_ms", "fps", "empty_frame_ms",
-                               "peak_rss_at_start_mb", "peak_rss_mb"}) {
+    for (const char* figure :
+         {"read_ms", "load_ms", "sky_ms", "fps", "empty_frame_ms", "peak_rss_at_start_mb",
+          "peak_rss_mb", "reload_ms", "reload_load_ms", "reload_show_ms"}) {
         EXPECT_GT(figures[figure].get<double>(), 0.0) << figure;
     }
+    // The reload is its two parts and the line that says so.
+    EXPECT_GE(figures["reload_ms"].get<double>(),
+              figures["reload_load_ms"].get<double>() + figures["reload_show_ms"].get<double>());
+    EXPECT_NE(outcome.err.find("reloaded "), std::string::npos) << outcome.err;
 }

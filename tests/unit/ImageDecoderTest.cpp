@@ -78,3 +78,38 @@ TEST(ImageDecoderTest, absurdSizesAndGarbageAreRefusedWithALineNamingTheFile) {
     EXPECT_NE(lines.find("textures/noise.tga: "), std::string::npos);
     EXPECT_NE(lines.find("textures/short.jpg: "), std::string::npos);
 }
+
+TEST(ImageDecoderTest, imagesCutShortAreRefusedRatherThanTakenWithBlackRows) {
+    DecodedImage image;
+    std::ostringstream log;
+    std::vector<std::uint8_t> tga = solidTga(8, 8, {9, 8, 7});
+    tga.pop_back();
+    EXPECT_FALSE(ImageDecoder::decode(tga, "cut.tga", image, log));
+    EXPECT_EQ(log.str(),
+              "cut.tga: truncated: the header promises 8 x 8 pixels, the data holds 63\n");
+
+    // Run-length RGB, 4 x 1: one packet repeating a pixel four times, then a footer.
+    std::vector<std::uint8_t> runs = {0, 0, 10, 0,  0, 0,    0, 0, 0, 0,   0,   0,  4,
+                                      0, 1, 0,  24, 0, 0x83, 1, 2, 3, 'e', 'n', 'd'};
+    std::ostringstream runLog;
+    ASSERT_TRUE(ImageDecoder::decode(runs, "runs.tga", image, runLog)) << runLog.str();
+    EXPECT_EQ(image.width, 4u);
+    runs.resize(runs.size() - 4);
+    EXPECT_FALSE(ImageDecoder::decode(runs, "runs.tga", image, runLog));
+    EXPECT_EQ(runLog.str(),
+              "runs.tga: truncated: the header promises 4 x 1 pixels, the data holds 0\n");
+
+    ScratchFolder folder("decoder-cut-jpeg");
+    std::vector<std::uint8_t> noise(64 * 64 * 3);
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<std::uint8_t>(i * 37 % 251);
+    }
+    std::string jpegError;
+    ASSERT_TRUE(writeJpeg(folder.path() / "n.jpg", 64, 64, 3, noise, kBestJpegQuality, jpegError));
+    std::vector<std::uint8_t> jpeg = readBytes(folder.path() / "n.jpg");
+    jpeg.resize(jpeg.size() / 2);
+    std::ostringstream jpegLog;
+    EXPECT_FALSE(ImageDecoder::decode(jpeg, "cut.jpg", image, jpegLog));
+    EXPECT_EQ(jpegLog.str(), "cut.jpg: truncated: the data ends before the image does\n");
+    EXPECT_TRUE(image.pixels.empty());
+}

@@ -1,0 +1,74 @@
+// Opening a level without a configuration file: the command line's forms, the data folders a
+// level is searched in, the list of levels they hold, and where the eye stands at a spawn.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Config.h"
+#include "geometry/Point.h"
+#include "level/Entities.h"
+
+class AssetStore;
+
+enum class LaunchForm { kConfiguration, kLevelPath, kLevelName, kList };
+
+struct LaunchRequest {
+    LaunchForm form = LaunchForm::kConfiguration;
+    // The configuration file or level path, or the level's name; empty for the list.
+    std::string argument;
+    // Given with --data, in order.
+    std::vector<std::string> givenDataFolders;
+};
+
+// argv[1] names the form: "--list"; a path ending in .bsp (any case); a name with no '/', no
+// extension and no leading '-' that is no file here; else a configuration file, read as before
+// (the rest of the line then goes to GLUT). Nothing, after one line on log, for an option it does
+// not know, --data without a folder, or a second level.
+std::optional<LaunchRequest> readLaunchRequest(int argc, char** argv, std::ostream& log);
+
+// The usual install places of the game data, in the order they are tried; home is $HOME.
+std::vector<std::string> installPlaces(const std::string& home);
+// The folder that holds levelPath's maps/ folder, ending with '/' ("/home/me/mymod/" for
+// /home/me/mymod/maps/test.bsp, "./" for maps/test.bsp); "" when the level is not in a maps/.
+std::string modFolderOf(const std::string& levelPath);
+// The data folders of a level opened without a configuration, the winning one last: the given
+// ones, else the first of places that is a folder; then the level's own mod folder. Each ends
+// with '/'; a folder is not listed twice (its later place wins).
+std::vector<std::string> dataFoldersFor(const std::vector<std::string>& given,
+                                        const std::vector<std::string>& places,
+                                        const std::string& levelPath);
+// The "root directory:" line's value: the folders in the order they are searched, the winning one
+// last, separated by spaces.
+std::string folderListText(const std::vector<std::string>& folders);
+
+// The configuration of a level opened by path or name: 1024 x 768, the lit view and face images
+// on, the eye at the first player spawn.
+ViewerConfig levelConfig(const LaunchRequest& request, std::vector<std::string> dataFolders);
+
+struct ListedLevel {
+    std::string name;
+    // The archive's file name, or the path of a level file in a folder.
+    std::string source;
+};
+// Every maps/*.bsp the store holds, the winning copy of each name, sorted by name. Reads the
+// archives' directories, not their entries.
+std::vector<ListedLevel> listLevels(const AssetStore& store);
+
+// True when the command line is the list form (--list, with --data folders or none).
+bool asksForLevelList(int argc, char** argv);
+// velmora --list: one line "NAME SOURCE" per level of the data folders (the given ones, else the
+// first install place that exists) on out. Exit status: 0, or 1 after a line on log for a bad
+// command line or no data folder.
+int printLevelList(int argc, char** argv, std::ostream& out, std::ostream& log);
+
+// A player's eye is this far above the spawn origin.
+inline constexpr float kPlayerEyeHeight = 26.0f;
+// The camera's yaw (Camera::setYaw, 0 looks along viewer -z, file +y) that looks along a spawn's
+// angle (degrees about the file's vertical axis, 0 along file +x), to the nearest degree.
+int cameraYawOf(float spawnAngleDegrees);
+Point eyeAt(const PlayerSpawn& spawn);
+// "spawn K of N: CLASSNAME at X Y Z" with the eye's position, K 1-based.
+std::string spawnLine(std::size_t index, std::size_t count, const PlayerSpawn& spawn);
