@@ -42,9 +42,9 @@ constexpr float kPitchStepDegrees = 2.0f;
 constexpr int kWheelUpButton = 3;
 constexpr int kWheelDownButton = 4;
 
-// `m`, `c`, `f` and `p`, which need the controls; false for any other key.
+// `m`, `c`, `f`, `e` and `p`, which need the controls; false for any other key.
 bool viewKey(unsigned char key) {
-    if (key != 'm' && key != 'c' && key != 'f' && key != 'p') {
+    if (key != 'm' && key != 'c' && key != 'f' && key != 'e' && key != 'p') {
         return false;
     }
     if (viewerControls == nullptr) {
@@ -60,6 +60,9 @@ bool viewKey(unsigned char key) {
             break;
         case 'f':
             options.cullingFrozen = !options.cullingFrozen;
+            break;
+        case 'e':
+            options.showEntities = !options.showEntities;
             break;
         default:
             viewerControls->screenShotPending = true;

@@ -134,6 +134,7 @@ struct SwitchKey {
 constexpr SwitchKey kSwitchKeys[] = {
     {"lightmaps", &ViewerConfig::lightmaps},
     {"textures", &ViewerConfig::textures},
+    {"entities", &ViewerConfig::entities},
 };
 
 // "on" or "off"; any other value leaves the switch off, with a line that says so.

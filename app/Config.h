@@ -38,6 +38,8 @@ struct ViewerConfig {
     std::vector<std::string> dataFolders;
     bool levelInDataFolders = false;
     bool startAtFirstSpawn = false;
+    // Entities shown as models and markers at start; key e flips it.
+    bool entities = false;
 };
 
 // Reads path into config, overwriting only the values whose keys appear, and echoes each entry to

@@ -25,6 +25,7 @@ struct ViewOptions {
     ViewOptions() = default;
     explicit ViewOptions(const ViewerConfig& config)
         : litView(config.lightmaps),
+          showEntities(config.entities),
           flySpeed(config.speed),
           mouseSensitivity(config.mouseSensitivity) {}
 
@@ -34,6 +35,8 @@ struct ViewOptions {
     bool clusterColours = false;
     // The visibility steps keep the leaf, cluster and frustum of the frame before freezing (key f).
     bool cullingFrozen = false;
+    // Items as their models and markers for the other entities (key e).
+    bool showEntities = false;
     FlySpeed flySpeed;
     // The clock that materials animate by, in seconds: the viewer advances it with real time,
     // the probe and the benchmark set it.

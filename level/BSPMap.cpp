@@ -319,6 +319,7 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     // Read without a transcript line of its own, so the transcript keeps its shape.
     readRecords(reader, lump(kEffectsLump), effects, readRecord<Effect>);
     lightmapBytes = readLumpBytes(reader, lump(kLightmapsLump));
+    lightVolumeBytes = readLumpBytes(reader, lump(kLightVolumesLump));
     // Every lump is read: the file's bytes go before the patch grids take their memory, so the
     // two never count together in the level's peak.
     std::vector<std::uint8_t>().swap(levelBytes);

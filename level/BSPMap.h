@@ -126,6 +126,8 @@ public:
     const std::vector<std::int32_t>& getTextureContents() const { return textureContents; }
     // The lightmap lump's bytes as the file holds them.
     const std::vector<std::uint8_t>& getLightmapBytes() const { return lightmapBytes; }
+    // The light volume lump's bytes as the file holds them (level/LightGrid reads them).
+    const std::vector<std::uint8_t>& getLightVolumeBytes() const { return lightVolumeBytes; }
     const std::set<std::int32_t>& getVisibleFaceSet() const { return visibleFaceSet; }
     const std::vector<std::uint32_t>& getFaceDrawList() const { return faceDrawList; }
     // A GL texture name; 0 until setCamera.
@@ -146,6 +148,9 @@ private:
     // The opaque faces by their materials, the level's sky behind them, then the rest in sort
     // order.
     void drawMaterialView(LevelViews& resources, double clockSeconds);
+    // The entities over the faces, in the look of the view (render/EntityView).
+    void drawEntities(LevelViews& resources, const ViewOptions& options, bool materialView,
+                      bool faceImages, const Frustum& frustum);
 
     OnScreenDisplay* display;  // not owned
     LightingModule* lighting;  // not owned
@@ -187,6 +192,7 @@ private:
     std::vector<std::int32_t> textureFlags;
     std::vector<std::int32_t> textureContents;
     std::vector<std::uint8_t> lightmapBytes;
+    std::vector<std::uint8_t> lightVolumeBytes;
     std::vector<std::string> problems;
     std::int32_t lastCameraLeaf = 0;
     std::int32_t lastCameraCluster = 0;

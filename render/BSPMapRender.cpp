@@ -103,6 +103,9 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
                              lighting);
         lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
     }
+    if (options.showEntities) {
+        drawEntities(resources, options, materialView, faceImages != nullptr, gatheringFrustum);
+    }
     glPopMatrix();
 
     resetTextureUnits();
@@ -126,6 +129,18 @@ void BSPMap::drawMaterialView(LevelViews& resources, double clockSeconds) {
     resources.getSky()->draw(clockSeconds, skyTexture);
     glEnable(GL_CULL_FACE);
     lastDrawCount += drawFaces(*this, order.subspan(opaque), style, resources.runCorners());
+}
+
+void BSPMap::drawEntities(LevelViews& resources, const ViewOptions& options, bool materialView,
+                          bool faceImages, const Frustum& frustum) {
+    EntityView& entities = resources.entities(std::cerr);
+    entities.prepare(dataPathAssets->get(), resources.getScripts(),
+                     resources.getLightmaps().white(), std::cerr);
+    const EntityLook look = options.clusterColours ? EntityLook::plain
+                            : materialView         ? EntityLook::materials
+                            : faceImages           ? EntityLook::images
+                                                   : EntityLook::plain;
+    entities.draw({options.clockSeconds, look, lastCameraCluster, &frustum});
 }
 
 void BSPMap::resetTextureUnits() {

@@ -99,6 +99,14 @@ void LevelViews::loadFog() {
     effectScratch.fogColours.assign(4 * level.getVertices().size(), 0);
 }
 
+EntityView& LevelViews::entities(std::ostream& log) {
+    if (entityView == nullptr) {
+        entityView = std::make_unique<EntityView>(
+            level, placementsOf(readEntities(level.getEntityText())), log);
+    }
+    return *entityView;
+}
+
 FaceEffectSources LevelViews::faceEffects() {
     return {level.getVertices(), level.getMeshVertices(), fog.get(), effectScratch};
 }

@@ -12,6 +12,7 @@
 #include <span>
 
 #include "geometry/Point.h"
+#include "render/EntityView.h"
 #include "render/Frustum.h"
 #include "render/LevelFog.h"
 #include "render/LevelMaterials.h"
@@ -77,6 +78,11 @@ public:
     // Every vertex's colour brightened like a lightmap texel, RGBA, for faces lit by vertex.
     const std::vector<std::uint8_t>& getLitVertexColours() const { return litVertexColours; }
     FrozenCulling& frozenCulling() { return frozen; }
+    // The level's entities as models and markers: placed on first use (no GL; a light grid
+    // problem goes to log), their models read when first drawn.
+    EntityView& entities(std::ostream& log);
+    // The shader scripts; null until loadFaceTextures.
+    const MaterialScripts* getScripts() const { return scripts.get(); }
     // Where the face loop joins the triangle corners of a run of faces.
     std::vector<std::uint32_t>& runCorners() { return runCornerScratch; }
 
@@ -97,6 +103,7 @@ private:
     std::unique_ptr<LevelFog> fog;
     FaceEffectScratch effectScratch;
     FrozenCulling frozen;
+    std::unique_ptr<EntityView> entityView;
     // Sort key, then the face's place in the draw list.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> sortKeys;
     std::vector<std::uint32_t> runCornerScratch;

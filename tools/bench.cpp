@@ -9,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 #include <chrono>
+#include <ctime>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -35,7 +36,8 @@ namespace {
 
 constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
-    "usage: velmora-bench CONFIG [--spots N] [--both-views] [--time SECONDS] [--json FILE]";
+    "usage: velmora-bench CONFIG [--spots N] [--both-views] [--time SECONDS] [--json FILE] "
+    "[--entities]";
 constexpr int kDefaultSpots = 8;
 // A full circle in 2 degree steps at every spot.
 constexpr int kTurnStepDegrees = 2;
@@ -69,6 +71,7 @@ struct Options {
     int spots = kDefaultSpots;
     std::string jsonPath;
     bool bothViews = false;
+    bool entities = false;
     double clockSeconds = 0.0;
 };
 
@@ -108,6 +111,8 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
         ->check(CLI::Range(0.0, 1e9));
     app.add_flag("--both-views", options.bothViews,
                  "fly the route in the default view, then again in the lit view");
+    app.add_flag("--entities", options.entities,
+                 "fly the last view's route once more, each pose with and without the entities");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -226,6 +231,52 @@ void flySpot(ViewerSession& session, const Point& spot, RouteFigures& figures) {
     }
 }
 
+// The frames of the route with the entities shown and hidden, each pose drawn both ways in turn
+// (which way first alternating), so that both see the same machine; and the allocations of the
+// frames with entities beyond the face set's.
+struct EntityRouteFigures {
+    std::vector<double> withMs;
+    std::vector<double> withoutMs;
+    // The process's processor time for the same frames (the renderer's threads included): on a
+    // busy machine the wall clock also counts the time spent waiting for a processor.
+    std::vector<double> withCpuMs;
+    std::vector<double> withoutCpuMs;
+    std::size_t extraAllocations = 0;
+    std::size_t framesWithExtraAllocations = 0;
+};
+
+double processCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return 1e3 * static_cast<double>(now.tv_sec) + 1e-6 * static_cast<double>(now.tv_nsec);
+}
+
+EntityRouteFigures flyEntityRoute(ViewerSession& session, const std::vector<Point>& spots) {
+    EntityRouteFigures figures;
+    bool& shown = session.getOptions().showEntities;
+    for (const Point& spot : spots) {
+        for (int step = 0; step < kStepsPerCircle; ++step) {
+            session.placeEye(spot, step * kTurnStepDegrees);
+            for (int turn = 0; turn < 2; ++turn) {
+                shown = (step + turn) % 2 == 0;
+                const double cpuStartMs = processCpuMs();
+                const AllocationCount counter;
+                const double frameMs = timeFrame(session);
+                const std::size_t allocations = counter.count();
+                const double cpuMs = processCpuMs() - cpuStartMs;
+                const std::size_t visible = session.getLevel().getLastVisibleFaceCount();
+                (shown ? figures.withMs : figures.withoutMs).push_back(frameMs);
+                (shown ? figures.withCpuMs : figures.withoutCpuMs).push_back(cpuMs);
+                if (shown && allocations > visible) {
+                    figures.extraAllocations += allocations - visible;
+                    ++figures.framesWithExtraAllocations;
+                }
+            }
+        }
+    }
+    return figures;
+}
+
 RouteFigures flyRoute(ViewerSession& session, const std::vector<Point>& spots) {
     RouteFigures figures;
     figures.spots = spots.size();
@@ -294,6 +345,12 @@ struct Figures {
     RouteFigures route;
     bool litRouteFlown = false;
     RouteFigures litRoute;
+    // With --entities: the last route flown again with them shown, and their loading.
+    bool entityRouteFlown = false;
+    EntityRouteFigures entityRoute;
+    std::size_t entityModels = 0;
+    double entityModelMs = 0.0;
+    double entityLookMs = 0.0;
     double emptyFrameMs = 0.0;
     // The same level loaded again through the session's reload, beside the one shown, until it
     // is shown with its lightmaps, sky and (with textures = on) face images.
@@ -361,6 +418,24 @@ nlohmann::ordered_json toJson(const Figures& figures) {
         json["lit_fps"] = litMedian > 0.0 ? 1000.0 / litMedian : 0.0;
         json["lit_to_default_frame_ratio"] = defaultMedian > 0.0 ? litMedian / defaultMedian : 0.0;
     }
+    if (figures.entityRouteFlown) {
+        const double withMedian = median(figures.entityRoute.withMs);
+        const double withoutMedian = median(figures.entityRoute.withoutMs);
+        json["entity_frame_ms"] = {{"median", withMedian},
+                                   {"p95", percentile(figures.entityRoute.withMs, 95)}};
+        json["without_entity_frame_ms"] = {{"median", withoutMedian},
+                                           {"p95", percentile(figures.entityRoute.withoutMs, 95)}};
+        json["entity_allocations_beyond_face_set"] = {
+            {"total", figures.entityRoute.extraAllocations},
+            {"frames", figures.entityRoute.framesWithExtraAllocations}};
+        json["entity_cpu_ms"] = {{"median", median(figures.entityRoute.withCpuMs)},
+                                 {"without_median", median(figures.entityRoute.withoutCpuMs)}};
+        json["entity_to_plain_frame_ratio"] =
+            withoutMedian > 0.0 ? withMedian / withoutMedian : 0.0;
+        json["entity_models"] = figures.entityModels;
+        json["entity_model_load_ms"] = figures.entityModelMs;
+        json["entity_surface_look_ms"] = figures.entityLookMs;
+    }
     json["empty_frame_ms"] = figures.emptyFrameMs;
     json["reload_ms"] = figures.reloadMs;
     json["reload_load_ms"] = figures.reloadParts.loadMs;
@@ -422,6 +497,24 @@ void printTable(const Figures& figures, std::ostream& out) {
                                            << percentile(figures.litRoute.draws, 100) << "\n";
         row("lit view overdraw median / p95") << median(figures.litRoute.overdraw) << " / "
                                               << percentile(figures.litRoute.overdraw, 95) << "\n";
+    }
+    if (figures.entityRouteFlown) {
+        const double withMedian = median(figures.entityRoute.withMs);
+        const double withoutMedian = median(figures.entityRoute.withoutMs);
+        row("entities: models read / looks")
+            << figures.entityModels << " files in " << figures.entityModelMs << " ms / "
+            << figures.entityLookMs << " ms\n";
+        row("with entities frame median / p95")
+            << withMedian << " / " << percentile(figures.entityRoute.withMs, 95) << " ms\n";
+        row("without, the same poses in turn")
+            << withoutMedian << " / " << percentile(figures.entityRoute.withoutMs, 95) << " ms\n";
+        row("with / without entities median")
+            << (withoutMedian > 0.0 ? withMedian / withoutMedian : 0.0) << "\n";
+        const double withCpu = median(figures.entityRoute.withCpuMs);
+        const double withoutCpu = median(figures.entityRoute.withoutCpuMs);
+        row("processor ms with / without")
+            << withCpu << " / " << withoutCpu << " ("
+            << (withoutCpu > 0.0 ? withCpu / withoutCpu : 0.0) << ")\n";
     }
     row("draws median / max") << median(route.draws) << " / " << percentile(route.draws, 100)
                               << "\n";
@@ -532,6 +625,17 @@ int main(int argc, char** argv) {
         figures.litRouteFlown = true;
     } else {
         figures.route = flyRoute(session, spots);
+    }
+    if (options.entities) {
+        session.getOptions().showEntities = true;
+        // The first frame reads the models and uploads their images; timed by the view itself.
+        timeFrame(session);
+        const EntityView& entityView = views.entities(std::cerr);
+        figures.entityModels = entityView.modelCount();
+        figures.entityModelMs = entityView.modelLoadMs();
+        figures.entityLookMs = entityView.surfaceLookMs();
+        figures.entityRoute = flyEntityRoute(session, spots);
+        figures.entityRouteFlown = true;
     }
     figures.peakRssMb = peakResidentMegabytes();
     // After the peak is taken: for a moment two levels are held.

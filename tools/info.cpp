@@ -1,7 +1,7 @@
 // velmora-info: a level report for people who make maps. Loads a level with the viewer's own
 // loader and validator, opens no window, and prints the lump table, the faces by type, the
-// visibility figures and every problem found; with --assets, where every texture the level names
-// comes from instead.
+// visibility figures, the entities by class and every problem found; with --assets, where every
+// texture the level names comes from instead.
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -24,6 +24,7 @@
 #include "texture/FaceTextures.h"
 #include "texture/ImageLibrary.h"
 #include "texture/MaterialScripts.h"
+#include "tools/EntityTable.h"
 
 namespace {
 
@@ -299,6 +300,7 @@ int main(int argc, char** argv) {
     printLumpTable(level, std::cout);
     printFaces(level, std::cout);
     printVisibility(level, std::cout);
+    printLevelEntityTable(levelPath, level.getEntityText(), std::cout, std::cerr);
     printValidation(level, levelPath, std::cout);
     return level.isSound() ? kSoundStatus : kUnsoundStatus;
 }

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iomanip>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -20,14 +21,16 @@
 #include "geometry/Camera.h"
 #include "geometry/Point.h"
 #include "level/BSPMap.h"
+#include "render/LevelViews.h"
 #include "render/ScreenShot.h"
+#include "tools/EntityTable.h"
 
 namespace {
 
 constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
     "usage: velmora-probe CONFIG --at X,Y,Z,YAW[,PITCH] [--at X,Y,Z,YAW[,PITCH] ...] "
-    "[--shot FILE.png] [--time SECONDS] [--pick]";
+    "[--shot FILE.png] [--time SECONDS] [--pick] [--light-at X,Y,Z ...] [--entities]";
 
 struct Pose {
     float x = 0.0f;
@@ -73,6 +76,25 @@ bool parsePose(const std::string& text, Pose& pose) {
            std::fabs(pose.pitch) <= kMaxPitchDegrees;
 }
 
+// "ambient R G B directed R G B direction X Y Z": the colours as the grid stores them (0..255,
+// before brightening), the direction toward the light in viewer axes.
+void printLightSample(const LightSample& light, std::ostream& out) {
+    const auto three = [&](const std::array<float, 3>& values, int decimals) {
+        for (const float value : values) {
+            // A zero reached by rounding prints without a sign.
+            const float shown = std::fabs(value) < 5e-4f ? 0.0f : value;
+            out << ' ' << std::fixed << std::setprecision(decimals) << shown;
+        }
+    };
+    out << "ambient";
+    three(light.ambient, 1);
+    out << " directed";
+    three(light.directed, 1);
+    out << " direction";
+    three(light.direction, 3);
+    out << std::endl;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,8 +105,14 @@ int main(int argc, char** argv) {
     app.add_option("CONFIG", configPath, "viewer configuration file")->required();
     app.add_option("--at", poseTexts,
                    "eye X,Y,Z (viewer axes), integer YAW and optional PITCH in degrees")
-        ->required()
         ->allow_extra_args(false);
+    std::vector<std::string> lightTexts;
+    app.add_option("--light-at", lightTexts,
+                   "print the light grid's sample at X,Y,Z (viewer axes): ambient r g b, directed "
+                   "r g b, direction x y z")
+        ->allow_extra_args(false);
+    bool listEntities = false;
+    app.add_flag("--entities", listEntities, "print the entities by class name");
     app.add_option("--shot", shotPath, "write the last frame to this PNG file");
     bool pick = false;
     app.add_flag(
@@ -101,6 +129,22 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         std::cerr << kUsage << "\n" << error.what() << std::endl;
         return kBadArgumentStatus;
+    }
+    if (poseTexts.empty() && lightTexts.empty() && !listEntities) {
+        std::cerr << kUsage << "\nnothing to do: give --at, --light-at or --entities" << std::endl;
+        return kBadArgumentStatus;
+    }
+    std::vector<Point> lightPoints;
+    for (const std::string& text : lightTexts) {
+        Pose point;
+        const char* cursor = text.data();
+        const char* end = text.data() + text.size();
+        if (!(readField(cursor, end, false, point.x) && readField(cursor, end, false, point.y) &&
+              readField(cursor, end, true, point.z))) {
+            std::cerr << kUsage << "\n--light-at " << text << ": expected X,Y,Z" << std::endl;
+            return kBadArgumentStatus;
+        }
+        lightPoints.emplace_back(point.x, point.y, point.z);
     }
     std::vector<Pose> poses(poseTexts.size());
     for (std::size_t i = 0; i < poseTexts.size(); ++i) {
@@ -127,6 +171,17 @@ int main(int argc, char** argv) {
     session.getOptions().clockSeconds = clockSeconds;
 
     BSPMap& level = session.getLevel();
+    if (listEntities) {
+        printLevelEntityTable(level.getLevelFile(), level.getEntityText(), std::cout, std::cerr);
+    }
+    for (const Point& point : lightPoints) {
+        const EntityView& entities = level.views().entities(std::cerr);
+        if (entities.lightGrid() == nullptr) {
+            std::cerr << level.getLevelFile() << ": no light grid; the plain light from above"
+                      << std::endl;
+        }
+        printLightSample(entities.lightAt(point), std::cout);
+    }
     for (const Pose& pose : poses) {
         session.placeEye(Point(pose.x, pose.y, pose.z), pose.yaw, pose.pitch);
         session.drawFrame(0.0f);

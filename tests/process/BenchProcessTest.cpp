@@ -19,7 +19,8 @@ const std::string kBench = VELMORA_BINARY_DIR "/velmora-bench";
 const std::string kSampleDir = VELMORA_BINARY_DIR "/sample/";
 const std::string kSampleLevel = VELMORA_BINARY_DIR "/sample/maps/sample.bsp";
 constexpr char kUsage[] =
-    "usage: velmora-bench CONFIG [--spots N] [--both-views] [--time SECONDS] [--json FILE]\n";
+    "usage: velmora-bench CONFIG [--spots N] [--both-views] [--time SECONDS] [--json FILE] "
+    "[--entities]\n";
 
 void expectUsageError(const std::vector<std::string>& argv) {
     const ChildOutcome outcome = runProgram(argv, 20s);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Config.h"
+#include "app/ViewOptions.h"
 
 namespace {
 
@@ -253,4 +254,12 @@ TEST_F(ConfigFileTest, lightmapAndTextureSwitchesAreOnOrOffAndEchoed) {
                      "lightmaps must be on or off, not yes; it stays off", "setting off"}));
     EXPECT_FALSE(config.lightmaps);
     EXPECT_FALSE(config.textures);
+    EXPECT_FALSE(config.entities);
+
+    config = ViewerConfig();
+    log.str("");
+    EXPECT_EQ(read("width = 640 height = 480 entities = on\n"),
+              (Lines{"setting 640", "setting 480", "setting on"}));
+    EXPECT_TRUE(config.entities);
+    EXPECT_TRUE(ViewOptions(config).showEntities);
 }

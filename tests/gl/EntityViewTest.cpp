@@ -1,0 +1,130 @@
+// Entities in a real window: a one-triangle item model lit by a light grid of known cells shows
+// at its origin in the known colour in both views and follows the clock's turn; a model whose
+// counts are broken, and one that is missing, are markers of the item colour; a spawn is a green
+// marker; with entities off the wall shows through.
+#include <epoxy/gl.h>
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "GlPixels.h"
+#include "SampleSession.h"
+#include "app/Callbacks.h"
+#include "app/LightingModule.h"
+#include "app/OnScreenDisplay.h"
+#include "app/ViewOptions.h"
+#include "app/Viewer.h"
+#include "geometry/Camera.h"
+#include "level/BSPMap.h"
+#include "render/Frustum.h"
+#include "support/EntityFixtures.h"
+
+namespace {
+
+constexpr int kTolerance = 3;
+// Window pixels of the fixture's entities for the camera at the origin (45 degree vertical
+// field of view, 640 x 480): a little above and right of each marker's centre, on its upper
+// front face; a little below the launcher's origin, inside its triangle.
+constexpr int kLauncherX = 204;
+constexpr int kLauncherY = 235;
+constexpr int kRailgunX = 441;
+constexpr int kRailgunY = 245;
+constexpr int kSpawnX = 325;
+constexpr int kSpawnY = 332;
+constexpr int kQuadX = 325;
+constexpr int kQuadY = 158;
+const Rgb kItemMarker{255, 51, 255};
+const Rgb kSpawnMarker{51, 255, 51};
+const Rgb kWallGrey{40, 40, 40};
+
+class EntityViewTest : public testing::Test {
+protected:
+    void SetUp() override {
+        initGL();
+        writeEntityModels(data);
+        lighting = std::make_unique<LightingModule>("");
+        display = std::make_unique<OnScreenDisplay>(GLUT_BITMAP_TIMES_ROMAN_24, kGlTestWindowWidth,
+                                                    kGlTestWindowHeight);
+        std::ostringstream transcript;
+        level = std::make_unique<BSPMap>(data.dataPath(), "entities.bsp", entityLevelBytes(),
+                                         display.get(), lighting.get(), transcript);
+        ASSERT_TRUE(level->isSound()) << level->getProblems().front();
+        camera = std::make_unique<Camera>(Point(0, 0, 0), &frustum);
+        level->setCamera(camera.get());
+        reshape(kGlTestWindowWidth, kGlTestWindowHeight);
+    }
+
+    std::vector<unsigned char> frame(bool lit, bool entities, double clockSeconds) {
+        ViewOptions options;
+        options.litView = lit;
+        options.showEntities = entities;
+        options.clockSeconds = clockSeconds;
+        camera->setPosition(Point(0, 0, 0));
+        camera->setYaw(0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        std::ostringstream overlayText;
+        level->render(overlayText, 0.0f, false, true, options);
+        return readWindowPixels();
+    }
+
+    ScratchFolder data{"entity-view"};
+    Frustum frustum;
+    std::unique_ptr<LightingModule> lighting;
+    std::unique_ptr<OnScreenDisplay> display;
+    std::unique_ptr<BSPMap> level;
+    std::unique_ptr<Camera> camera;
+};
+
+}  // namespace
+
+TEST_F(EntityViewTest, itemModelIsLitByTheGridAtItsOriginInBothViews) {
+    for (const bool lit : {true, false}) {
+        const std::vector<unsigned char> pixels = frame(lit, true, 0.0);
+        const char* view = lit ? "lit view" : "default view";
+        expectRgbNear(pixelAt(pixels, kLauncherX, kLauncherY),
+                      {kLitFacingColour[0], kLitFacingColour[1], kLitFacingColour[2]}, kTolerance,
+                      std::string("launcher facing the light, ") + view);
+        expectRgbNear(pixelAt(pixels, kRailgunX, kRailgunY), kItemMarker, kTolerance,
+                      std::string("broken railgun model as a marker, ") + view);
+        expectRgbNear(pixelAt(pixels, kQuadX, kQuadY), kItemMarker, kTolerance,
+                      std::string("missing quad model as a marker, ") + view);
+        expectRgbNear(pixelAt(pixels, kSpawnX, kSpawnY), kSpawnMarker, kTolerance,
+                      std::string("spawn marker, ") + view);
+    }
+    // Three seconds turn it half round: it faces away from the light and shows the ambient only.
+    const std::vector<unsigned char> turned = frame(true, true, 3.0);
+    expectRgbNear(pixelAt(turned, kLauncherX, kLauncherY),
+                  {kLitAwayColour[0], kLitAwayColour[1], kLitAwayColour[2]}, kTolerance,
+                  "launcher turned away from the light");
+}
+
+TEST_F(EntityViewTest, withEntitiesOffTheWallShowsWhereTheyStand) {
+    const std::vector<unsigned char> pixels = frame(true, false, 0.0);
+    for (const auto& [x, y] : {std::pair{kLauncherX, kLauncherY}, std::pair{kRailgunX, kRailgunY},
+                               std::pair{kSpawnX, kSpawnY}}) {
+        expectRgbNear(pixelAt(pixels, x, y), kWallGrey, kTolerance, "wall");
+    }
+}
+
+// The key in the running viewer: e turns the entities on, and off again leaves the picture as it
+// was.
+TEST(EntityKeyTest, eTurnsTheEntitiesOnAndOffAgainLeavesThePictureAsItWas) {
+    if (!std::filesystem::exists(kSampleSessionLevel)) {
+        GTEST_SKIP() << kSampleSessionLevel << " has not been generated";
+    }
+    std::unique_ptr<ViewerSession> session = startSampleSession(kSampleInRoomA);
+    ViewOptions& options = session->getOptions();
+    ASSERT_FALSE(options.showEntities);
+    const std::vector<unsigned char> plain = sessionFrameAt(*session, kSampleInRoomA, 180);
+    keyboard('e', 0, 0);
+    EXPECT_TRUE(options.showEntities);
+    sessionFrameAt(*session, kSampleInRoomA, 180);
+    keyboard('e', 0, 0);
+    EXPECT_FALSE(options.showEntities);
+    EXPECT_EQ(sessionFrameAt(*session, kSampleInRoomA, 180), plain);
+}
