@@ -158,6 +158,7 @@ ViewerConfig levelConfig(const LaunchRequest& request, std::vector<std::string> 
     config.heightGiven = true;
     config.lightmaps = true;
     config.textures = true;
+    config.entities = true;
     config.startAtFirstSpawn = true;
     if (request.form == LaunchForm::kLevelName) {
         config.levelFile = "maps/" + request.argument + ".bsp";

@@ -94,7 +94,7 @@ TEST(DataFoldersTest, givenFoldersElseFirstInstallPlaceThenTheLevelsOwnFolderLas
     const ViewerConfig config = levelConfig(byName, {"a/", "b/"});
     EXPECT_EQ(config.levelFile, "maps/dm1.bsp");
     EXPECT_TRUE(config.levelInDataFolders && config.startAtFirstSpawn);
-    EXPECT_TRUE(config.lightmaps && config.textures);
+    EXPECT_TRUE(config.lightmaps && config.textures && config.entities);
     EXPECT_EQ(config.width, 1024);
     EXPECT_EQ(config.height, 768);
     EXPECT_EQ(config.dataPath, "b/");
