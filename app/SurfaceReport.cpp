@@ -166,19 +166,11 @@ std::string flagsText(std::int32_t surfaceFlags, std::int32_t contentFlags) {
            flagField("contents", contentFlags, kContentFlagNames);
 }
 
-std::string faceTypeName(std::int32_t type) {
-    switch (type) {
-        case kPolygonFace:
-            return "polygon";
-        case kPatchFace:
-            return "patch";
-        case kMeshFace:
-            return "mesh";
-        case kBillboardFace:
-            return "billboard";
-        default:
-            return "type " + std::to_string(type);
+std::string faceTypeText(std::int32_t type) {
+    if (type >= kPolygonFace && type <= kBillboardFace) {
+        return faceTypeName(type);
     }
+    return "type " + std::to_string(type);
 }
 
 std::string surfaceLine(const BSPMap& level, const Point& eye, const FacePick& pick,
@@ -194,7 +186,7 @@ std::string surfaceLine(const BSPMap& level, const Point& eye, const FacePick& p
                         at.getY() + (eye.getY() - at.getY()) * back,
                         at.getZ() + (eye.getZ() - at.getZ()) * back);
     const std::int32_t leaf = level.findLeaf(eyeSide);
-    return "face " + std::to_string(pick.face) + " " + faceTypeName(face.type) + " '" + name +
+    return "face " + std::to_string(pick.face) + " " + faceTypeText(face.type) + " '" + name +
            "'; " +
            flagsText(entryOr(level.getTextureFlags(), face.texture, 0),
                      entryOr(level.getTextureContents(), face.texture, 0)) +

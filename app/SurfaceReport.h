@@ -41,7 +41,7 @@ std::string originText(const TextureOrigin& origin);
 // "surface 0x00000004 (sky); contents 0x00000001 (solid)": hex, then the names of known bits.
 std::string flagsText(std::int32_t surfaceFlags, std::int32_t contentFlags);
 // polygon, patch, mesh, billboard, or "type N".
-std::string faceTypeName(std::int32_t type);
+std::string faceTypeText(std::int32_t type);
 
 inline constexpr char kNoFaceLine[] = "no face at the centre of the view";
 

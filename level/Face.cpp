@@ -6,6 +6,21 @@
 #include "level/AxisChange.h"
 #include "level/ByteReader.h"
 
+const char* faceTypeName(std::int32_t type) {
+    switch (type) {
+        case kPolygonFace:
+            return "polygon";
+        case kPatchFace:
+            return "patch";
+        case kMeshFace:
+            return "mesh";
+        case kBillboardFace:
+            return "billboard";
+        default:
+            return "unknown type";
+    }
+}
+
 Face::Face(ByteReader& reader) {
     texture = reader.readInt32();
     effect = reader.readInt32();

@@ -18,6 +18,9 @@ enum FaceType : std::int32_t {
     kBillboardFace = 4,
 };
 
+// "polygon", "patch", "mesh", "billboard", or "unknown type" for any other number.
+const char* faceTypeName(std::int32_t type);
+
 // A face's effect index when it lies in no effect's volume.
 inline constexpr std::int32_t kNoEffect = -1;
 

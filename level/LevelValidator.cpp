@@ -61,21 +61,6 @@ bool indexFits(std::int64_t index, std::size_t size) {
     return index >= 0 && index < static_cast<std::int64_t>(size);
 }
 
-const char* faceTypeName(std::int32_t type) {
-    switch (type) {
-        case kPolygonFace:
-            return "polygon";
-        case kPatchFace:
-            return "patch";
-        case kMeshFace:
-            return "mesh";
-        case kBillboardFace:
-            return "billboard";
-        default:
-            return "unknown type";
-    }
-}
-
 void checkCameraPlacement(const LevelIndexTables& tables, std::vector<std::string>& problems) {
     const char* const kCannotPlace = ": the camera cannot be placed";
     if (tables.nodes.empty()) {

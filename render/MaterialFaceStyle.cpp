@@ -6,13 +6,12 @@
 #include "level/BSPMap.h"
 #include "render/LevelFog.h"
 #include "render/LevelMaterials.h"
+#include "render/StageState.h"
 #include "render/TextureUnits.h"
 #include "texture/LightmapSet.h"
 #include "texture/MaterialMotion.h"
 
 namespace {
-
-constexpr GLfloat kHalf = 0.5f;
 
 // Sets value through apply unless known is already that value.
 template <typename Value, typename Apply>
@@ -20,45 +19,6 @@ void setOnce(Value& known, Value value, Apply apply) {
     if (known != value) {
         known = value;
         apply(value);
-    }
-}
-
-void setAlphaTest(AlphaTest test) {
-    switch (test) {
-        case AlphaTest::none:
-            glDisable(GL_ALPHA_TEST);
-            return;
-        case AlphaTest::greaterThanZero:
-            glAlphaFunc(GL_GREATER, 0.0f);
-            break;
-        case AlphaTest::lessThan128:
-            glAlphaFunc(GL_LESS, kHalf);
-            break;
-        case AlphaTest::atLeast128:
-            glAlphaFunc(GL_GEQUAL, kHalf);
-            break;
-    }
-    glEnable(GL_ALPHA_TEST);
-}
-
-// The texture matrix of a column-major 4 x 4 GL matrix from a 2 x 3 one.
-void loadTexCoordMatrix(const TexCoordMatrix& matrix) {
-    const auto& m = matrix.m;
-    const GLfloat gl[16] = {m[0], m[3], 0, 0, m[1], m[4], 0, 0, 0, 0, 1, 0, m[2], m[5], 0, 1};
-    glMatrixMode(GL_TEXTURE);
-    glLoadMatrixf(gl);
-    glMatrixMode(GL_MODELVIEW);
-}
-
-void setEnvironmentMapping(bool on) {
-    if (on) {
-        glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-        glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-        glEnable(GL_TEXTURE_GEN_S);
-        glEnable(GL_TEXTURE_GEN_T);
-    } else {
-        glDisable(GL_TEXTURE_GEN_S);
-        glDisable(GL_TEXTURE_GEN_T);
     }
 }
 
@@ -235,7 +195,7 @@ void MaterialFaceStyle::beginFogPass() {
         glActiveTextureARB(unit);
         glDisable(GL_TEXTURE_2D);
     }
-    setEnvironmentMapping(false);
+    setStageEnvironmentMapping(false);
     // The next material pass finds none of its state in place.
     state = PassState();
 }
@@ -254,7 +214,7 @@ void MaterialFaceStyle::setBlendAndDepth(const MaterialPass& current) {
     setOnce(state.depthEqual, int(current.depthEqual),
             [](int equal) { glDepthFunc(equal ? GL_EQUAL : GL_LEQUAL); });
     setOnce(state.alphaTest, int(current.alphaTest),
-            [](int test) { setAlphaTest(static_cast<AlphaTest>(test)); });
+            [](int test) { setStageAlphaTest(static_cast<AlphaTest>(test)); });
 }
 
 void MaterialFaceStyle::bindUnits(const MaterialPass& current) {
@@ -281,14 +241,14 @@ void MaterialFaceStyle::bindUnits(const MaterialPass& current) {
     setOnce(state.image, image, [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
     const bool moves = current.stage != nullptr && !current.stage->texCoordMods.empty();
     if (moves) {
-        loadTexCoordMatrix(texCoordMatrix(*current.stage, seconds));
+        loadStageTexCoordMatrix(texCoordMatrix(*current.stage, seconds));
         state.identityMatrix = 0;
     } else {
-        setOnce(state.identityMatrix, 1, [](int) { loadTexCoordMatrix(TexCoordMatrix()); });
+        setOnce(state.identityMatrix, 1, [](int) { loadStageTexCoordMatrix(TexCoordMatrix()); });
     }
     setOnce(state.environmentMapping,
             int(current.stage != nullptr && current.stage->texCoordGen == TexCoordGen::environment),
-            [](int on) { setEnvironmentMapping(on != 0); });
+            [](int on) { setStageEnvironmentMapping(on != 0); });
     bindOverlay(current);
 }
 
@@ -318,11 +278,11 @@ void MaterialFaceStyle::bindOverlay(const MaterialPass& current) {
         setOnce(state.overlayImage, image,
                 [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
         if (moves) {
-            loadTexCoordMatrix(texCoordMatrix(*current.overlayStage, seconds));
+            loadStageTexCoordMatrix(texCoordMatrix(*current.overlayStage, seconds));
             state.overlayIdentityMatrix = 0;
         } else {
             setOnce(state.overlayIdentityMatrix, 1,
-                    [](int) { loadTexCoordMatrix(TexCoordMatrix()); });
+                    [](int) { loadStageTexCoordMatrix(TexCoordMatrix()); });
         }
     }
     glActiveTextureARB(GL_TEXTURE0_ARB);
@@ -462,7 +422,7 @@ void MaterialFaceStyle::endFace(const Face&) {
 }
 
 void MaterialFaceStyle::end() {
-    setEnvironmentMapping(false);
+    setStageEnvironmentMapping(false);
     glActiveTextureARB(kOverlayUnit);
     glDisable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
