@@ -29,6 +29,7 @@
 #include "render/Frustum.h"
 #include "render/LevelViews.h"
 #include "texture/AssetStore.h"
+#include "texture/TextureCache.h"
 
 Frustum viewFrustum;
 OnScreenDisplay* onScreenDisplay = nullptr;
@@ -230,6 +231,10 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
 void ViewerSession::takeLevel(LoadedLevel loaded) {
     delete bspMap;
     bspMap = loaded.level.release();
+    if (textures == nullptr) {
+        textures = std::make_unique<TextureCache>();
+    }
+    bspMap->views().shareTextures(*textures);
     std::error_code error;
     levelFileRead = std::filesystem::is_regular_file(bspMap->getLevelFile(), error)
                         ? bspMap->getLevelFile()
@@ -378,6 +383,8 @@ void ViewerSession::drawFrameWithoutLevel() {
 
 void ViewerSession::shutDown() {
     cleanup();
+    // After the level, which draws with its textures; while the window's context is current.
+    textures.reset();
     watch.reset();
     lighting.reset();
 }

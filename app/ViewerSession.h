@@ -17,6 +17,7 @@ class LazyAssetStore;
 class LevelWatch;
 class LightingModule;
 class Point;
+class TextureCache;
 struct ViewOptions;
 
 // At most one session exists at a time: its objects are the process-wide ones the GLUT callbacks
@@ -128,6 +129,10 @@ private:
     // The data path's archives, opened once for every level the session loads (again for a
     // reload of a level read from an archive, whose directory may have changed).
     std::unique_ptr<LazyAssetStore> dataPathAssets;
+    // The face images and shader scripts every level the session shows takes from, each read
+    // again only when its file changed; made with the first level taken, deleted (with the
+    // GL context current) at shutDown.
+    std::unique_ptr<TextureCache> textures;
     std::unique_ptr<LevelWatch> watch;
     // The shown level's: the file it was read from (empty when from an archive), and its player
     // spawns with the one the eye was sent to last (-1: none yet).

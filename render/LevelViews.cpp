@@ -7,6 +7,7 @@
 #include "level/BSPMap.h"
 #include "texture/AssetStore.h"
 #include "texture/MaterialScripts.h"
+#include "texture/TextureCache.h"
 
 namespace {
 
@@ -60,9 +61,19 @@ void LevelViews::uploadLightmaps() {
     lightmaps.upload(level.getLightmapBytes());
 }
 
+TextureCache& LevelViews::textureCache() {
+    if (sharedTextures != nullptr) {
+        return *sharedTextures;
+    }
+    if (ownTextures == nullptr) {
+        ownTextures = std::make_unique<TextureCache>();
+    }
+    return *ownTextures;
+}
+
 const MaterialScripts& LevelViews::shaderScripts(std::ostream& log) {
     if (scripts == nullptr) {
-        scripts = std::make_unique<MaterialScripts>(assets.get(), log);
+        scripts = textureCache().scripts(assets.get(), log);
     }
     return *scripts;
 }
@@ -74,7 +85,8 @@ void LevelViews::loadFaceTextures(std::ostream& log) {
     const AssetStore& store = assets.get();
     const MaterialScripts& levelScripts = shaderScripts(log);
     faceTextures =
-        std::make_unique<FaceTextures>(store, level.getTextureNames(), log, &levelScripts);
+        std::make_unique<FaceTextures>(store, level.getTextureNames(), log, &levelScripts,
+                                       &textureCache().imagesForLevel(store, log));
     materials = std::make_unique<LevelMaterials>(level.getTextureNames(), level.getTextureFlags(),
                                                  *scripts, *faceTextures, lightmaps.white());
     const Material* skyMaterial = materials->sky();

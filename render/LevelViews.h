@@ -25,6 +25,7 @@ class BSPMap;
 class Face;
 class LazyAssetStore;
 class MaterialScripts;
+class TextureCache;
 
 // The camera leaf, cluster and frustum the visibility steps keep using while culling is frozen.
 struct FrozenCulling {
@@ -44,6 +45,9 @@ public:
 
     // Uploads every lightmap page once. Needs a GL context.
     void uploadLightmaps();
+    // Takes the face images and shader scripts from cache (which must outlive the views) rather
+    // than making them for this level alone. Before loadFaceTextures and shaderScripts.
+    void shareTextures(TextureCache& cache) { sharedTextures = &cache; }
     // Finds, decodes and uploads the face images of the level's textures under the data path,
     // then reads the shader scripts into the level's materials and their images, once: later
     // calls do nothing. Needs a GL context and the lightmaps uploaded. Until then faces are drawn
@@ -89,15 +93,20 @@ public:
 private:
     // The fog volumes of the level's effects, and the fog colour array when there are any.
     void loadFog();
+    // The shared cache, else one of the views' own.
+    TextureCache& textureCache();
 
     const BSPMap& level;
     LazyAssetStore& assets;
+    TextureCache* sharedTextures = nullptr;
+    // Declared before what holds its textures' names, so it is deleted after them.
+    std::unique_ptr<TextureCache> ownTextures;
     LightmapSet lightmaps;
     std::vector<std::uint8_t> litVertexColours;
     std::vector<std::uint8_t> litVertexColoursWithAlpha;
     std::vector<std::uint8_t> whiteWithVertexAlpha;
     std::unique_ptr<FaceTextures> faceTextures;
-    std::unique_ptr<MaterialScripts> scripts;
+    std::shared_ptr<const MaterialScripts> scripts;
     std::unique_ptr<LevelMaterials> materials;
     std::unique_ptr<LevelSky> sky;
     std::unique_ptr<LevelFog> fog;

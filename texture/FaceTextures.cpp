@@ -28,8 +28,10 @@ std::string FaceTextures::imageFileOf(const AssetStore& assets, const std::strin
 }
 
 FaceTextures::FaceTextures(const AssetStore& assets, const std::vector<std::string>& textureNames,
-                           std::ostream& log, const MaterialScripts* scripts)
-    : library(std::make_unique<ImageLibrary>(assets, log)) {
+                           std::ostream& log, const MaterialScripts* scripts, ImageLibrary* images)
+    : ownLibrary(images == nullptr ? std::make_unique<ImageLibrary>(assets, log) : nullptr),
+      library(images != nullptr ? images : ownLibrary.get()) {
+    const ImageLoadStats before = library->stats();
     std::unique_ptr<MaterialScripts> ownScripts;  // read only when a name needs them
     slots.reserve(textureNames.size());
     for (const std::string& name : textureNames) {
@@ -58,8 +60,9 @@ FaceTextures::FaceTextures(const AssetStore& assets, const std::vector<std::stri
             ++statistics.placeholders;
         }
     }
-    statistics.decodeMs = library->stats().decodeMs;
-    statistics.uploadMs = library->stats().uploadMs;
+    const ImageLoadStats& after = library->stats();
+    statistics.decodeMs = after.decodeMs - before.decodeMs;
+    statistics.uploadMs = after.uploadMs - before.uploadMs;
 }
 
 FaceTextures::~FaceTextures() = default;

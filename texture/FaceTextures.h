@@ -31,10 +31,12 @@ public:
     // uploads each distinct image once with mipmaps; one line per missing name on log. Needs a
     // GL context; leaves texture unit 0's binding at 0.
     // scripts, when given, are the data path's (not owned); otherwise they are read here when a
-    // name needs them.
+    // name needs them. images, when given, is a library that outlives these (not owned; its
+    // beginLevel already called for assets); otherwise these make and own one.
     FaceTextures(const AssetStore& assets, const std::vector<std::string>& textureNames,
-                 std::ostream& log, const MaterialScripts* scripts = nullptr);
-    ~FaceTextures();  // deletes its GL textures with its image library
+                 std::ostream& log, const MaterialScripts* scripts = nullptr,
+                 ImageLibrary* images = nullptr);
+    ~FaceTextures();  // deletes the GL textures of its own image library, if it made one
     FaceTextures(const FaceTextures&) = delete;
     FaceTextures& operator=(const FaceTextures&) = delete;
 
@@ -59,7 +61,8 @@ private:
         bool alpha = false;
     };
 
-    std::unique_ptr<ImageLibrary> library;
-    std::vector<Slot> slots;  // one per texture record
-    FaceTextureStats statistics;
+    std::unique_ptr<ImageLibrary> ownLibrary;  // only when none was handed in
+    ImageLibrary* library;
+    std::vector<Slot> slots;      // one per texture record
+    FaceTextureStats statistics;  // this level's share of the library's decoding and uploading
 };

@@ -93,7 +93,7 @@ std::string ImageLibrary::withoutExtension(const std::string& name) {
 }
 
 ImageLibrary::ImageLibrary(const AssetStore& assetStore, std::ostream& logStream)
-    : assets(assetStore), log(logStream) {
+    : assets(&assetStore), log(logStream) {
     // Nearest keeps the checker's squares sharp when one texel covers many pixels.
     placeholderTexture =
         uploadMipmapped(checkerImage(), GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST, GL_REPEAT);
@@ -101,8 +101,10 @@ ImageLibrary::ImageLibrary(const AssetStore& assetStore, std::ostream& logStream
 }
 
 ImageLibrary::~ImageLibrary() {
-    if (!uploaded.empty()) {
-        glDeleteTextures(static_cast<GLsizei>(uploaded.size()), uploaded.data());
+    for (const auto& [key, entry] : byFile) {
+        if (entry.image) {
+            glDeleteTextures(1, &entry.image->texture);
+        }
     }
     if (placeholderTexture != 0) {
         glDeleteTextures(1, &placeholderTexture);
@@ -123,17 +125,40 @@ std::string ImageLibrary::findFile(const AssetStore& assets, const std::string& 
     return {};
 }
 
+void ImageLibrary::beginLevel(const AssetStore& levelAssets) {
+    assets = &levelAssets;
+    ++level;
+}
+
+bool ImageLibrary::stillValid(Entry& entry, const std::string& file) {
+    if (entry.checkedInLevel == level) {
+        return true;
+    }
+    const FileStamp now = FileStamp::of(assets->sourceFile(file));
+    // An archive held in memory has no stamp: its entries hold while the store is the same.
+    if (now != entry.source || (!now.exists && entry.store != assets)) {
+        return false;
+    }
+    entry.checkedInLevel = level;
+    return true;
+}
+
 std::optional<ImageTexture> ImageLibrary::texture(const std::string& file, bool clamp) {
     const std::string key = clamp ? file + "\n" : file;  // a clamped copy is a texture of its own
-    const auto known = byFile.find(key);
-    if (known != byFile.end()) {
-        return known->second;
+    Entry& entry = byFile[key];
+    if (entry.checkedInLevel != 0 && stillValid(entry, file)) {
+        return entry.image;
     }
-    std::optional<ImageTexture> made;
+    if (entry.image) {
+        glDeleteTextures(1, &entry.image->texture);
+    }
+    entry = Entry{std::nullopt, FileStamp::of(assets->sourceFile(file)), assets, level};
+    std::optional<ImageTexture>& made = entry.image;
     DecodedImage image;
     const auto decodeStart = Clock::now();
-    const bool decoded = readImage(assets, file, bytes, image, log);
+    const bool decoded = readImage(*assets, file, bytes, image, log);
     statistics.decodeMs += millisecondsSince(decodeStart);
+    ++statistics.decodes;
     if (decoded) {
         const auto uploadStart = Clock::now();
         const GLuint name = uploadMipmapped(image, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR,
@@ -141,20 +166,19 @@ std::optional<ImageTexture> ImageLibrary::texture(const std::string& file, bool 
         glBindTexture(GL_TEXTURE_2D, 0);
         statistics.uploadMs += millisecondsSince(uploadStart);
         if (name != 0) {
-            uploaded.push_back(name);
             made = ImageTexture{name, ImageDecoder::hasTransparency(image)};
         } else {
-            log << assets.describe(file) << ": the image could not be made into a texture\n";
+            log << assets->describe(file) << ": the image could not be made into a texture\n";
         }
     }
-    byFile.emplace(key, made);
     return made;
 }
 
 bool ImageLibrary::usable(const std::string& file) {
     for (const std::string& key : {file, file + "\n"}) {
-        if (const auto known = byFile.find(key); known != byFile.end()) {
-            return known->second.has_value();
+        if (const auto known = byFile.find(key);
+            known != byFile.end() && stillValid(known->second, file)) {
+            return known->second.image.has_value();
         }
     }
     return texture(file).has_value();

@@ -1,7 +1,8 @@
 // The session's reload in a real window: a sound file takes the place of the level shown with
 // the eye, the fly speed, the patch level and the view switches kept, and draws the same picture;
 // a file cut short leaves the level shown in place, drawn as before; a level read by name from an
-// archive watches the archive and is read afresh from it when it is rewritten.
+// archive watches the archive and is read afresh from it when it is rewritten; a reload decodes
+// only the face images whose files changed.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -9,12 +10,14 @@
 #include <filesystem>
 
 #include "SampleSession.h"
+#include "WallLevel.h"
 #include "app/LevelOpening.h"
 #include "app/ViewOptions.h"
 #include "app/Viewer.h"
 #include "generators/AssetFiles.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
+#include "render/LevelViews.h"
 
 namespace {
 
@@ -34,7 +37,87 @@ int firstPatchLevel(const BSPMap& level) {
     return 0;
 }
 
+// A wall straight ahead of a camera at the origin drawn with a loose image, and one to its right
+// whose image, in an archive, is cut short.
+LevelDescription paintedWalls() {
+    LevelDescription level;
+    level.textures = {{"textures/test/paint", 0, 1}, {"textures/test/broken", 0, 1}};
+    level.planes = {{{1, 0, 0}, -10000}};
+    level.nodes = {{0, -1, -2, {-10000, -1000, -1000}, {1000, 1000, 1000}}};
+    level.leaves = {{0, 0, {-10000, -1000, -1000}, {1000, 1000, 1000}, 0, 2, 0, 0},
+                    {0, 0, {-10001, -1000, -1000}, {-10000, 1000, 1000}, 0, 0, 0, 0}};
+    level.leafFaces = {0, 1};
+    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
+    addQuad(level, {-40, 40, -40, 40, 200, 0, 0, white});
+    addQuad(level, {60, 140, -40, 40, 200, 0, 1, white});
+    level.models = {{{-40, 0, -40}, {140, 200, 40}, 0, 2, 0, 0}};
+    level.visibility = {1, 1, {0x01}};
+    level.lightmaps = uniformPage(60, 60, 60);
+    return level;
+}
+
+// The image file rewritten as one solid colour, dated later than before: a quick rewrite may
+// otherwise keep the size and, on a coarse clock, the time.
+void paint(const std::filesystem::path& file, std::vector<std::uint8_t> colour) {
+    const bool existed = std::filesystem::exists(file);
+    const auto before = existed ? std::filesystem::last_write_time(file)
+                                : std::filesystem::file_time_type::clock::now();
+    writeBytes(file, solidTga(8, 8, std::move(colour)));
+    std::filesystem::last_write_time(file, before + std::chrono::seconds(2));
+}
+
+Rgb centreAfterFrame(ViewerSession& session) {
+    return pixelAt(frame(session), kGlTestWindowWidth / 2, kGlTestWindowHeight / 2);
+}
+
+int imageDecodes(ViewerSession& session) {
+    return session.getLevel().views().getFaceTextures()->images().stats().decodes;
+}
+
 }  // namespace
+
+TEST(ReloadSessionTest, aReloadDecodesOnlyTheImagesWhoseFilesChanged) {
+    ScratchFolder data("reload-images");
+    writeBytes(data.path() / "maps/walls.bsp", writeLevel(paintedWalls()));
+    const std::filesystem::path image = data.path() / "textures/test/paint.tga";
+    paint(image, {0, 200, 0});
+    std::vector<std::uint8_t> broken = solidTga(8, 8, {200, 0, 0});
+    broken.resize(18 + 30);
+    writeBytes(data.path() / "walls.pk3", makeZip({{"textures/test/broken.tga", broken}}));
+    ViewerConfig config;
+    config.dataPath = data.dataPath();
+    config.levelFile = (data.path() / "maps/walls.bsp").string();
+    config.lightmaps = true;
+    config.textures = true;
+    testing::internal::CaptureStderr();
+    auto session = startSampleSession(config);
+    const std::string started = testing::internal::GetCapturedStderr();
+    const std::string brokenLine = "walls.pk3:textures/test/broken.tga: truncated";
+    EXPECT_NE(started.find(brokenLine), std::string::npos) << started;
+    const Rgb green = centreAfterFrame(*session);
+    EXPECT_GT(green[1], green[0] + 40);
+    const int decodedAtStart = imageDecodes(*session);
+
+    // Nothing changed: every image, the broken one too, is the one decoded before.
+    for (int reload = 0; reload < 2; ++reload) {
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(session->reloadLevel());
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find(brokenLine), std::string::npos) << said;
+        EXPECT_EQ(imageDecodes(*session), decodedAtStart);
+        EXPECT_EQ(centreAfterFrame(*session), green);
+    }
+
+    paint(image, {200, 0, 0});
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(session->reloadLevel());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find(brokenLine), std::string::npos) << said;
+    EXPECT_EQ(imageDecodes(*session), decodedAtStart + 1);
+    const Rgb red = centreAfterFrame(*session);
+    EXPECT_GT(red[0], red[1] + 40);
+    session->shutDown();
+}
 
 TEST(ReloadSessionTest, soundReloadKeepsPoseSpeedPatchLevelAndSwitchesAndABadOneKeepsTheLevel) {
     if (!std::filesystem::exists(kSampleSessionLevel)) {
