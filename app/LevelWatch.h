@@ -2,19 +2,9 @@
 // changed) and then held still long enough to be read whole. No GL; the clock is the caller's.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-// What one stat() of a file says, as far as a rewrite shows in it.
-struct FileStamp {
-    bool exists = false;
-    bool regularFile = false;
-    std::int64_t modifiedNanoseconds = 0;
-    std::uint64_t sizeBytes = 0;
-
-    bool operator==(const FileStamp&) const = default;
-    static FileStamp of(const std::string& path);
-};
+#include "texture/FileStamp.h"
 
 class LevelWatch {
 public:

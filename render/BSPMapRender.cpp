@@ -134,8 +134,10 @@ void BSPMap::drawMaterialView(LevelViews& resources, double clockSeconds) {
 void BSPMap::drawEntities(LevelViews& resources, const ViewOptions& options, bool materialView,
                           bool faceImages, const Frustum& frustum) {
     EntityView& entities = resources.entities(std::cerr);
+    const FaceTextures* faceTextures = resources.getFaceTextures();
     entities.prepare(dataPathAssets->get(), resources.getScripts(),
-                     resources.getLightmaps().white(), std::cerr);
+                     resources.getLightmaps().white(),
+                     faceTextures != nullptr ? &faceTextures->images() : nullptr, std::cerr);
     const EntityLook look = options.clusterColours ? EntityLook::plain
                             : materialView         ? EntityLook::materials
                             : faceImages           ? EntityLook::images

@@ -178,26 +178,26 @@ void EntityView::loadModels(const AssetStore& assets, std::ostream& log) {
 }
 
 void EntityView::loadSurfaceLooks(const AssetStore& assets, const MaterialScripts& scripts,
-                                  GLuint white, std::ostream& log) {
+                                  GLuint white, ImageLibrary* images, std::ostream& log) {
     if (surfaceImages != nullptr) {
         return;
     }
     const auto start = std::chrono::steady_clock::now();
-    surfaceImages = std::make_unique<FaceTextures>(assets, lookNames, log, &scripts);
+    surfaceImages = std::make_unique<FaceTextures>(assets, lookNames, log, &scripts, images);
     surfaceMaterials = std::make_unique<LevelMaterials>(
         lookNames, std::vector<std::int32_t>(lookNames.size(), 0), scripts, *surfaceImages, white);
     lookMs = millisecondsSince(start);
 }
 
 void EntityView::prepare(const AssetStore& assets, const MaterialScripts* scripts, GLuint white,
-                         std::ostream& log) {
+                         ImageLibrary* images, std::ostream& log) {
     if (!modelsRead) {
         loadModels(assets, log);
         log << "entities: " << instances.size() << " placed, " << models.size()
             << " model files read in " << modelMs << " ms" << std::endl;
     }
     if (scripts != nullptr && surfaceImages == nullptr) {
-        loadSurfaceLooks(assets, *scripts, white, log);
+        loadSurfaceLooks(assets, *scripts, white, images, log);
         log << "entities: " << lookNames.size() << " surface images and materials in " << lookMs
             << " ms" << std::endl;
     }

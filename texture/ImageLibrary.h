@@ -6,7 +6,7 @@
 
 #include <epoxy/gl.h>
 
-#include "app/LevelWatch.h"
+#include "texture/FileStamp.h"
 
 #include <iosfwd>
 #include <optional>

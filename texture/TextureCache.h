@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LevelWatch.h"
+#include "texture/FileStamp.h"
 #include "texture/ImageLibrary.h"
 
 class AssetStore;
