@@ -196,6 +196,22 @@ std::string surfaceLine(const BSPMap& level, const Point& eye, const FacePick& p
            oneDecimal(at.getZ()) + "; distance " + oneDecimal(pick.distance);
 }
 
+std::string entityLine(const Entity& entity, const EntityHit& hit, const AssetStore& assets) {
+    std::string line =
+        "entity " + std::to_string(hit.entity) + " " + std::string(entity.className()) + ";";
+    for (const auto& [key, value] : entity.keys) {
+        line += " \"" + key + "\" \"" + value + "\"";
+    }
+    line += "; model";
+    for (std::size_t i = 0; i < hit.modelFiles.size(); ++i) {
+        line += (i == 0 ? " " : ", ") + assets.describe(hit.modelFiles[i]);
+    }
+    if (hit.modelFiles.empty()) {
+        line += " marker";
+    }
+    return line + "; distance " + oneDecimal(hit.distance);
+}
+
 PickRule pickRuleFor(BSPMap& level, const ViewOptions& options, bool texturesEnabled) {
     LevelViews& views = level.views();
     const LevelMaterials* materials = views.getMaterials();
@@ -238,10 +254,20 @@ std::string inspectViewCentre(BSPMap& level, const ViewOptions& options, bool te
     const Vec3 direction = camera->getHeading().scaled(-1.0);
     const FacePick pick = pickFaceAmong(level, level.getFaceDrawList(), eye, direction,
                                         pickRuleFor(level, options, texturesEnabled));
+    LevelViews& views = level.views();
+    if (options.showEntities) {
+        const std::optional<EntityHit> hit = views.entities(log).pick(eye, direction);
+        if (hit && (!pick.hit() || hit->distance < pick.distance)) {
+            const EntityList entities = readEntities(level.getEntityText());
+            if (hit->entity < entities.entities.size()) {
+                return entityLine(entities.entities[hit->entity], *hit,
+                                  views.dataPathAssets().get());
+            }
+        }
+    }
     if (!pick.hit()) {
         return kNoFaceLine;
     }
-    LevelViews& views = level.views();
     const AssetStore& assets = views.dataPathAssets().get();
     const FaceTextures* faceImages = views.getFaceTextures();
     const ImageCheck usable = [&](const std::string& file) {

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "level/Entities.h"
 #include "level/FacePick.h"
+#include "render/EntityView.h"
 
 class AssetStore;
 class BSPMap;
@@ -52,12 +54,17 @@ inline constexpr char kNoFaceLine[] = "no face at the centre of the view";
 std::string surfaceLine(const BSPMap& level, const Point& eye, const FacePick& pick,
                         const TextureOrigin& origin);
 
+// One line: "entity E CLASSNAME; "KEY" "VALUE" ...; model ARCHIVE:PATH|marker; distance D", with
+// every key and value of the entity in text order and where each model file came from.
+std::string entityLine(const Entity& entity, const EntityHit& hit, const AssetStore& assets);
+
 // Which faces the view the options choose draws, and from which sides.
 PickRule pickRuleFor(BSPMap& level, const ViewOptions& options, bool texturesEnabled);
 
 // The whole question after a frame: the nearest face the camera's view ray meets among the faces
-// the last frame drew, under that view's rule, as surfaceLine gives it. Reads the shader scripts
-// at the first call and any image not yet decoded; their problems go to log. Needs the level's
-// camera (and a GL context only when the face images are loaded).
+// the last frame drew, under that view's rule, as surfaceLine gives it; or, with the entities
+// shown, the entity whose model or marker the ray meets first, as entityLine gives it. Reads the
+// shader scripts at the first call and any image not yet decoded; their problems go to log. Needs
+// the level's camera (and a GL context only when the face images are loaded).
 std::string inspectViewCentre(BSPMap& level, const ViewOptions& options, bool texturesEnabled,
                               std::ostream& log);

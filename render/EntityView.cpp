@@ -2,7 +2,9 @@
 // light grid each frame, and the passes of their surfaces' materials; markers for the rest.
 #include "render/EntityView.h"
 
+#include <algorithm>
 #include <chrono>
+#include <limits>
 #include <cmath>
 #include <numbers>
 #include <ostream>
@@ -76,13 +78,45 @@ void setBlend(bool blend, GLenum source, GLenum destination) {
     }
 }
 
+// How far along the ray from eye along direction it enters the box from low to high, if it
+// meets the box at a positive distance; an eye inside the box meets it at 0.
+std::optional<float> rayMeetsBox(const Point& eye, const Vec3& direction, const Point& low,
+                                 const Point& high) {
+    const float from[3] = {eye.getX(), eye.getY(), eye.getZ()};
+    const float along[3] = {direction.getX(), direction.getY(), direction.getZ()};
+    const float lows[3] = {low.getX(), low.getY(), low.getZ()};
+    const float highs[3] = {high.getX(), high.getY(), high.getZ()};
+    float enter = 0.0f;
+    float leave = std::numeric_limits<float>::max();
+    for (int axis = 0; axis < 3; ++axis) {
+        if (along[axis] == 0.0f) {
+            if (from[axis] < lows[axis] || from[axis] > highs[axis]) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        float near = (lows[axis] - from[axis]) / along[axis];
+        float far = (highs[axis] - from[axis]) / along[axis];
+        if (near > far) {
+            std::swap(near, far);
+        }
+        enter = std::max(enter, near);
+        leave = std::min(leave, far);
+        if (enter > leave) {
+            return std::nullopt;
+        }
+    }
+    return enter;
+}
+
 }  // namespace
 
 std::vector<EntityPlacement> placementsOf(const EntityList& entities) {
     std::vector<EntityPlacement> placements;
-    for (const Entity& entity : entities.entities) {
+    for (std::size_t i = 0; i < entities.entities.size(); ++i) {
+        const Entity& entity = entities.entities[i];
         if (const std::optional<Point> origin = entity.origin()) {
-            placements.push_back({std::string(entity.className()), *origin, entity.angle()});
+            placements.push_back({std::string(entity.className()), *origin, entity.angle(), i});
         }
     }
     return placements;
@@ -151,7 +185,9 @@ void EntityView::loadModels(const AssetStore& assets, std::ostream& log) {
                     continue;
                 }
                 LoadedModel loaded;
+                loaded.path = path;
                 loaded.model = std::move(read.model);
+                sweepBox(loaded);
                 for (const Md3Surface& surface : loaded.model.surfaces) {
                     SurfaceLook look;
                     if (!surface.shader.empty()) {
@@ -537,4 +573,58 @@ void EntityView::drawMarkers() {
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(markerIndices.size()), GL_UNSIGNED_INT,
                    markerIndices.data());
     glDisable(GL_CULL_FACE);
+}
+
+void EntityView::sweepBox(LoadedModel& loaded) {
+    bool first = true;
+    for (const Md3Surface& surface : loaded.model.surfaces) {
+        for (std::size_t i = 0; i + 2 < surface.positions.size(); i += 3) {
+            const float x = surface.positions[i];
+            const float y = surface.positions[i + 1];
+            const float z = surface.positions[i + 2];
+            loaded.radius = std::max(loaded.radius, std::sqrt(x * x + z * z));
+            loaded.low = first ? y : std::min(loaded.low, y);
+            loaded.high = first ? y : std::max(loaded.high, y);
+            first = false;
+        }
+    }
+}
+
+std::optional<EntityHit> EntityView::pick(const Point& eye, const Vec3& direction) const {
+    const float length =
+        std::sqrt(direction.getX() * direction.getX() + direction.getY() * direction.getY() +
+                  direction.getZ() * direction.getZ());
+    if (!(length > 0.0f)) {
+        return std::nullopt;
+    }
+    const Vec3 unit(direction.getX() / length, direction.getY() / length,
+                    direction.getZ() / length);
+    std::optional<EntityHit> nearest;
+    for (const Instance& instance : instances) {
+        float radius = kMarkerHalfSize;
+        float low = -kMarkerHalfSize;
+        float high = kMarkerHalfSize;
+        if (!instance.parts.empty()) {
+            radius = 0.0f;
+            low = std::numeric_limits<float>::max();
+            high = -low;
+            for (const std::size_t part : instance.parts) {
+                radius = std::max(radius, models[part].radius);
+                low = std::min(low, models[part].low);
+                high = std::max(high, models[part].high);
+            }
+        }
+        const Point& origin = instance.placement.origin;
+        const std::optional<float> distance = rayMeetsBox(
+            eye, unit, Point(origin.getX() - radius, origin.getY() + low, origin.getZ() - radius),
+            Point(origin.getX() + radius, origin.getY() + high, origin.getZ() + radius));
+        if (!distance || (nearest && *distance >= nearest->distance)) {
+            continue;
+        }
+        nearest = EntityHit{instance.placement.entity, *distance, {}};
+        for (const std::size_t part : instance.parts) {
+            nearest->modelFiles.push_back(models[part].path);
+        }
+    }
+    return nearest;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "geometry/Point.h"
+#include "geometry/Vec3.h"
 #include "level/Entities.h"
 #include "level/LightGrid.h"
 #include "model/EntityModels.h"
@@ -33,6 +34,16 @@ struct EntityPlacement {
     std::string className;
     Point origin;  // viewer axes
     float angleDegrees = 0.0f;
+    // Its place in the entity list it was read from.
+    std::size_t entity = 0;
+};
+
+// An entity the view ray meets: its place in the entity list, how far along the ray, and the
+// model files it is drawn with (none for a marker).
+struct EntityHit {
+    std::size_t entity = 0;
+    float distance = 0.0f;
+    std::vector<std::string> modelFiles;
 };
 
 // The entities that have an origin, in text order.
@@ -86,6 +97,9 @@ public:
     // The light a model at position gets: the grid's sample, or without a grid a plain light from
     // above.
     LightSample lightAt(const Point& position) const;
+    // The nearest entity whose model (by the box it sweeps as it turns) or marker a ray from eye
+    // along direction meets at a positive distance, if any.
+    std::optional<EntityHit> pick(const Point& eye, const Vec3& direction) const;
     const LightGrid* lightGrid() const { return grid ? &*grid : nullptr; }
     std::size_t placementCount() const { return instances.size(); }
     // Model files read (sound ones) and the time the last loads took.
@@ -112,7 +126,13 @@ private:
         std::vector<std::uint32_t> indices;  // the surface's, offset for each instance
     };
     struct LoadedModel {
+        std::string path;
         Md3Model model;
+        // The box the model sweeps as it turns about the vertical axis: a radius about it and
+        // the height below and above the origin.
+        float radius = 0.0f;
+        float low = 0.0f;
+        float high = 0.0f;
         std::vector<SurfaceLook> looks;     // one per surface
         std::vector<SurfaceBatch> batches;  // one per surface
         std::size_t instanceCount = 0;
@@ -160,6 +180,7 @@ private:
         int litColours = -1;
     };
     void applyPass(const PassSettings& pass, const TexCoordMatrix* matrix);
+    static void sweepBox(LoadedModel& loaded);
 
     bool visible(const Instance& instance, const EntityDrawSettings& settings) const;
     // Sizes every model's batches for the instances that use it; once, after the models.

@@ -6,6 +6,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -17,11 +18,13 @@
 #include "app/Callbacks.h"
 #include "app/LightingModule.h"
 #include "app/OnScreenDisplay.h"
+#include "app/SurfaceReport.h"
 #include "app/ViewOptions.h"
 #include "app/Viewer.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "render/Frustum.h"
+#include "render/LevelViews.h"
 #include "support/EntityFixtures.h"
 
 namespace {
@@ -109,6 +112,39 @@ TEST_F(EntityViewTest, withEntitiesOffTheWallShowsWhereTheyStand) {
                                std::pair{kSpawnX, kSpawnY}}) {
         expectRgbNear(pixelAt(pixels, x, y), kWallGrey, kTolerance, "wall");
     }
+}
+
+// The i key's question with entities shown: the spawn's marker and the launcher's model answer
+// before the wall behind them, each with its keys and where its model came from; with entities
+// off, and between them, the wall answers.
+TEST_F(EntityViewTest, theViewRayAsksTheNearestEntityBeforeTheWallBehindIt) {
+    ViewOptions options;
+    options.litView = true;
+    options.showEntities = true;
+    frame(true, true, 0.0);
+    std::ostringstream log;
+    camera->setPitch(8.53f);
+    const std::string spawn = inspectViewCentre(*level, options, false, log);
+    EXPECT_EQ(spawn.rfind("entity 3 info_player_deathmatch; \"classname\" "
+                          "\"info_player_deathmatch\" \"origin\" \"0 200 30\" \"angle\" "
+                          "\"90\"; model marker; distance 19",
+                          0),
+              0u)
+        << spawn;
+    options.showEntities = false;
+    EXPECT_EQ(inspectViewCentre(*level, options, false, log).rfind("face ", 0), 0u);
+    options.showEntities = true;
+    camera->setPitch(0.0f);
+    EXPECT_EQ(inspectViewCentre(*level, options, false, log).rfind("face ", 0), 0u);
+
+    const std::optional<EntityHit> launcher =
+        level->views().entities(log).pick(Point(0, 0, 0), Vec3(-40, 0, -200));
+    ASSERT_TRUE(launcher);
+    EXPECT_EQ(launcher->entity, 1u);
+    EXPECT_EQ(launcher->modelFiles,
+              std::vector<std::string>{"models/weapons2/rocketl/rocketl.md3"});
+    EXPECT_LT(launcher->distance, std::hypot(40.0f, 200.0f));
+    EXPECT_FALSE(level->views().entities(log).pick(Point(0, 0, 0), Vec3(0, 0, 1)));
 }
 
 // The key in the running viewer: e turns the entities on, and off again leaves the picture as it
