@@ -183,6 +183,7 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
     LoadedLevel loaded;
     loaded.shownName = levelFile;
     std::string path = levelFile;
+    bool inArchive = false;
     if (config.levelInDataFolders && levelFile == config.levelFile) {
         // A name is the data folders' to find, not the working directory's.
         const AssetStore& assets = store.get();
@@ -197,20 +198,29 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
         const std::string folderFile = assets.folderFile(levelFile);
         path = folderFile.empty() ? levelFile : folderFile;
         loaded.shownName = folderFile.empty() ? assets.describe(levelFile) : folderFile;
+        inArchive = folderFile.empty();
+        loaded.inArchive = inArchive;
     }
     std::unique_ptr<BSPMap> level;
-    if (quiet) {
-        // A reload says one line, not the loading transcript again.
-        std::ifstream stream;
+    if (quiet || inArchive) {
+        // An archive's level is read from the archive alone, never from a file of the same
+        // name under the working directory; a reload says one line, not the transcript again.
         std::vector<std::uint8_t> bytes;
-        if (const std::string problem = readLevelBytes(stream, path, bytes, store);
-            !problem.empty()) {
+        std::string problem;
+        if (inArchive) {
+            problem = store.get().read(levelFile, bytes) ? "" : "cannot be read from its archive";
+        } else {
+            std::ifstream stream;
+            problem = readLevelBytes(stream, path, bytes, store);
+        }
+        if (!problem.empty()) {
             std::cerr << loaded.shownName << ": " << problem << std::endl;
             return loaded;
         }
-        std::ostringstream transcript;
-        level = std::make_unique<BSPMap>(config.dataPath, path, std::move(bytes), onScreenDisplay,
-                                         lighting.get(), transcript, &store);
+        std::ostringstream quietTranscript;
+        level =
+            std::make_unique<BSPMap>(config.dataPath, path, std::move(bytes), onScreenDisplay,
+                                     lighting.get(), quiet ? quietTranscript : std::cerr, &store);
     } else {
         level = std::make_unique<BSPMap>(config.dataPath, path, onScreenDisplay, lighting.get(),
                                          &store);
@@ -236,9 +246,10 @@ void ViewerSession::takeLevel(LoadedLevel loaded) {
     }
     bspMap->views().shareTextures(*textures);
     std::error_code error;
-    levelFileRead = std::filesystem::is_regular_file(bspMap->getLevelFile(), error)
-                        ? bspMap->getLevelFile()
-                        : std::string();
+    levelFileRead =
+        !loaded.inArchive && std::filesystem::is_regular_file(bspMap->getLevelFile(), error)
+            ? bspMap->getLevelFile()
+            : std::string();
     spawns = std::move(loaded.spawns);
     if (spawnIndex >= static_cast<int>(spawns.size())) {
         spawnIndex = -1;

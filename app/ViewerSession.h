@@ -111,6 +111,8 @@ private:
         std::unique_ptr<BSPMap> level;
         std::string shownName;
         std::vector<PlayerSpawn> spawns;
+        // Read from an archive of the data folders, not from a file.
+        bool inArchive = false;
     };
 
     // Loads and checks levelFile through store; no level after its problems are printed. Quiet:

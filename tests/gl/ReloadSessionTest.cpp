@@ -1,8 +1,8 @@
 // The session's reload in a real window: a sound file takes the place of the level shown with
 // the eye, the fly speed, the patch level and the view switches kept, and draws the same picture;
 // a file cut short leaves the level shown in place, drawn as before; a level read by name from an
-// archive watches the archive and is read afresh from it when it is rewritten; a reload decodes
-// only the face images whose files changed.
+// archive is read from the archive alone, watches it and is read afresh from it when it is
+// rewritten; a reload decodes only the face images whose files changed.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -181,7 +181,13 @@ TEST(ReloadSessionTest, aLevelByNameFromAnArchiveIsReadAfreshWhenTheArchiveIsRew
     ViewerConfig config =
         levelConfig(LaunchRequest{LaunchForm::kLevelName, "sample", {}}, {folder.dataPath()});
     config.textures = false;
+    // A file of the same name under the working directory is not the data folders' level.
+    ScratchFolder decoy("reload-decoy");
+    writeBytes(decoy.path() / "maps/sample.bsp", {1, 2, 3});
+    const std::filesystem::path workingFolder = std::filesystem::current_path();
+    std::filesystem::current_path(decoy.path());
     auto session = startSampleSession(config);
+    std::filesystem::current_path(workingFolder);
     ASSERT_NE(bspMap, nullptr);
     EXPECT_EQ(session->watchedFile(), archive.string());
 
