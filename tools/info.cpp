@@ -19,6 +19,7 @@
 #include "level/BSPMap.h"
 #include "level/Face.h"
 #include "level/LevelValidator.h"
+#include "level/LightGrid.h"
 #include "level/Records.h"
 #include "texture/AssetStore.h"
 #include "texture/FaceTextures.h"
@@ -61,6 +62,11 @@ std::int64_t recordCount(const BSPMap& level, int lump) {
             return static_cast<std::int64_t>(level.getMeshVertices().size());
         case kFacesLump:
             return static_cast<std::int64_t>(level.getFaces().size());
+        case kEffectsLump:
+            return static_cast<std::int64_t>(level.getEffects().size());
+        case kLightVolumesLump:
+            return static_cast<std::int64_t>(level.getLightVolumeBytes().size() /
+                                             LightGrid::kCellBytes);
         case kLightmapsLump: {
             // Not read by the viewer, but whole records are what a map maker counts.
             const std::int32_t length = level.getDirectory()[kLightmapsLump].length;

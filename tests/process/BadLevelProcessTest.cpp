@@ -1,9 +1,11 @@
 // The built programs on good and malformed levels: velmora-info's report and exit statuses, and
 // the viewer ending with status 1 and the problem lines before its first frame.
 #include <gtest/gtest.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -81,6 +83,13 @@ TEST_F(BadLevelProcessTest, infoReportsASoundLevelAndExitsZero) {
         "validation: ok\n"};
     for (const char* line : kExpectedLines) {
         EXPECT_NE(result.out.find(line), std::string::npos) << line << "in\n" << result.out;
+    }
+    // Effects and light-grid cells are records too: counted, not "-".
+    for (const char* row : {"  12  effects", "  15  light volumes"}) {
+        const std::size_t at = result.out.find(row);
+        ASSERT_NE(at, std::string::npos) << row;
+        const std::string line = result.out.substr(at, result.out.find('\n', at) - at);
+        EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(line.back()))) << line;
     }
     // The loading transcript goes to the other stream.
     EXPECT_EQ(result.out.find("loading"), std::string::npos);
