@@ -12,6 +12,8 @@
 #include "render/FaceStyles.h"
 #include "render/MaterialFaceStyle.h"
 #include "render/LevelViews.h"
+#include "texture/FaceTextures.h"
+#include "texture/ImageLibrary.h"
 #include "texture/AssetStore.h"
 #include "texture/SkyTexture.h"
 #include "texture/Skybox.h"
@@ -79,6 +81,11 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     const bool materialView = options.litView && !options.clusterColours && faceImages != nullptr &&
                               resources.getMaterials() != nullptr;
 
+    if (const FaceTextures* images = resources.getFaceTextures(); images != nullptr) {
+        // The material view samples as the game does by default; the others as they always have.
+        images->images().useMipSampling(materialView ? MipSampling::nearestLevel
+                                                     : MipSampling::blended);
+    }
     glPushMatrix();
     camera->update(timeStep);
     // The material view draws its sky after the opaque faces, behind them, where it shows.

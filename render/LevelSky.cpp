@@ -1,6 +1,7 @@
 // LevelSky: the far box's cube, the cloud dome and the plain fallback colour.
 #include "render/LevelSky.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -21,6 +22,10 @@ constexpr int kDomeSegments = 16;
 // Cloud layers lie on a sphere this far above the world's floor, seen from its centre's axis.
 constexpr float kCloudSphereRadius = 4096.0f;
 constexpr float kCloudTexelScale = 1.0f / 1024.0f;
+// Where the box stops when the clouds hide its upper part: a little above the dome's lower edge
+// at the horizon, so that no pixel row falls between the two.
+constexpr GLfloat kBoxTopUnderClouds = 0.25f;
+constexpr int kUpSide = 4;
 
 struct Corner {
     GLfloat s, t, x, y, z;
@@ -58,6 +63,10 @@ std::array<GLfloat, 2> cloudCoordinates(float x, float y, float z, float height)
     return {x * distance * kCloudTexelScale, z * distance * kCloudTexelScale};
 }
 
+bool drawsCloud(const MaterialPass& pass) {
+    return pass.stage != nullptr && !pass.unit0IsLightmap && pass.frameCount > 0;
+}
+
 }  // namespace
 
 LevelSky::LevelSky(const Material* sky, const LevelMaterial* skyPasses, ImageLibrary& images) {
@@ -73,6 +82,8 @@ LevelSky::LevelSky(const Material* sky, const LevelMaterial* skyPasses, ImageLib
     }
     if (skyPasses != nullptr && skyPasses->material != nullptr && !skyPasses->passes.empty()) {
         clouds = skyPasses;
+        const auto first = std::find_if(clouds->passes.begin(), clouds->passes.end(), drawsCloud);
+        cloudsHideUpperBox = first != clouds->passes.end() && !first->blend;
     }
 }
 
@@ -127,6 +138,9 @@ void LevelSky::draw(double seconds, GLuint defaultSky) const {
 
 void LevelSky::drawBox(const std::array<GLuint, 6>& sides) const {
     for (int side = 0; side < 6; ++side) {
+        if (cloudsHideUpperBox && side == kUpSide) {
+            continue;
+        }
         if (sides[side] != 0) {
             glEnable(GL_TEXTURE_2D);
             glBindTexture(GL_TEXTURE_2D, sides[side]);
@@ -137,8 +151,11 @@ void LevelSky::drawBox(const std::array<GLuint, 6>& sides) const {
         }
         glBegin(GL_QUADS);
         for (const Corner& corner : kBoxSides[side]) {
-            glTexCoord2f(corner.s, corner.t);
-            glVertex3f(kSkyDistance * corner.x, kSkyDistance * corner.y, kSkyDistance * corner.z);
+            // On the four upright sides t runs from y = 1 at the top to y = -1 at the bottom.
+            const bool cut = cloudsHideUpperBox && side < kUpSide && corner.y > 0.0f;
+            const GLfloat y = cut ? kBoxTopUnderClouds : corner.y;
+            glTexCoord2f(corner.s, cut ? (1.0f - kBoxTopUnderClouds) / 2.0f : corner.t);
+            glVertex3f(kSkyDistance * corner.x, kSkyDistance * y, kSkyDistance * corner.z);
         }
         glEnd();
     }
@@ -147,7 +164,7 @@ void LevelSky::drawBox(const std::array<GLuint, 6>& sides) const {
 void LevelSky::drawClouds(double seconds) const {
     glEnable(GL_TEXTURE_2D);
     for (const MaterialPass& pass : clouds->passes) {
-        if (pass.stage == nullptr || pass.unit0IsLightmap || pass.frameCount == 0) {
+        if (!drawsCloud(pass)) {
             continue;
         }
         if (pass.blend) {

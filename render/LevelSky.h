@@ -27,6 +27,7 @@ public:
     bool hasFarBox() const { return farBoxSides > 0; }
 
 private:
+    // Without its top and the upper part of its sides when the clouds cover them.
     void drawBox(const std::array<GLuint, 6>& sides) const;
     void drawClouds(double seconds) const;
     // A cloud layer folded over the pass below it, on the overlay unit.
@@ -39,5 +40,7 @@ private:
     mutable GLuint checkedDefault = 0;
     mutable bool defaultHasImage = false;
     const LevelMaterial* clouds = nullptr;
+    // The first cloud layer drawn is opaque: nothing of the box above the horizon shows.
+    bool cloudsHideUpperBox = false;
     float cloudHeight = 128.0f;
 };

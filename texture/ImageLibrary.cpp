@@ -71,6 +71,10 @@ GLuint uploadMipmapped(const DecodedImage& image, GLint minFilter, GLint magFilt
     return texture;
 }
 
+GLint minificationFilter(MipSampling sampling) {
+    return sampling == MipSampling::blended ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
+}
+
 // Reads and decodes file; false with one line on log, naming the archive it is in, otherwise.
 bool readImage(const AssetStore& assets, const std::string& file, std::vector<std::uint8_t>& bytes,
                DecodedImage& image, std::ostream& log) {
@@ -161,7 +165,7 @@ std::optional<ImageTexture> ImageLibrary::texture(const std::string& file, bool 
     ++statistics.decodes;
     if (decoded) {
         const auto uploadStart = Clock::now();
-        const GLuint name = uploadMipmapped(image, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR,
+        const GLuint name = uploadMipmapped(image, minificationFilter(mipSampling), GL_LINEAR,
                                             clamp ? GL_CLAMP_TO_EDGE : GL_REPEAT);
         glBindTexture(GL_TEXTURE_2D, 0);
         statistics.uploadMs += millisecondsSince(uploadStart);
@@ -172,6 +176,22 @@ std::optional<ImageTexture> ImageLibrary::texture(const std::string& file, bool 
         }
     }
     return made;
+}
+
+void ImageLibrary::useMipSampling(MipSampling sampling) {
+    if (sampling == mipSampling) {
+        return;
+    }
+    mipSampling = sampling;
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    for (const auto& [key, entry] : byFile) {
+        if (entry.image) {
+            glBindTexture(GL_TEXTURE_2D, entry.image->texture);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minificationFilter(sampling));
+        }
+    }
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
 }
 
 bool ImageLibrary::usable(const std::string& file) {

@@ -21,6 +21,10 @@ struct ImageTexture {
     bool alpha = false;  // some texel is not fully opaque
 };
 
+// How a minified image is sampled: blended between its two nearest mipmap levels, or filtered in
+// the nearest level alone (about half the texel reads, with a step where the level changes).
+enum class MipSampling { blended, nearestLevel };
+
 struct ImageLoadStats {
     double decodeMs = 0.0;
     double uploadMs = 0.0;
@@ -57,6 +61,9 @@ public:
     // The same without GL, reading and decoding the file anew (its problem, if any, on log).
     static bool usable(const AssetStore& assets, const std::string& file, std::ostream& log);
     GLuint placeholder() const { return placeholderTexture; }
+    // Sets how every texture of the library, and every one made from now on, is minified. Costs
+    // nothing when the sampling is already that; leaves the active unit's binding as it was.
+    void useMipSampling(MipSampling sampling);
     const ImageLoadStats& stats() const { return statistics; }
 
     // The name with any extension after its last '/' removed.
@@ -77,6 +84,7 @@ private:
     GLuint placeholderTexture = 0;
     std::unordered_map<std::string, Entry> byFile;
     unsigned level = 1;  // counts beginLevel calls
+    MipSampling mipSampling = MipSampling::blended;
     std::vector<std::uint8_t> bytes;
     ImageLoadStats statistics;
 };

@@ -1,8 +1,10 @@
 // Face textures in a real context: what a drawn quad shows for each way a name resolves (.tga
-// before .jpg, folder and archive, shader scripts) and for names with no usable image.
+// before .jpg, folder and archive, shader scripts) and for names with no usable image; how the
+// images are minified.
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <sstream>
@@ -12,6 +14,7 @@
 #include "generators/JpegWriter.h"
 #include "texture/AssetStore.h"
 #include "texture/FaceTextures.h"
+#include "texture/ImageLibrary.h"
 #include "texture/SkyTexture.h"
 
 namespace {
@@ -143,4 +146,78 @@ TEST(FaceTexturesGlTest, skyImageIsFoundInTheDataPathArchivesWhenTheFolderLacksI
     EXPECT_EQ(messages, data.dataPath() + kSkyTextureName + ".jpg\nSKYBOX DONE \n");
     EXPECT_TRUE(near(centre(texture), {0, 0, 255}, 6));
     glDeleteTextures(1, &texture);
+}
+
+namespace {
+
+// The largest minus the smallest red value inside a quad of side pixels drawn with texture at
+// the window's lower left corner.
+int redSpreadOfQuad(GLuint texture, int side) {
+    clearToBlack();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, kGlTestWindowWidth, 0, kGlTestWindowHeight, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    const auto s = static_cast<GLfloat>(side);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(0, 0);
+    glTexCoord2f(1, 0);
+    glVertex2f(s, 0);
+    glTexCoord2f(1, 1);
+    glVertex2f(s, s);
+    glTexCoord2f(0, 1);
+    glVertex2f(0, s);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    const std::vector<unsigned char> pixels = readWindowPixels();
+    int lowest = 255;
+    int highest = 0;
+    for (int y = 2; y < side - 2; ++y) {
+        for (int x = 2; x < side - 2; ++x) {
+            const int red = pixels[4 * (std::size_t(y) * kGlTestWindowWidth + std::size_t(x))];
+            lowest = std::min(lowest, red);
+            highest = std::max(highest, red);
+        }
+    }
+    return highest - lowest;
+}
+
+}  // namespace
+
+// A checker of single black and white texels shrunk by 1.7: in the nearest mipmap level alone it
+// is the even grey of level 1; blended, level 0's checker shows through.
+TEST(FaceTexturesGlTest, mipSamplingChangesEveryTextureAndThoseMadeLater) {
+    constexpr int kSide = 64;
+    std::vector<std::uint8_t> checker;
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            const std::uint8_t value = (x + y) % 2 == 0 ? 255 : 0;
+            checker.insert(checker.end(), {value, value, value});
+        }
+    }
+    ScratchFolder data("mip-sampling");
+    writeBytes(data.path() / "textures/t/a.tga", makeTga(kSide, kSide, 3, checker));
+    writeBytes(data.path() / "textures/t/b.tga", makeTga(kSide, kSide, 3, checker));
+    std::ostringstream log;
+    const AssetStore assets(data.dataPath(), log);
+    ImageLibrary images(assets, log);
+    const GLuint early = images.texture("textures/t/a.tga")->texture;
+    constexpr int kShrunk = 38;
+    EXPECT_GT(redSpreadOfQuad(early, kShrunk), 20);
+
+    images.useMipSampling(MipSampling::nearestLevel);
+    const GLuint late = images.texture("textures/t/b.tga")->texture;
+    EXPECT_LE(redSpreadOfQuad(early, kShrunk), 2);
+    EXPECT_LE(redSpreadOfQuad(late, kShrunk), 2);
+
+    images.useMipSampling(MipSampling::blended);
+    EXPECT_GT(redSpreadOfQuad(early, kShrunk), 20);
+    EXPECT_GT(redSpreadOfQuad(late, kShrunk), 20);
+    EXPECT_EQ(log.str(), "");
 }

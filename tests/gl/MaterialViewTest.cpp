@@ -247,4 +247,13 @@ textures/test/sky
                   "image plus glow");
     expectRgbNear(pixelAt(pixels, 320, kSkyRow), {100, 100, 12}, kTolerance,
                   "lower clouds filtered by the upper");
+    // Beside the walls the sky reaches from the top of the window to the bottom: clouds down to
+    // the horizon, the plain colour below, and no row of the cleared window between them.
+    constexpr int kSkyColumn = 600;
+    for (int row = 0; row < kGlTestWindowHeight; ++row) {
+        const Rgb seen = pixelAt(pixels, kSkyColumn, row);
+        ASSERT_GT(seen[0] + seen[1] + seen[2], 100) << "row " << row;
+    }
+    expectRgbNear(pixelAt(pixels, kSkyColumn, 10), {107, 133, 168}, kTolerance,
+                  "below the horizon");
 }
