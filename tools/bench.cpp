@@ -286,6 +286,24 @@ RouteFigures flyRoute(ViewerSession& session, const std::vector<Point>& spots) {
     return figures;
 }
 
+// Both views over the same route, spot by spot, each spot's circle flown in one view and then the
+// other, which first alternating: so that both see the same machine even when its load wanders.
+void flyBothViews(ViewerSession& session, const std::vector<Point>& spots, RouteFigures& plain,
+                  RouteFigures& lit) {
+    bool& litView = session.getOptions().litView;
+    plain.spots = spots.size();
+    lit.spots = spots.size();
+    for (std::size_t spot = 0; spot < spots.size(); ++spot) {
+        for (std::size_t turn = 0; turn < 2; ++turn) {
+            litView = (spot + turn) % 2 == 1;
+            session.placeEye(spots[spot], 0);
+            // The first frame after a change of view binds what the other view left: untimed.
+            timeFrame(session);
+            flySpot(session, spots[spot], litView ? lit : plain);
+        }
+    }
+}
+
 // The level's bytes found as the loader finds them: a level inside an archive counts the archives'
 // opening and the entry's inflation.
 std::vector<std::uint8_t> readLevelFile(const std::string& dataPath, const std::string& levelFile) {
@@ -616,12 +634,8 @@ int main(int argc, char** argv) {
     timeFrame(session);
     figures.emptyFrameMs = medianEmptyFrameMs(session);
     if (options.bothViews) {
-        session.getOptions().litView = false;
-        figures.route = flyRoute(session, spots);
+        flyBothViews(session, spots, figures.route, figures.litRoute);
         session.getOptions().litView = true;
-        // The lit view's first frame binds textures the driver has not touched yet.
-        timeFrame(session);
-        figures.litRoute = flyRoute(session, spots);
         figures.litRouteFlown = true;
     } else {
         figures.route = flyRoute(session, spots);
