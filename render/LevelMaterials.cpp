@@ -218,6 +218,7 @@ LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage
         resolved.passes.assign(1, implicitPass(faceImage));
         return resolved;
     }
+    resolved.ownStages = true;
     foldLightmapPasses(resolved.passes);
     if (overlayUnit) {
         foldOverlayPasses(resolved.passes);

@@ -53,6 +53,8 @@ struct LevelMaterial {
     // Null: the implicit material.
     const Material* material = nullptr;
     std::vector<MaterialPass> passes;
+    // The passes are the script's stages, not the implicit image times lightmap it fell back to.
+    bool ownStages = false;
     // False for no-draw and sky surfaces: the sky is drawn around the eye instead.
     bool drawn = true;
     float sort = MaterialSort::kOpaque;

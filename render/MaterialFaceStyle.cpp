@@ -115,7 +115,9 @@ bool MaterialFaceStyle::beginFace(const Face& face, std::uint32_t) {
         // A fog surface without a volume to measure has nothing to show.
         return false;
     }
-    fogPass = fogSurface ? 0 : material->passes.size();
+    // A fog surface shows its own stages, if its script gives any, under the fog.
+    fogPass = fogSurface && !material->ownStages ? 0 : material->passes.size();
+    fogSurfaceFace = fogSurface;
     spriteFace = isSprite(face) && turnSprite(face);
     facePage = lightmaps.pageOrWhite(face.lightmap);
     vertexLit = face.lightmap == kVertexLitLightmap;
@@ -188,8 +190,9 @@ void MaterialFaceStyle::beginFogPass() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDepthMask(GL_FALSE);
-    // Over a face the fog lies exactly on what its passes drew; a fog surface has nothing below.
-    glDepthFunc(fogPass == 0 ? GL_LEQUAL : GL_EQUAL);
+    // Over a face the fog lies exactly on what its passes drew. A fog surface's stages blend and
+    // leave the depth buffer as it was, so its fog is tested as the surface itself.
+    glDepthFunc(fogSurfaceFace ? GL_LEQUAL : GL_EQUAL);
     glDisable(GL_ALPHA_TEST);
     for (const GLenum unit : {kOverlayUnit, GLenum{GL_TEXTURE1_ARB}, GLenum{GL_TEXTURE0_ARB}}) {
         glActiveTextureARB(unit);

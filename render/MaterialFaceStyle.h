@@ -143,5 +143,6 @@ private:
     const FogVolume* faceFog = nullptr;
     std::size_t fogPass = 0;
     std::size_t passIndex = 0;
+    bool fogSurfaceFace = false;
     bool spriteFace = false;
 };

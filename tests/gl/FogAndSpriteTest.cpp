@@ -89,6 +89,23 @@ TEST_F(FogAndSpriteTest, aWallBeyondFogIsBlendedByTheDepthOfFogBetween) {
                   "the fog's near side over the background");
 }
 
+TEST_F(FogAndSpriteTest, aFogSurfaceWithAStageShowsItUnderTheFog) {
+    std::string script = kScript;
+    const std::string stageless = "fogparms ( 0 0 1 ) 200\n";
+    script.replace(script.find(stageless), stageless.size(),
+                   stageless + "{\nmap textures/test/mist.tga\nblendFunc filter\n}\n");
+    writeBytes(data.path() / "textures/test/mist.tga", solidTga(8, 8, {128, 255, 64}));
+    session.reset();
+    session = fog_level::startSession(data.path(), script);
+    ASSERT_NE(session, nullptr);
+    const auto pixels = frameIn(kFogLane);
+    const Rgb behind = background(pixels);
+    // The near side filters what lies behind it by the mist, and then adds no fog of its own.
+    expectRgbNear(pixelAt(pixels, columnAt(25), rowAt(25)),
+                  {behind[0] * 128 / 255, behind[1], behind[2] * 64 / 255}, kTolerance,
+                  "the mist over the background");
+}
+
 TEST_F(FogAndSpriteTest, aWallInThickFogIsTheFogColour) {
     const auto pixels = frameIn(kThickFogLane);
     expectRgbNear(pixelAt(pixels, kCentreColumn, kCentreRow), {0, 255, 0}, kTolerance,

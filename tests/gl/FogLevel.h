@@ -122,12 +122,14 @@ inline LevelDescription fogLevel() {
     return level;
 }
 
-// Writes the level as maps/fog.bsp under folder, with its script and images, and opens it in a
-// session with lightmaps and textures on (the lit view with face images) in the current window.
-inline std::unique_ptr<ViewerSession> startSession(const std::filesystem::path& folder) {
+// Writes the level as maps/fog.bsp under folder, with its script (kScript unless another is
+// given) and images, and opens it in a session with lightmaps and textures on (the lit view with
+// face images) in the current window.
+inline std::unique_ptr<ViewerSession> startSession(const std::filesystem::path& folder,
+                                                   const std::string& script = kScript) {
     writeBytes(folder / "maps/fog.bsp", writeLevel(fogLevel()));
     writeBytes(folder / "scripts/test.shader",
-               std::vector<std::uint8_t>(kScript, kScript + sizeof kScript - 1));
+               std::vector<std::uint8_t>(script.begin(), script.end()));
     writeBytes(folder / "textures/test/red.tga",
                solidTga(8, 8, {std::uint8_t(kWallColour[0]), 0, 0}));
     writeBytes(folder / "textures/test/yellow.tga",
