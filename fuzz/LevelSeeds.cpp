@@ -1,29 +1,13 @@
 // Writes the level fuzzer's seed corpus: the sample level and smaller sound levels made by the
 // level writer, so the search starts from files that reach every loading step and every check.
-#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "generators/AssetFiles.h"
 #include "generators/FixtureLevels.h"
 #include "generators/LevelWriter.h"
 #include "generators/SampleLevel.h"
-
-namespace {
-
-bool writeSeed(const std::string& directory, const std::string& name,
-               const std::vector<std::uint8_t>& bytes) {
-    const std::string path = directory + "/" + name;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        std::cerr << path << ": cannot write the seed\n";
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -35,9 +19,12 @@ int main(int argc, char** argv) {
     LevelDescription withoutVisibility = rooms;
     withoutVisibility.visibility = {};
 
-    bool ok = writeSeed(directory, "seed-sample.bsp", writeLevel(sampleLevel()));
-    ok = writeSeed(directory, "seed-three-rooms.bsp", writeLevel(rooms)) && ok;
-    ok = writeSeed(directory, "seed-no-visibility.bsp", writeLevel(withoutVisibility)) && ok;
-    ok = writeSeed(directory, "seed-one-leaf.bsp", writeLevel(oneLeafLevel())) && ok;
-    return ok ? 0 : 1;
+    return writeFiles(directory,
+                      {{"seed-sample.bsp", writeLevel(sampleLevel())},
+                       {"seed-three-rooms.bsp", writeLevel(rooms)},
+                       {"seed-no-visibility.bsp", writeLevel(withoutVisibility)},
+                       {"seed-one-leaf.bsp", writeLevel(oneLeafLevel())}},
+                      std::cerr)
+               ? 0
+               : 1;
 }

@@ -4,6 +4,7 @@
 #include <zip.h>
 
 #include <fstream>
+#include <ostream>
 #include <stdexcept>
 
 #include <unistd.h>
@@ -68,10 +69,25 @@ std::vector<std::uint8_t> makeZip(const ArchiveEntries& entries, bool deflate) {
     return bytes;
 }
 
-void writeBytes(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
-    std::filesystem::create_directories(file.parent_path());
+bool writeBytes(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+    std::error_code ignored;
+    std::filesystem::create_directories(file.parent_path(), ignored);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+bool writeFiles(const std::filesystem::path& folder, const ArchiveEntries& files,
+                std::ostream& log) {
+    bool written = true;
+    for (const auto& [name, bytes] : files) {
+        if (!writeBytes(folder / name, bytes)) {
+            log << (folder / name).string() << ": could not be written\n";
+            written = false;
+        }
+    }
+    return written;
 }
 
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& file) {

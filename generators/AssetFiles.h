@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,8 +19,12 @@ std::vector<std::uint8_t> makeTga(int width, int height, int components,
 std::vector<std::uint8_t> solidTga(int width, int height, std::vector<std::uint8_t> colour);
 // A zip archive of the entries in order, deflated (or stored when deflate is false).
 std::vector<std::uint8_t> makeZip(const ArchiveEntries& entries, bool deflate = true);
-// Writes bytes to file, creating its parent folders.
-void writeBytes(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);
+// Writes bytes to file, creating its parent folders; false when it could not be written whole.
+bool writeBytes(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);
+// Writes each entry as a file under folder; false, with a line on log for each file that could
+// not be written, when any could not.
+bool writeFiles(const std::filesystem::path& folder, const ArchiveEntries& files,
+                std::ostream& log);
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& file);
 
 // A fresh empty folder under the temporary folder, removed with the object.
