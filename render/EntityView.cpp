@@ -486,7 +486,7 @@ void EntityView::drawPass(GLsizei indexCount, const std::uint32_t* indices,
     TexCoordMatrix matrix;
     const bool moves = stage != nullptr && !stage->texCoordMods.empty();
     if (moves) {
-        matrix = texCoordMatrix(*stage, settings.clockSeconds);
+        matrix = wholeStageTexCoordMatrix(*stage, settings.clockSeconds);
     }
     wanted.identityMatrix = !moves;
     applyPass(wanted, moves ? &matrix : nullptr);

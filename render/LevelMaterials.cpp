@@ -4,6 +4,7 @@
 
 #include "level/Records.h"
 #include "texture/FaceTextures.h"
+#include "texture/MaterialMotion.h"
 #include "texture/MaterialScripts.h"
 
 namespace {
@@ -99,6 +100,10 @@ void foldOverlayPasses(std::vector<MaterialPass>& passes) {
 }
 
 }  // namespace
+
+bool turbsPerVertex(const MaterialStage* stage) {
+    return stage != nullptr && stage->texCoordGen != TexCoordGen::environment && hasTurb(*stage);
+}
 
 void setOverlayCombine(OverlayCombine combine) {
     const bool add = combine == OverlayCombine::add;
@@ -222,6 +227,10 @@ LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage
     foldLightmapPasses(resolved.passes);
     if (overlayUnit) {
         foldOverlayPasses(resolved.passes);
+    }
+    for (const MaterialPass& pass : resolved.passes) {
+        resolved.stageTurb = resolved.stageTurb || turbsPerVertex(pass.stage);
+        resolved.overlayTurb = resolved.overlayTurb || turbsPerVertex(pass.overlayStage);
     }
     return resolved;
 }

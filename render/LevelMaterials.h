@@ -60,7 +60,14 @@ struct LevelMaterial {
     float sort = MaterialSort::kOpaque;
     CullMode cull = CullMode::front;
     bool polygonOffset = false;
+    // Some pass's stage, or some pass's overlay stage, has turbsPerVertex.
+    bool stageTurb = false;
+    bool overlayTurb = false;
 };
+
+// The stage's image coordinates are worked out vertex by vertex, on the CPU: it has a turb, and
+// GL does not generate them (an environment map keeps the whole-stage texture matrix).
+bool turbsPerVertex(const MaterialStage* stage);
 
 class LevelMaterials {
 public:

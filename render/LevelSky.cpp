@@ -179,9 +179,9 @@ void LevelSky::drawClouds(double seconds) const {
         if (overlay) {
             bindOverlay(pass, seconds);
         }
-        const TexCoordMatrix matrix = texCoordMatrix(*pass.stage, seconds);
+        const TexCoordMatrix matrix = wholeStageTexCoordMatrix(*pass.stage, seconds);
         const TexCoordMatrix overlayMatrix =
-            overlay ? texCoordMatrix(*pass.overlayStage, seconds) : TexCoordMatrix();
+            overlay ? wholeStageTexCoordMatrix(*pass.overlayStage, seconds) : TexCoordMatrix();
         const std::array<float, 4> colour = stageColour(*pass.stage, seconds);
         glColor4f(colour[0], colour[1], colour[2], colour[3]);
         for (int ring = 0; ring < kDomeRings; ++ring) {

@@ -100,6 +100,24 @@ void LevelViews::loadFaceTextures(std::ostream& log) {
     }
     sky = std::make_unique<LevelSky>(skyMaterial, skyPasses, faceTextures->images());
     loadFog();
+    sizeTurbScratch();
+}
+
+void LevelViews::sizeTurbScratch() {
+    bool stageTurb = false;
+    bool overlayTurb = false;
+    for (std::size_t i = 0; i < level.getTextureNames().size(); ++i) {
+        const LevelMaterial& material = materials->of(static_cast<std::int32_t>(i));
+        stageTurb = stageTurb || material.stageTurb;
+        overlayTurb = overlayTurb || material.overlayTurb;
+    }
+    const std::size_t entries = 2 * level.getVertices().size();
+    if (stageTurb) {
+        effectScratch.stageTurb.level.assign(entries, 0.0f);
+    }
+    if (overlayTurb) {
+        effectScratch.overlayTurb.level.assign(entries, 0.0f);
+    }
 }
 
 void LevelViews::loadFog() {

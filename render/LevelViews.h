@@ -1,6 +1,6 @@
 // LevelViews: what the views beside the default one keep for one level: the lightmap pages, the
 // vertex colours brightened like them, the face images, the materials and the sky drawn from
-// them, the fog volumes and the arrays fog and sprite faces are drawn from, and the culling
+// them, the fog volumes and the arrays fog, sprite and turb faces are drawn from, and the culling
 // frozen by f.
 #pragma once
 
@@ -64,7 +64,8 @@ public:
     const LevelSky* getSky() const { return sky.get(); }
     // Null until loadFaceTextures, and for a level without fog.
     const LevelFog* getFog() const { return fog.get(); }
-    // What the material view draws fog and sprite faces from, and its scratch arrays for them.
+    // What the material view draws fog, sprite and turb faces from, and its scratch arrays for
+    // them.
     FaceEffectSources faceEffects();
     VertexColourArrays vertexColours() const {
         return {litVertexColours, litVertexColoursWithAlpha, whiteWithVertexAlpha};
@@ -93,6 +94,8 @@ public:
 private:
     // The fog volumes of the level's effects, and the fog colour array when there are any.
     void loadFog();
+    // The turb coordinate arrays, for the units whose stages some material turbs per vertex.
+    void sizeTurbScratch();
     // The shared cache, else one of the views' own.
     TextureCache& textureCache();
 

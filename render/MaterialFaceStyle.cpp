@@ -56,6 +56,28 @@ void writeFogColour(std::uint8_t* entry, const FogVolume& volume, const Point3& 
     entry[3] = static_cast<std::uint8_t>(fogAlpha(volume, eye, pointOf(position)) * 255.0f + 0.5f);
 }
 
+// Turb coordinates are packed, two floats a vertex.
+constexpr GLsizei kTurbCoordStride = 2 * sizeof(float);
+
+void writeTurbCoords(float* entry, const StageTexCoords& coords, const Vertex& vertex,
+                     bool fromLightmapCoords) {
+    const float* st = fromLightmapCoords ? vertex.lightmapCoord : vertex.texCoord;
+    const std::array<float, 2> moved = coords.apply(st[0], st[1], vertex.position);
+    entry[0] = moved[0];
+    entry[1] = moved[1];
+}
+
+void fillPatchTurbCoords(const BezierPatch& patch, const StageTexCoords& coords,
+                         bool fromLightmapCoords, std::vector<float>& out) {
+    const std::span<const Vertex> vertices = patch.getVertices();
+    if (out.size() < 2 * vertices.size()) {
+        out.resize(2 * vertices.size());
+    }
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        writeTurbCoords(&out[2 * i], coords, vertices[i], fromLightmapCoords);
+    }
+}
+
 }  // namespace
 
 MaterialFaceStyle::MaterialFaceStyle(const LevelMaterials& levelMaterials,
@@ -86,6 +108,11 @@ const FogVolume* MaterialFaceStyle::fogOf(const Face& face) const {
 bool MaterialFaceStyle::isFogSurface(const Face& face) const {
     const Material* shader = materials.of(face.texture).material;
     return shader != nullptr && shader->fogParms.has_value();
+}
+
+bool MaterialFaceStyle::turbulent(const Face& face) const {
+    const LevelMaterial& faceMaterial = materials.of(face.texture);
+    return faceMaterial.stageTurb || faceMaterial.overlayTurb;
 }
 
 bool MaterialFaceStyle::isSprite(const Face& face) const {
@@ -242,9 +269,11 @@ void MaterialFaceStyle::bindUnits(const MaterialPass& current) {
     }
     setOnce(state.unit0, 1, [](int) { glEnable(GL_TEXTURE_2D); });
     setOnce(state.image, image, [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
-    const bool moves = current.stage != nullptr && !current.stage->texCoordMods.empty();
+    stageCoords = perVertexCoords(current.stage, effects.scratch.stageTurb);
+    const bool moves =
+        !stageCoords && current.stage != nullptr && !current.stage->texCoordMods.empty();
     if (moves) {
-        loadStageTexCoordMatrix(texCoordMatrix(*current.stage, seconds));
+        loadStageTexCoordMatrix(wholeStageTexCoordMatrix(*current.stage, seconds));
         state.identityMatrix = 0;
     } else {
         setOnce(state.identityMatrix, 1, [](int) { loadStageTexCoordMatrix(TexCoordMatrix()); });
@@ -257,7 +286,11 @@ void MaterialFaceStyle::bindUnits(const MaterialPass& current) {
 
 void MaterialFaceStyle::bindOverlay(const MaterialPass& current) {
     const int overlay = int(current.overlay);
-    const bool moves = overlay != 0 && !current.overlayStage->texCoordMods.empty();
+    overlayCoords = overlay != 0
+                        ? perVertexCoords(current.overlayStage, effects.scratch.overlayTurb)
+                        : std::nullopt;
+    const bool moves =
+        overlay != 0 && !overlayCoords && !current.overlayStage->texCoordMods.empty();
     GLuint image = state.overlayImage;
     if (overlay != 0 && current.overlayFrameCount > 0) {
         const std::size_t frame = animationFrame(*current.overlayStage, seconds);
@@ -281,7 +314,7 @@ void MaterialFaceStyle::bindOverlay(const MaterialPass& current) {
         setOnce(state.overlayImage, image,
                 [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
         if (moves) {
-            loadStageTexCoordMatrix(texCoordMatrix(*current.overlayStage, seconds));
+            loadStageTexCoordMatrix(wholeStageTexCoordMatrix(*current.overlayStage, seconds));
             state.overlayIdentityMatrix = 0;
         } else {
             setOnce(state.overlayIdentityMatrix, 1,
@@ -291,11 +324,19 @@ void MaterialFaceStyle::bindOverlay(const MaterialPass& current) {
     glActiveTextureARB(GL_TEXTURE0_ARB);
 }
 
-void MaterialFaceStyle::pointOverlayAt(const Vertex& first) {
+std::optional<StageTexCoords> MaterialFaceStyle::perVertexCoords(
+    const MaterialStage* stage, const TurbCoordScratch& scratch) const {
+    if (!turbsPerVertex(stage) || scratch.level.size() != 2 * effects.vertices.size()) {
+        return std::nullopt;
+    }
+    return StageTexCoords(*stage, seconds);
+}
+
+void MaterialFaceStyle::pointOverlayAt(const float* coords, GLsizei stride) {
     glClientActiveTextureARB(kOverlayUnit);
     if (!inFogPass() && pass->overlay != OverlayCombine::none) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, first.texCoord);
+        glTexCoordPointer(2, GL_FLOAT, stride, coords);
     } else {
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     }
@@ -329,15 +370,60 @@ bool MaterialFaceStyle::lightmapCoordsOnUnit0() const {
             (pass->stage != nullptr && pass->stage->texCoordGen == TexCoordGen::lightmap));
 }
 
+template <typename Fill>
+void MaterialFaceStyle::pointAtCoords(const Vertex& first, Fill fill) {
+    // The fog pass draws no texture: its coordinates stay unmoved.
+    const bool turbs = !inFogPass();
+    const bool fromLightmapCoords = lightmapCoordsOnUnit0();
+    if (turbs && stageCoords) {
+        texCoordArray(GL_TEXTURE0_ARB,
+                      fill(*stageCoords, fromLightmapCoords, effects.scratch.stageTurb),
+                      kTurbCoordStride);
+    } else {
+        texCoordArray(GL_TEXTURE0_ARB, fromLightmapCoords ? first.lightmapCoord : first.texCoord);
+    }
+    texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
+    if (turbs && overlayCoords) {
+        pointOverlayAt(fill(*overlayCoords, false, effects.scratch.overlayTurb), kTurbCoordStride);
+    } else {
+        pointOverlayAt(first.texCoord, kVertexStrideBytes);
+    }
+}
+
+void MaterialFaceStyle::fillTurbCoords(const Face& face, const StageTexCoords& coords,
+                                       bool fromLightmapCoords, std::vector<float>& out) const {
+    auto fill = [&](std::int64_t vertex) {
+        const auto at = static_cast<std::size_t>(vertex);
+        if (vertex < 0 || 2 * at + 2 > out.size()) {
+            return;  // the validator rules this out
+        }
+        writeTurbCoords(&out[2 * at], coords, effects.vertices[at], fromLightmapCoords);
+    };
+    const std::int64_t first = face.firstVertex;
+    for (std::int64_t vertex = first; vertex < first + face.numVertices; ++vertex) {
+        fill(vertex);
+    }
+    // As for fog: a mesh may reach vertices beyond its own range.
+    const auto corners = effects.meshVertices.subspan(std::size_t(face.firstMeshVertex),
+                                                      std::size_t(face.numMeshVertices));
+    for (const std::int32_t offset : corners) {
+        if (offset < 0 || offset >= face.numVertices) {
+            fill(first + offset);
+        }
+    }
+}
+
 void MaterialFaceStyle::pointAtFaceVertices(const Face& face, const Vertex& levelFirst,
                                             std::size_t firstVertexIndex) {
     const Vertex& first = spriteFace ? effects.scratch.sprite[0] : levelFirst;
     if (spriteFace) {
         glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, first.position);
     }
-    texCoordArray(GL_TEXTURE0_ARB, lightmapCoordsOnUnit0() ? first.lightmapCoord : first.texCoord);
-    texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
-    pointOverlayAt(first);
+    pointAtCoords(first, [&](const StageTexCoords& coords, bool fromLightmapCoords,
+                             TurbCoordScratch& scratch) {
+        fillTurbCoords(face, coords, fromLightmapCoords, scratch.level);
+        return scratch.level.data() + 2 * firstVertexIndex;
+    });
     if (inFogPass()) {
         fillFogColours(face);
         glEnableClientState(GL_COLOR_ARRAY);
@@ -390,9 +476,11 @@ void MaterialFaceStyle::fillPatchFogColours(const BezierPatch& patch) {
 
 void MaterialFaceStyle::pointAtPatch(const Face&, const BezierPatch& patch) {
     const Vertex& first = patch.getVertices().front();
-    texCoordArray(GL_TEXTURE0_ARB, lightmapCoordsOnUnit0() ? first.lightmapCoord : first.texCoord);
-    texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
-    pointOverlayAt(first);
+    pointAtCoords(first, [&](const StageTexCoords& coords, bool fromLightmapCoords,
+                             TurbCoordScratch& scratch) {
+        fillPatchTurbCoords(patch, coords, fromLightmapCoords, scratch.patch);
+        return scratch.patch.data();
+    });
     glDisableClientState(GL_COLOR_ARRAY);
     if (inFogPass()) {
         fillPatchFogColours(patch);

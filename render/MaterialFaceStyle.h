@@ -8,12 +8,14 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "level/Vertex.h"
 #include "render/FaceStyle.h"
 #include "render/SpriteCorners.h"
+#include "texture/MaterialMotion.h"
 
 class LevelFog;
 class LevelMaterials;
@@ -32,8 +34,17 @@ struct VertexColourArrays {
     const std::vector<std::uint8_t>& whiteWithAlpha;
 };
 
-// What the fog and sprite faces are drawn from, and the arrays the style rewrites for them each
-// frame; all of it lives with the level, so that frames allocate nothing.
+// Image coordinates after a stage's tcMods, (s, t) per vertex, for a stage whose turbs go per
+// vertex.
+struct TurbCoordScratch {
+    // Per level vertex: sized to the level's vertices when some material needs it.
+    std::vector<float> level;
+    // The same for the tessellated vertices of one patch; grows to the largest patch drawn.
+    std::vector<float> patch;
+};
+
+// What the fog, sprite and turb faces are drawn from, and the arrays the style rewrites for them
+// each frame; all of it lives with the level, so that frames allocate nothing.
 struct FaceEffectScratch {
     // RGBA per level vertex: the fog colour and each fogged vertex's fog alpha. Sized to the
     // level's vertices when the level has fog.
@@ -42,6 +53,9 @@ struct FaceEffectScratch {
     std::vector<std::uint8_t> patchFogColours;
     // A sprite quad's vertices, turned toward the eye.
     std::array<Vertex, 4> sprite{};
+    // For unit 0's stage and for the overlay's.
+    TurbCoordScratch stageTurb;
+    TurbCoordScratch overlayTurb;
 };
 
 struct FaceEffectSources {
@@ -70,23 +84,39 @@ public:
     void end() override;
     std::uint64_t runKey(const Face& face) const override;
 
-    // The per-face decisions, from the face alone. A face in fog or a sprite is drawn from arrays
-    // the style fills for it, so it is drawn alone, never together with other faces.
+    // The per-face decisions, from the face alone. A face in fog, a sprite or a face whose
+    // material turbs per vertex is drawn from arrays the style fills for it, so it is drawn
+    // alone, never together with other faces.
     // The fog volume the face lies in, or null.
     const FogVolume* fogOf(const Face& face) const;
     // The face is a fog volume's own surface: drawn as the fog pass alone.
     bool isFogSurface(const Face& face) const;
     // A four-cornered polygon or mesh face of an autosprite or autosprite2 material.
     bool isSprite(const Face& face) const;
-    bool drawsAlone(const Face& face) const { return fogOf(face) != nullptr || isSprite(face); }
+    // Some pass of the face's material turbs per vertex, in its stage or its overlay.
+    bool turbulent(const Face& face) const;
+    bool drawsAlone(const Face& face) const {
+        return fogOf(face) != nullptr || isSprite(face) || turbulent(face);
+    }
 
 private:
     void setBlendAndDepth(const MaterialPass& pass);
     void bindUnits(const MaterialPass& pass);
     void bindOverlay(const MaterialPass& pass);
-    // Points unit 2's coordinates at the image coordinates from first, when the pass has an
-    // overlay.
-    void pointOverlayAt(const Vertex& first);
+    // Points unit 2's coordinates at coords (with stride bytes between vertices), when the pass
+    // has an overlay.
+    void pointOverlayAt(const float* coords, GLsizei stride);
+    // Points units 0, 1 and 2 at the pass's coordinates: fields of the vertices from first, or,
+    // for a stage that turbs per vertex, what fill(coordinates, fromLightmapCoords, scratch)
+    // writes, which returns where first's entry is.
+    template <typename Fill>
+    void pointAtCoords(const Vertex& first, Fill fill);
+    // The stage's tcMods at the clock when its turbs go per vertex and the scratch is there.
+    std::optional<StageTexCoords> perVertexCoords(const MaterialStage* stage,
+                                                  const TurbCoordScratch& scratch) const;
+    // Writes (s, t) after coords into out for every vertex the face's triangles reach.
+    void fillTurbCoords(const Face& face, const StageTexCoords& coords, bool fromLightmapCoords,
+                        std::vector<float>& out) const;
     void chooseColours(const MaterialPass& pass);
     void setCulling(const Face& face);
     void beginFogPass();
@@ -110,6 +140,10 @@ private:
     bool cullingChanged = false;
     // The colour array the pass reads, or null for one colour.
     const std::vector<std::uint8_t>* colourArray = nullptr;
+    // The tcMods of the pass's stage and of its overlay when they turb per vertex; empty when the
+    // texture matrix carries them.
+    std::optional<StageTexCoords> stageCoords;
+    std::optional<StageTexCoords> overlayCoords;
 
     // What the passes of this frame have set so far, so that a pass sets only what differs:
     // every change of state costs the renderer more than the draw that follows it. -1 and

@@ -21,8 +21,10 @@ inline void setUpModulatedUnit(GLenum unit) {
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 }
 
-// Points the texture coordinate array of a unit at a vertex field.
-inline void texCoordArray(GLenum unit, const float* coordinates) {
+// Points the texture coordinate array of a unit at a vertex field, or at an array of its own
+// stride.
+inline void texCoordArray(GLenum unit, const float* coordinates,
+                          GLsizei stride = kVertexStrideBytes) {
     glClientActiveTextureARB(unit);
-    glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, coordinates);
+    glTexCoordPointer(2, GL_FLOAT, stride, coordinates);
 }

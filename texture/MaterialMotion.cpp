@@ -96,12 +96,47 @@ float waveValue(const Wave& wave, double seconds) {
     return static_cast<float>(wave.base + wave.amplitude * formValue(wave.form, cycles));
 }
 
-TexCoordMatrix texCoordMatrix(const MaterialStage& stage, double seconds) {
+TexCoordMatrix wholeStageTexCoordMatrix(const MaterialStage& stage, double seconds) {
     TexCoordMatrix matrix;
     for (const TexCoordMod& mod : stage.texCoordMods) {
         matrix = compose(matrix, modMatrix(mod, seconds));
     }
     return matrix;
+}
+
+bool hasTurb(const MaterialStage& stage) {
+    return std::any_of(stage.texCoordMods.begin(), stage.texCoordMods.end(),
+                       [](const TexCoordMod& mod) { return mod.kind == TexCoordModKind::turb; });
+}
+
+StageTexCoords::StageTexCoords(const MaterialStage& stage, double seconds) {
+    for (const TexCoordMod& mod : stage.texCoordMods) {
+        // Scripts hold no more mods than there are turbs here; a stage built otherwise sways its
+        // extra turbs whole.
+        if (mod.kind == TexCoordModKind::turb && turbCount < turbs.size()) {
+            turbs[turbCount] = {mod.wave.amplitude, fraction(double(mod.wave.phase) +
+                                                             double(mod.wave.frequency) * seconds)};
+            ++turbCount;
+        } else {
+            matrices[turbCount] = compose(matrices[turbCount], modMatrix(mod, seconds));
+        }
+    }
+}
+
+std::array<float, 2> StageTexCoords::apply(float s, float t, const float (&position)[3]) const {
+    // Vertex::position is (x, z, -y) of the file. s follows the horizontal x + y and t the height
+    // z: no plane keeps both constant, so floors, walls and slopes all churn.
+    const double across = (double(position[0]) - double(position[2])) / 1024.0;
+    const double up = double(position[1]) / 1024.0;
+    std::array<float, 2> st{s, t};
+    for (std::size_t i = 0; i < turbCount; ++i) {
+        st = matrices[i].apply(st[0], st[1]);
+        const Turb& turb = turbs[i];
+        st[0] +=
+            static_cast<float>(turb.amplitude * std::sin(fraction(turb.phase + across) * kTwoPi));
+        st[1] += static_cast<float>(turb.amplitude * std::sin(fraction(turb.phase + up) * kTwoPi));
+    }
+    return matrices[turbCount].apply(st[0], st[1]);
 }
 
 std::array<float, 4> stageColour(const MaterialStage& stage, double seconds) {

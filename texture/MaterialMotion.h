@@ -1,8 +1,9 @@
 // What a material's waves, colours and texture-coordinate changes come to at a moment of the
-// animation clock: plain arithmetic the drawing turns into GL state.
+// animation clock: plain arithmetic the drawing turns into GL state or per-vertex coordinates.
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "texture/Material.h"
 
@@ -20,9 +21,37 @@ struct TexCoordMatrix {
     }
 };
 
-// Every tcMod of the stage at seconds, the first written applied first. turb moves the whole
-// stage by its wave (the same offset at every vertex).
-TexCoordMatrix texCoordMatrix(const MaterialStage& stage, double seconds);
+// Every tcMod of the stage at seconds as one matrix, the first written applied first, with each
+// turb a sway of the whole stage by its wave (the same offset at every vertex). Exact for a stage
+// without a turb; entity models and the sky's clouds use it for every stage.
+TexCoordMatrix wholeStageTexCoordMatrix(const MaterialStage& stage, double seconds);
+
+// One of the stage's tcMods is a turb, whose offset differs from vertex to vertex.
+bool hasTurb(const MaterialStage& stage);
+
+// A stage's tcMods at one moment, ready to be applied at many vertices: the matrices the mods
+// between its turbs fold into, and each turb's amplitude and phase at that moment.
+class StageTexCoords {
+public:
+    StageTexCoords() = default;
+    StageTexCoords(const MaterialStage& stage, double seconds);
+
+    // (s, t) of a vertex at position (as Vertex::position holds it) after every tcMod in the
+    // order written. A turb with amplitude A adds A sin(2 pi (phase + (x + y) / 1024)) to s and
+    // A sin(2 pi (phase + z / 1024)) to t, x, y and z in the level file's axes (z up).
+    std::array<float, 2> apply(float s, float t, const float (&position)[3]) const;
+
+private:
+    struct Turb {
+        float amplitude = 0.0f;
+        // The wave's phase plus its frequency times the clock, in periods, within [0, 1).
+        double phase = 0.0;
+    };
+    // matrices[i] comes before turbs[i]; matrices[turbCount] after the last turb.
+    std::array<TexCoordMatrix, kMaxTexCoordMods + 1> matrices{};
+    std::array<Turb, kMaxTexCoordMods> turbs{};
+    std::size_t turbCount = 0;
+};
 
 // The stage's colour and alpha from rgbGen and alphaGen, for the gens that do not read vertices
 // (identity, identityLighting, const, wave); 1 for the others, whose values come per vertex.

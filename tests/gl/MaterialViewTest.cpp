@@ -257,3 +257,42 @@ textures/test/sky
     expectRgbNear(pixelAt(pixels, kSkyColumn, 10), {107, 133, 168}, kTolerance,
                   "below the horizon");
 }
+
+// A turb's phase follows each vertex's place: two panels of one wall, half a period apart along
+// x, show one and the same place of their image shifted opposite ways, where a sway of the whole
+// stage would shift both alike.
+TEST_F(MaterialViewTest, aTurbShiftsPanelsHalfAPeriodApartOppositeWays) {
+    constexpr char kTurbScript[] = R"(
+textures/test/turb
+{
+    {
+        map textures/test/stripes.tga
+        tcMod turb 0 0.25 0 0
+    }
+}
+)";
+    LevelDescription level = materialLevel();
+    level.textures = {{"textures/test/turb", 0, 1}};
+    level.vertices.clear();
+    level.faces.clear();
+    level.meshVertices.clear();
+    // x + y is 768 on the left panel (s sways by -0.25) and 1280 on the right one (+0.25).
+    constexpr float kDistance = 900.0f;
+    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
+    addQuad(level, {-172, -92, -100, 100, kDistance, kNoLightmap, 0, white});
+    addQuad(level, {340, 420, -100, 100, kDistance, kNoLightmap, 0, white});
+    level.leaves[0].numLeafFaces = 2;
+    level.leafFaces = {0, 1};
+    level.models = {{{-200, 0, -100}, {450, 1000, 100}, 0, 2, 0, 0}};
+    writeBytes(data.path() / "maps/walls.bsp", writeLevel(level));
+    writeBytes(data.path() / "scripts/test.shader",
+               std::vector<std::uint8_t>(kTurbScript, kTurbScript + sizeof kTurbScript - 1));
+    startSession();
+    const auto pixels = frameAt(0.0);
+    // Three eighths across each panel: black unmoved, black at 1/8 and white at 5/8.
+    constexpr int kLeftColumn = 229;
+    constexpr int kRightColumn = 558;
+    constexpr int kRow = 240;
+    expectRgbNear(pixelAt(pixels, kLeftColumn, kRow), {0, 0, 0}, kTolerance, "left panel");
+    expectRgbNear(pixelAt(pixels, kRightColumn, kRow), {255, 255, 255}, kTolerance, "right panel");
+}

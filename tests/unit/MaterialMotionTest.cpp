@@ -1,4 +1,5 @@
-// Waves, texture-coordinate matrices, stage colours and animation frames at known clock times.
+// Waves, texture-coordinate matrices and per-vertex turbs, stage colours and animation frames at
+// known clock times.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -45,24 +46,75 @@ TEST(MaterialMotionTest, texCoordModsApplyInTheOrderWritten) {
     stage.texCoordMods = {mod(TexCoordModKind::scroll, {0.5f, 0.25f}),
                           mod(TexCoordModKind::scale, {2.0f, 4.0f})};
     // Half a second: scrolled by (0.25, 0.125), then scaled.
-    auto moved = texCoordMatrix(stage, 0.5).apply(0.0f, 0.0f);
+    auto moved = wholeStageTexCoordMatrix(stage, 0.5).apply(0.0f, 0.0f);
     EXPECT_NEAR(moved[0], 0.5f, 1e-6f);
     EXPECT_NEAR(moved[1], 0.5f, 1e-6f);
 
     stage.texCoordMods = {mod(TexCoordModKind::rotate, {90.0f}),
                           mod(TexCoordModKind::transform, {1, 0, 0, 1, 0.5f, 0})};
     // A quarter turn about the centre keeps the centre and moves a corner to a corner.
-    moved = texCoordMatrix(stage, 1.0).apply(0.5f, 0.5f);
+    moved = wholeStageTexCoordMatrix(stage, 1.0).apply(0.5f, 0.5f);
     EXPECT_NEAR(moved[0], 1.0f, 1e-5f);
     EXPECT_NEAR(moved[1], 0.5f, 1e-5f);
-    moved = texCoordMatrix(stage, 1.0).apply(0.0f, 0.0f);
+    moved = wholeStageTexCoordMatrix(stage, 1.0).apply(0.0f, 0.0f);
     EXPECT_NEAR(std::fmod(moved[0], 1.0f), 0.5f, 1e-5f);
 
     stage.texCoordMods = {
         mod(TexCoordModKind::stretch, {}, Wave{WaveForm::sine, 2.0f, 0.0f, 0.0f, 0.0f})};
-    moved = texCoordMatrix(stage, 0.0).apply(1.0f, 0.5f);
+    moved = wholeStageTexCoordMatrix(stage, 0.0).apply(1.0f, 0.5f);
     EXPECT_NEAR(moved[0], 0.75f, 1e-6f) << "stretched by 2 about the centre: half the texels";
     EXPECT_NEAR(moved[1], 0.5f, 1e-6f);
+}
+
+// A turb adds A sin(2 pi (phase + (x + y) / 1024)) to s and A sin(2 pi (phase + z / 1024)) to t,
+// in the file's axes, between the mods written before it and those after.
+TEST(MaterialMotionTest, aTurbMovesEachVertexByItsPlaceInTheOrderWritten) {
+    const TexCoordMod turb = mod(TexCoordModKind::turb, {}, Wave{WaveForm::sine, 0, 0.25f, 0, 0});
+    const TexCoordMod scale = mod(TexCoordModKind::scale, {2.0f, 2.0f});
+    // File (256, 0, 128), stored as (x, z, -y): s gains 0.25 sin(pi / 2), t 0.25 sin(pi / 4).
+    const float at[3] = {256.0f, 128.0f, 0.0f};
+    constexpr float kT = 0.25f * 0.70710678f;
+    MaterialStage stage;
+    stage.texCoordMods = {scale, turb};
+    auto moved = StageTexCoords(stage, 0.0).apply(0.1f, 0.2f, at);
+    EXPECT_NEAR(moved[0], 0.2f + 0.25f, 1e-5f);
+    EXPECT_NEAR(moved[1], 0.4f + kT, 1e-5f);
+    stage.texCoordMods = {turb, scale};
+    moved = StageTexCoords(stage, 0.0).apply(0.1f, 0.2f, at);
+    EXPECT_NEAR(moved[0], 2.0f * (0.1f + 0.25f), 1e-5f);
+    EXPECT_NEAR(moved[1], 2.0f * (0.2f + kT), 1e-5f);
+    stage.texCoordMods = {turb, scale, turb};
+    moved = StageTexCoords(stage, 0.0).apply(0.1f, 0.2f, at);
+    EXPECT_NEAR(moved[0], 2.0f * (0.1f + 0.25f) + 0.25f, 1e-5f);
+    EXPECT_NEAR(moved[1], 2.0f * (0.2f + kT) + kT, 1e-5f);
+
+    // A quarter period on, the whole-stage matrix sways every vertex by 0.25; per vertex, half a
+    // period along the file's x or a quarter along its y gives other offsets.
+    stage.texCoordMods = {mod(TexCoordModKind::turb, {}, Wave{WaveForm::sine, 0, 0.25f, 0.25f, 0})};
+    moved = wholeStageTexCoordMatrix(stage, 0.0).apply(0.0f, 0.0f);
+    EXPECT_NEAR(moved[0], 0.25f, 1e-6f);
+    EXPECT_NEAR(moved[1], 0.25f, 1e-6f);
+    const StageTexCoords perVertex(stage, 0.0);
+    moved = perVertex.apply(0.0f, 0.0f, {0.0f, 0.0f, 0.0f});
+    EXPECT_NEAR(moved[0], 0.25f, 1e-6f);
+    moved = perVertex.apply(0.0f, 0.0f, {512.0f, 0.0f, 0.0f});
+    EXPECT_NEAR(moved[0], -0.25f, 1e-6f);
+    EXPECT_NEAR(moved[1], 0.25f, 1e-6f);
+    moved = perVertex.apply(0.0f, 0.0f, {0.0f, 0.0f, -256.0f});
+    EXPECT_NEAR(moved[0], 0.0f, 1e-6f);
+}
+
+TEST(MaterialMotionTest, aTurbStaysWithinItsAmplitudeAtHugeFrequenciesAndTimes) {
+    MaterialStage stage;
+    stage.texCoordMods = {
+        mod(TexCoordModKind::turb, {}, Wave{WaveForm::sine, 0, 0.5f, 0.1f, 1e30f})};
+    for (const double seconds : {1e9, 1e15, 12345.678}) {
+        const auto moved = StageTexCoords(stage, seconds).apply(0.5f, 0.5f, {1e6f, -3e5f, 7.0f});
+        for (const float value : moved) {
+            ASSERT_TRUE(std::isfinite(value)) << seconds;
+            EXPECT_LE(std::fabs(value - 0.5f), 0.5f) << seconds;
+        }
+    }
 }
 
 TEST(MaterialMotionTest, stageColoursAndAnimationFramesFollowTheClock) {
