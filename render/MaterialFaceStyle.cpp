@@ -56,6 +56,23 @@ void writeFogColour(std::uint8_t* entry, const FogVolume& volume, const Point3& 
     entry[3] = static_cast<std::uint8_t>(fogAlpha(volume, eye, pointOf(position)) * 255.0f + 0.5f);
 }
 
+// Calls visit with the level index of every vertex the face's triangles use: its own range, and
+// any a mesh corner reaches beyond it (the validator allows both).
+template <typename Visit>
+void forEachFaceVertex(const Face& face, std::span<const std::int32_t> meshVertices, Visit visit) {
+    const std::int64_t first = face.firstVertex;
+    for (std::int64_t vertex = first; vertex < first + face.numVertices; ++vertex) {
+        visit(vertex);
+    }
+    const auto corners =
+        meshVertices.subspan(std::size_t(face.firstMeshVertex), std::size_t(face.numMeshVertices));
+    for (const std::int32_t offset : corners) {
+        if (offset < 0 || offset >= face.numVertices) {
+            visit(first + offset);
+        }
+    }
+}
+
 // Turb coordinates are packed, two floats a vertex.
 constexpr GLsizei kTurbCoordStride = 2 * sizeof(float);
 
@@ -399,18 +416,7 @@ void MaterialFaceStyle::fillTurbCoords(const Face& face, const StageTexCoords& c
         }
         writeTurbCoords(&out[2 * at], coords, effects.vertices[at], fromLightmapCoords);
     };
-    const std::int64_t first = face.firstVertex;
-    for (std::int64_t vertex = first; vertex < first + face.numVertices; ++vertex) {
-        fill(vertex);
-    }
-    // As for fog: a mesh may reach vertices beyond its own range.
-    const auto corners = effects.meshVertices.subspan(std::size_t(face.firstMeshVertex),
-                                                      std::size_t(face.numMeshVertices));
-    for (const std::int32_t offset : corners) {
-        if (offset < 0 || offset >= face.numVertices) {
-            fill(first + offset);
-        }
-    }
+    forEachFaceVertex(face, effects.meshVertices, fill);
 }
 
 void MaterialFaceStyle::pointAtFaceVertices(const Face& face, const Vertex& levelFirst,
@@ -449,18 +455,7 @@ void MaterialFaceStyle::fillFogColours(const Face& face) {
                                    : effects.vertices[at];
         writeFogColour(&fogColours[4 * at], *faceFog, eye.position, source.position);
     };
-    const std::int64_t first = face.firstVertex;
-    for (std::int64_t vertex = first; vertex < first + face.numVertices; ++vertex) {
-        fill(vertex);
-    }
-    // A mesh may reach vertices beyond its own range; they are coloured too.
-    const auto corners = effects.meshVertices.subspan(std::size_t(face.firstMeshVertex),
-                                                      std::size_t(face.numMeshVertices));
-    for (const std::int32_t offset : corners) {
-        if (offset < 0 || offset >= face.numVertices) {
-            fill(first + offset);
-        }
-    }
+    forEachFaceVertex(face, effects.meshVertices, fill);
 }
 
 void MaterialFaceStyle::fillPatchFogColours(const BezierPatch& patch) {

@@ -19,12 +19,13 @@
 
 namespace {
 
-// Draws texture over the whole window, replacing the colour, and reads back pixel (x, y).
-Rgb drawnPixel(GLuint texture, int x, int y) {
+// Draws texture, replacing the colour, on a quad of width x height pixels at the window's lower
+// left corner, over black.
+void drawTexturedQuad(GLuint texture, float width, float height) {
     clearToBlack();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0, 1, 0, 1, -1, 1);
+    glOrtho(0, kGlTestWindowWidth, 0, kGlTestWindowHeight, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_DEPTH_TEST);
@@ -35,14 +36,19 @@ Rgb drawnPixel(GLuint texture, int x, int y) {
     glTexCoord2f(0, 0);
     glVertex2f(0, 0);
     glTexCoord2f(1, 0);
-    glVertex2f(1, 0);
+    glVertex2f(width, 0);
     glTexCoord2f(1, 1);
-    glVertex2f(1, 1);
+    glVertex2f(width, height);
     glTexCoord2f(0, 1);
-    glVertex2f(0, 1);
+    glVertex2f(0, height);
     glEnd();
     glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// Draws texture over the whole window and reads back pixel (x, y).
+Rgb drawnPixel(GLuint texture, int x, int y) {
+    drawTexturedQuad(texture, kGlTestWindowWidth, kGlTestWindowHeight);
     const std::vector<unsigned char> pixels = readWindowPixels();
     const std::size_t at = 4 * (std::size_t(y) * kGlTestWindowWidth + std::size_t(x));
     return {pixels[at], pixels[at + 1], pixels[at + 2]};
@@ -153,28 +159,7 @@ namespace {
 // The largest minus the smallest red value inside a quad of side pixels drawn with texture at
 // the window's lower left corner.
 int redSpreadOfQuad(GLuint texture, int side) {
-    clearToBlack();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, kGlTestWindowWidth, 0, kGlTestWindowHeight, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    const auto s = static_cast<GLfloat>(side);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(0, 0);
-    glTexCoord2f(1, 0);
-    glVertex2f(s, 0);
-    glTexCoord2f(1, 1);
-    glVertex2f(s, s);
-    glTexCoord2f(0, 1);
-    glVertex2f(0, s);
-    glEnd();
-    glDisable(GL_TEXTURE_2D);
+    drawTexturedQuad(texture, static_cast<float>(side), static_cast<float>(side));
     const std::vector<unsigned char> pixels = readWindowPixels();
     int lowest = 255;
     int highest = 0;
