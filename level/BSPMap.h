@@ -145,10 +145,11 @@ private:
     // or while frozen those of the last frame before freezing.
     const Frustum& locateForFrame(bool cullingFrozen);
     void resetTextureUnits();
-    // The opaque faces by their materials, the level's sky behind them, then the rest in sort
-    // order.
-    void drawMaterialView(LevelViews& resources, double clockSeconds);
-    // The entities over the faces, in the look of the view (render/EntityView).
+    // The opaque faces by their materials, the level's sky behind them, the entities when shown,
+    // then the rest in sort order, so that translucent faces blend over the entities behind them.
+    void drawMaterialView(LevelViews& resources, const ViewOptions& options,
+                          const Frustum& frustum);
+    // The entities in the look of the view (render/EntityView).
     void drawEntities(LevelViews& resources, const ViewOptions& options, bool materialView,
                       bool faceImages, const Frustum& frustum);
 

@@ -100,7 +100,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
         ClusterFaceStyle style(*this);
         lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
     } else if (materialView) {
-        drawMaterialView(resources, options.clockSeconds);
+        drawMaterialView(resources, options, gatheringFrustum);
     } else if (options.litView) {
         LitFaceStyle style(resources.getLightmaps(), textureFlags, resources.getLitVertexColours());
         lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
@@ -110,8 +110,9 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
                              lighting);
         lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
     }
-    if (options.showEntities) {
-        drawEntities(resources, options, materialView, faceImages != nullptr, gatheringFrustum);
+    // The material view draws its entities among its faces.
+    if (options.showEntities && !materialView) {
+        drawEntities(resources, options, false, faceImages != nullptr, gatheringFrustum);
     }
     glPopMatrix();
 
@@ -126,7 +127,9 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     display->drawOverlayLine(overlayLine.c_str());
 }
 
-void BSPMap::drawMaterialView(LevelViews& resources, double clockSeconds) {
+void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
+                              const Frustum& frustum) {
+    const double clockSeconds = options.clockSeconds;
     MaterialFaceStyle style(*resources.getMaterials(), resources.getLightmaps(),
                             resources.vertexColours(), clockSeconds, resources.faceEffects());
     const std::span<const std::uint32_t> order =
@@ -134,6 +137,10 @@ void BSPMap::drawMaterialView(LevelViews& resources, double clockSeconds) {
     const std::size_t opaque = resources.opaqueFaceCount();
     lastDrawCount = drawFaces(*this, order.first(opaque), style, resources.runCorners());
     resources.getSky()->draw(clockSeconds, skyTexture);
+    if (options.showEntities) {
+        // The translucent pass sets again all the state it uses, culling aside.
+        drawEntities(resources, options, true, true, frustum);
+    }
     glEnable(GL_CULL_FACE);
     lastDrawCount += drawFaces(*this, order.subspan(opaque), style, resources.runCorners());
 }

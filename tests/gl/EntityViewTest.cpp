@@ -1,11 +1,13 @@
 // Entities in a real window: a one-triangle item model lit by a light grid of known cells shows
 // at its origin in the known colour in both views and follows the clock's turn; a model whose
 // counts are broken, and one that is missing, are markers of the item colour; a spawn is a green
-// marker; with entities off the wall shows through.
+// marker; with entities off the wall shows through; in the material view an additive glow in front
+// of the model adds to it.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -62,7 +64,8 @@ protected:
         reshape(kGlTestWindowWidth, kGlTestWindowHeight);
     }
 
-    std::vector<unsigned char> frame(bool lit, bool entities, double clockSeconds) {
+    std::vector<unsigned char> frame(bool lit, bool entities, double clockSeconds,
+                                     bool images = false) {
         ViewOptions options;
         options.litView = lit;
         options.showEntities = entities;
@@ -71,7 +74,7 @@ protected:
         camera->setYaw(0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         std::ostringstream overlayText;
-        level->render(overlayText, 0.0f, false, true, options);
+        level->render(overlayText, 0.0f, images, true, options);
         return readWindowPixels();
     }
 
@@ -112,6 +115,33 @@ TEST_F(EntityViewTest, withEntitiesOffTheWallShowsWhereTheyStand) {
                                std::pair{kSpawnX, kSpawnY}}) {
         expectRgbNear(pixelAt(pixels, x, y), kWallGrey, kTolerance, "wall");
     }
+}
+
+// In the material view the launcher behind an additive glow shows the glow's colour added to its
+// own.
+TEST_F(EntityViewTest, theLauncherBehindAGlowShowsThroughItInTheMaterialView) {
+    constexpr char kScript[] =
+        "textures/test/glow\n{\n{\nmap textures/test/glowimage.tga\n"
+        "blendFunc add\n}\n}\n";
+    constexpr std::array<std::uint8_t, 3> kGlow{50, 40, 30};
+    writeBytes(data.path() / "scripts/test.shader",
+               std::vector<std::uint8_t>(kScript, kScript + sizeof kScript - 1));
+    writeBytes(data.path() / "textures/test/glowimage.tga",
+               solidTga(8, 8, {kGlow.begin(), kGlow.end()}));
+    writeBytes(data.path() / "models/weapons2/rocketl/rocketl.tga",
+               solidTga(8, 8, {255, 255, 255}));
+    std::ostringstream log;
+    level = std::make_unique<BSPMap>(data.dataPath(), "entities.bsp",
+                                     entityLevelBytes(kGridCells, true), display.get(),
+                                     lighting.get(), log);
+    level->setCamera(camera.get());
+    level->views().loadFaceTextures(log);
+    Rgb seenThrough;
+    for (int c = 0; c < 3; ++c) {
+        seenThrough[c] = kLitFacingColour[c] + kGlow[c];
+    }
+    expectRgbNear(pixelAt(frame(true, true, 0.0, true), kLauncherX, kLauncherY), seenThrough,
+                  kTolerance, "launcher through the glow");
 }
 
 // The i key's question with entities shown: the spawn's marker and the launcher's model answer

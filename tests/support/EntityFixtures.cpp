@@ -15,20 +15,15 @@ constexpr char kEntityText[] =
     "{\n\"classname\" \"info_player_deathmatch\"\n\"origin\" \"0 200 30\"\n\"angle\" \"90\"\n}\n"
     "{\n\"classname\" \"item_quad\"\n\"origin\" \"0 200 -30\"\n}\n";
 
-LevelDescription wallLevel() {
-    LevelDescription level;
-    level.entityText = kEntityText;
-    level.textures = {{"textures/test/wall", 0, 1}};
-    level.planes = {{{1, 0, 0}, -10000}};
-    level.nodes = {{0, -1, -2, {-10000, -1000, -1000}, {1000, 1000, 1000}}};
-    level.leaves = {{0, 0, {-10000, -1000, -1000}, {1000, 1000, 1000}, 0, 1, 0, 0},
-                    {0, 0, {-10001, -1000, -1000}, {-10000, 1000, 1000}, 0, 0, 0, 0}};
-    level.leafFaces = {0};
-    // One wall across the whole view, wound clockwise as the camera sees it.
-    const float corners[4][2] = {{-400, -300}, {-400, 300}, {400, 300}, {400, -300}};
+// A quad across x and z at depth y, facing the camera and wound clockwise as it sees it.
+void addFacingQuad(LevelDescription& level, float y, std::array<float, 4> leftRightBottomTop,
+                   std::int32_t texture) {
+    const auto [left, right, bottom, top] = leftRightBottomTop;
+    const auto first = static_cast<std::int32_t>(level.vertices.size());
+    const float corners[4][2] = {{left, bottom}, {left, top}, {right, top}, {right, bottom}};
     for (const auto& corner : corners) {
         RawVertex vertex;
-        vertex.position = {corner[0], 400, corner[1]};
+        vertex.position = {corner[0], y, corner[1]};
         vertex.normal = {0, -1, 0};
         vertex.lightmapCoord = {0.5f, 0.5f};
         vertex.color = {255, 255, 255, 255};
@@ -36,13 +31,36 @@ LevelDescription wallLevel() {
     }
     RawFace face;
     face.type = 1;
+    face.texture = texture;
+    face.firstVertex = first;
     face.numVertices = 4;
+    face.firstMeshVertex = static_cast<std::int32_t>(level.meshVertices.size());
     face.numMeshVertices = 6;
     face.lightmap = 0;
     face.normal = {0, -1, 0};
-    level.faces = {face};
-    level.meshVertices = {0, 1, 2, 0, 2, 3};
-    level.models = {{{-100, 0, -50}, {100, 400, 50}, 0, 1, 0, 0}};
+    level.faces.push_back(face);
+    level.meshVertices.insert(level.meshVertices.end(), {0, 1, 2, 0, 2, 3});
+}
+
+LevelDescription wallLevel(bool glowPane) {
+    LevelDescription level;
+    level.entityText = kEntityText;
+    level.textures = {{"textures/test/wall", 0, 1}};
+    // One wall across the whole view.
+    addFacingQuad(level, 400, {-400, 400, -300, 300}, 0);
+    if (glowPane) {
+        level.textures.push_back({"textures/test/glow", 0, 1});
+        addFacingQuad(level, kGlowPaneY, {-40, 0, -20, 20}, 1);
+    }
+    const auto faceCount = static_cast<std::int32_t>(level.faces.size());
+    level.planes = {{{1, 0, 0}, -10000}};
+    level.nodes = {{0, -1, -2, {-10000, -1000, -1000}, {1000, 1000, 1000}}};
+    level.leaves = {{0, 0, {-10000, -1000, -1000}, {1000, 1000, 1000}, 0, faceCount, 0, 0},
+                    {0, 0, {-10001, -1000, -1000}, {-10000, 1000, 1000}, 0, 0, 0, 0}};
+    for (std::int32_t face = 0; face < faceCount; ++face) {
+        level.leafFaces.push_back(face);
+    }
+    level.models = {{{-100, 0, -50}, {100, 400, 50}, 0, faceCount, 0, 0}};
     level.visibility = {1, 1, {0x01}};
     level.lightmaps.assign(kLightmapPageBytes, 10);
     return level;
@@ -50,8 +68,8 @@ LevelDescription wallLevel() {
 
 }  // namespace
 
-std::vector<std::uint8_t> entityLevelBytes(std::size_t gridCells) {
-    LevelWriter writer(wallLevel());
+std::vector<std::uint8_t> entityLevelBytes(std::size_t gridCells, bool glowPane) {
+    LevelWriter writer(wallLevel(glowPane));
     if (gridCells > 0) {
         std::vector<std::uint8_t> grid;
         for (std::size_t cell = 0; cell < gridCells; ++cell) {

@@ -25,7 +25,12 @@ inline constexpr std::array<int, 3> kLitAwayColour{80, 40, 20};
 // Cells over the world box x -100..100, y 0..400, z -50..50: 3 x 7 x 1.
 inline constexpr std::size_t kGridCells = 21;
 
+// The pane of textures/test/glow that glowPane adds: x -40..0, z -20..20 at this y, between the
+// camera and the launcher.
+inline constexpr float kGlowPaneY = 100;
+
 // gridCells light grid cells (0: no lump; fewer than kGridCells: a lump too short).
-std::vector<std::uint8_t> entityLevelBytes(std::size_t gridCells = kGridCells);
+std::vector<std::uint8_t> entityLevelBytes(std::size_t gridCells = kGridCells,
+                                           bool glowPane = false);
 // The rocket launcher's model as a folder file and the broken railgun in bad.pk3.
 void writeEntityModels(const ScratchFolder& data);
