@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "GlPixels.h"
+#include "SampleSession.h"
 #include "WallLevel.h"
 #include "app/ViewerSession.h"
 #include "generators/AssetFiles.h"
@@ -134,19 +135,11 @@ inline std::unique_ptr<ViewerSession> startSession(const std::filesystem::path& 
                solidTga(8, 8, {std::uint8_t(kWallColour[0]), 0, 0}));
     writeBytes(folder / "textures/test/yellow.tga",
                solidTga(8, 8, {std::uint8_t(kSpriteColour[0]), std::uint8_t(kSpriteColour[1]), 0}));
-    ViewerConfig config;
-    config.dataPath = folder.string() + "/";
-    config.levelFile = "maps/fog.bsp";
-    config.lightmaps = true;
-    config.textures = true;
-    auto session = std::make_unique<ViewerSession>(config);
-    session->useCurrentWindow();
-    testing::internal::CaptureStderr();
-    const bool loaded = session->loadLevel();
-    session->placeCamera();
-    testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(loaded);
-    return loaded ? std::move(session) : nullptr;
+    std::string loadLog;
+    auto session =
+        startLevelSession(materialViewConfig(folder.string() + "/", "maps/fog.bsp"), loadLog);
+    EXPECT_NE(session, nullptr) << loadLog;
+    return session;
 }
 
 }  // namespace fog_level

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "GlPixels.h"
+#include "SampleSession.h"
 #include "WallLevel.h"
 #include "app/Callbacks.h"
 #include "app/ViewOptions.h"
@@ -118,18 +119,9 @@ protected:
 
     void startSession() {
         session.reset();
-        ViewerConfig config;
-        config.dataPath = data.dataPath();
-        config.levelFile = "maps/walls.bsp";
-        config.lightmaps = true;
-        config.textures = true;
-        session = std::make_unique<ViewerSession>(config);
-        session->useCurrentWindow();
-        testing::internal::CaptureStderr();
-        ASSERT_TRUE(session->loadLevel());
-        session->placeCamera();
-        testing::internal::GetCapturedStderr();
-        reshape(kGlTestWindowWidth, kGlTestWindowHeight);
+        std::string loadLog;
+        session = startLevelSession(materialViewConfig(data.dataPath(), "maps/walls.bsp"), loadLog);
+        ASSERT_NE(session, nullptr) << loadLog;
     }
     void TearDown() override { session.reset(); }
 

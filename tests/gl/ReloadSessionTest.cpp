@@ -84,11 +84,8 @@ TEST(ReloadSessionTest, aReloadDecodesOnlyTheImagesWhoseFilesChanged) {
     std::vector<std::uint8_t> broken = solidTga(8, 8, {200, 0, 0});
     broken.resize(18 + 30);
     writeBytes(data.path() / "walls.pk3", makeZip({{"textures/test/broken.tga", broken}}));
-    ViewerConfig config;
-    config.dataPath = data.dataPath();
-    config.levelFile = (data.path() / "maps/walls.bsp").string();
-    config.lightmaps = true;
-    config.textures = true;
+    const ViewerConfig config =
+        materialViewConfig(data.dataPath(), (data.path() / "maps/walls.bsp").string());
     testing::internal::CaptureStderr();
     auto session = startSampleSession(config);
     const std::string started = testing::internal::GetCapturedStderr();

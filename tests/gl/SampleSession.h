@@ -1,6 +1,8 @@
-// A viewer session on the generated sample level in the GL tests' window, for tests that draw
-// frames exactly as the viewer does.
+// A viewer session in the GL tests' window, on the generated sample level or on a level a test
+// writes, for tests that draw frames exactly as the viewer does.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -44,6 +46,32 @@ inline std::unique_ptr<ViewerSession> startSampleSession(const ViewerConfig& con
     session->placeCamera();
     reshape(kGlTestWindowWidth, kGlTestWindowHeight);
     return session;
+}
+
+// levelFile under dataPath in the lit view with face images: every face by its material.
+inline ViewerConfig materialViewConfig(const std::string& dataPath, const std::string& levelFile) {
+    ViewerConfig config;
+    config.dataPath = dataPath;
+    config.levelFile = levelFile;
+    config.lightmaps = true;
+    config.textures = true;
+    return config;
+}
+
+// The viewer's start-up on the current window, with what loading printed in loadLog; null when
+// the level did not load.
+inline std::unique_ptr<ViewerSession> startLevelSession(const ViewerConfig& config,
+                                                        std::string& loadLog) {
+    auto session = std::make_unique<ViewerSession>(config);
+    session->useCurrentWindow();
+    testing::internal::CaptureStderr();
+    const bool loaded = session->loadLevel();
+    if (loaded) {
+        session->placeCamera();
+    }
+    loadLog = testing::internal::GetCapturedStderr();
+    reshape(kGlTestWindowWidth, kGlTestWindowHeight);
+    return loaded ? std::move(session) : nullptr;
 }
 
 inline std::unique_ptr<ViewerSession> startSampleSession(const Point& start) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "GlPixels.h"
+#include "SampleSession.h"
 #include "WallLevel.h"
 #include "app/Callbacks.h"
 #include "app/ViewOptions.h"
@@ -72,18 +73,8 @@ protected:
             {"textures/test/broken.tga", cutShort(solidTga(8, 8, {200, 0, 0}), 18 + 30)},
         };
         writeBytes(data.path() / "walls.pk3", makeZip(entries));
-        ViewerConfig config;
-        config.dataPath = data.dataPath();
-        config.levelFile = "maps/walls.bsp";
-        config.lightmaps = true;
-        config.textures = true;
-        session = std::make_unique<ViewerSession>(config);
-        session->useCurrentWindow();
-        testing::internal::CaptureStderr();
-        ASSERT_TRUE(session->loadLevel());
-        session->placeCamera();
-        loadLog = testing::internal::GetCapturedStderr();
-        reshape(kGlTestWindowWidth, kGlTestWindowHeight);
+        session = startLevelSession(materialViewConfig(data.dataPath(), "maps/walls.bsp"), loadLog);
+        ASSERT_NE(session, nullptr) << loadLog;
     }
     void TearDown() override { session.reset(); }
 
