@@ -131,7 +131,7 @@ TEST(ProbeProcessTest, badArgumentsPrintUsageAndExitWithTwo) {
         const ChildOutcome outcome = runProgram(command, kLimit);
         ASSERT_FALSE(outcome.timedOut);
         EXPECT_EQ(outcome.exitStatus, 2) << command.size();
-        EXPECT_EQ(outcome.err.rfind("usage: velmora-probe CONFIG --at X,Y,Z,YAW", 0), 0u)
+        EXPECT_EQ(outcome.err.rfind("usage: velmora-probe CONFIG | LEVEL.bsp | NAME [--data DIR]... --at X,Y,Z,YAW", 0), 0u)
             << outcome.err;
         EXPECT_EQ(outcome.out, "");
     }
