@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -25,7 +24,6 @@
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "level/Face.h"
-#include "level/LevelFile.h"
 #include "render/Frustum.h"
 #include "render/LevelViews.h"
 #include "texture/AssetStore.h"
