@@ -89,8 +89,9 @@ std::optional<LaunchRequest> readLaunchRequest(int argc, char** argv, std::ostre
             return std::nullopt;
         }
         request.form = LaunchForm::kList;
-    } else if (formOf(request.argument) != LaunchForm::kConfiguration) {
-        request.form = formOf(request.argument);
+    } else if (const LaunchForm form = formOf(request.argument);
+               form != LaunchForm::kConfiguration) {
+        request.form = form;
     } else {
         log << (request.argument.empty() ? "no level given"
                                          : request.argument +

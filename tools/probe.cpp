@@ -97,6 +97,16 @@ void printLightSample(const LightSample& light, std::ostream& out) {
     out << std::endl;
 }
 
+// The viewer's command line for the configuration or level, with the level's data folders.
+std::vector<std::string> viewerCommandLine(const char* program, const std::string& opened,
+                                           const std::vector<std::string>& dataFolders) {
+    std::vector<std::string> arguments = {program, opened};
+    for (const std::string& folder : dataFolders) {
+        arguments.insert(arguments.end(), {"--data", folder});
+    }
+    return arguments;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -174,10 +184,7 @@ int main(int argc, char** argv) {
     }
 
     // The viewer's own start-up, as if it had been given only the configuration or the level.
-    std::vector<std::string> viewerArguments = {argv[0], configPath};
-    for (const std::string& folder : dataFolders) {
-        viewerArguments.insert(viewerArguments.end(), {"--data", folder});
-    }
+    std::vector<std::string> viewerArguments = viewerCommandLine(argv[0], configPath, dataFolders);
     std::vector<char*> viewerArgv;
     for (std::string& argument : viewerArguments) {
         viewerArgv.push_back(argument.data());
