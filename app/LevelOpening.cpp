@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <ostream>
 #include <sstream>
 #include <string_view>
 
+#include "level/LevelFile.h"
 #include "texture/AssetStore.h"
 
 namespace {
@@ -40,14 +42,21 @@ std::string withSlash(std::string folder) {
 
 }  // namespace
 
+LaunchForm formOf(const std::string& argument) {
+    if (endsWithBsp(argument)) {
+        return LaunchForm::kLevelPath;
+    }
+    return looksLikeName(argument) ? LaunchForm::kLevelName : LaunchForm::kConfiguration;
+}
+
 std::optional<LaunchRequest> readLaunchRequest(int argc, char** argv, std::ostream& log) {
     LaunchRequest request;
     if (argc < 2) {
         return request;
     }
     const std::string first = argv[1];
-    if (first != kListOption && first != kDataOption && !endsWithBsp(first) &&
-        !looksLikeName(first)) {
+    if (first != kListOption && first != kDataOption &&
+        formOf(first) == LaunchForm::kConfiguration) {
         request.argument = first;
         return request;
     }
@@ -80,10 +89,9 @@ std::optional<LaunchRequest> readLaunchRequest(int argc, char** argv, std::ostre
             return std::nullopt;
         }
         request.form = LaunchForm::kList;
-    } else if (endsWithBsp(request.argument)) {
-        request.form = LaunchForm::kLevelPath;
-    } else if (looksLikeName(request.argument)) {
-        request.form = LaunchForm::kLevelName;
+    } else if (const LaunchForm form = formOf(request.argument);
+               form != LaunchForm::kConfiguration) {
+        request.form = form;
     } else {
         log << (request.argument.empty() ? "no level given"
                                          : request.argument +
@@ -169,6 +177,49 @@ ViewerConfig levelConfig(const LaunchRequest& request, std::vector<std::string> 
     config.dataPath = dataFolders.empty() ? std::string() : dataFolders.back();
     config.dataFolders = std::move(dataFolders);
     return config;
+}
+
+ViewerConfig levelConfigForUser(const LaunchRequest& request) {
+    const char* home = std::getenv("HOME");
+    return levelConfig(
+        request, dataFoldersFor(request.givenDataFolders,
+                                installPlaces(home != nullptr ? home : ""), request.argument));
+}
+
+std::unique_ptr<LazyAssetStore> storeFor(const ViewerConfig& config, std::ostream& log) {
+    if (config.dataFolders.empty()) {
+        return std::make_unique<LazyAssetStore>(config.dataPath, log);
+    }
+    return std::make_unique<LazyAssetStore>(config.dataFolders, log);
+}
+
+std::optional<LevelSource> findLevel(const ViewerConfig& config, const std::string& levelFile,
+                                     LazyAssetStore& store, std::ostream& log) {
+    if (!config.levelInDataFolders || levelFile != config.levelFile) {
+        return LevelSource{levelFile, levelFile, false};
+    }
+    const AssetStore& assets = store.get();
+    if (!assets.contains(levelFile)) {
+        log << levelFile << ": not in the data folders "
+            << (config.dataFolders.empty() ? "(none: no --data given and no install place exists)"
+                                           : folderListText(config.dataFolders))
+            << std::endl;
+        return std::nullopt;
+    }
+    const std::string folderFile = assets.folderFile(levelFile);
+    if (!folderFile.empty()) {
+        return LevelSource{folderFile, folderFile, false};
+    }
+    return LevelSource{levelFile, assets.describe(levelFile), true};
+}
+
+std::string readLevelSource(const LevelSource& source, LazyAssetStore& store,
+                            std::vector<std::uint8_t>& bytes) {
+    if (source.inArchive) {
+        return store.get().read(source.path, bytes) ? "" : "cannot be read from its archive";
+    }
+    std::ifstream stream;
+    return readLevelBytes(stream, source.path, bytes, store);
 }
 
 std::vector<ListedLevel> listLevels(const AssetStore& store) {

@@ -2,7 +2,9 @@
 // level is searched in, the list of levels they hold, and where the eye stands at a spawn.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "level/Entities.h"
 
 class AssetStore;
+class LazyAssetStore;
 
 enum class LaunchForm { kConfiguration, kLevelPath, kLevelName, kList };
 
@@ -22,6 +25,11 @@ struct LaunchRequest {
     // Given with --data, in order.
     std::vector<std::string> givenDataFolders;
 };
+
+// The form a lone argument names: a path ending in .bsp (any case) is a level path; a name with
+// no '/', no extension and no leading '-' that is no file here is a level name; anything else is
+// a configuration file.
+LaunchForm formOf(const std::string& argument);
 
 // argv[1] names the form: "--list"; a path ending in .bsp (any case); a name with no '/', no
 // extension and no leading '-' that is no file here; else a configuration file, read as before
@@ -47,6 +55,31 @@ std::string folderListText(const std::vector<std::string>& folders);
 // The configuration of a level opened by path or name: 1024 x 768, the lit view and face images
 // on, the eye at the first player spawn.
 ViewerConfig levelConfig(const LaunchRequest& request, std::vector<std::string> dataFolders);
+// The same with the data folders the viewer searches: the given ones, else the first install
+// place under $HOME that exists, then the level's mod folder.
+ViewerConfig levelConfigForUser(const LaunchRequest& request);
+
+// The store of config's data folders (of its data path when it names none), opened on first use.
+std::unique_ptr<LazyAssetStore> storeFor(const ViewerConfig& config, std::ostream& log);
+
+// Where a level is read from.
+struct LevelSource {
+    // The file to read, or the entry's name when the level is in an archive.
+    std::string path;
+    // What its messages call it: the path, or ARCHIVE.pk3:maps/NAME.bsp.
+    std::string shownName;
+    bool inArchive = false;
+};
+// Where levelFile of config is read from. A level given by name is looked up in the data folders
+// only (a folder's copy is read as a file); nothing, after one line on log naming the level and
+// the folders searched, when none of them holds it. Any other level is its path as written, and
+// the store is not opened for it.
+std::optional<LevelSource> findLevel(const ViewerConfig& config, const std::string& levelFile,
+                                     LazyAssetStore& store, std::ostream& log);
+// The level's bytes: an archive's entry from the archive alone, never from a file of the same
+// name under the working directory; a file as readLevelBytes finds it. Empty, or the problem.
+std::string readLevelSource(const LevelSource& source, LazyAssetStore& store,
+                            std::vector<std::uint8_t>& bytes);
 
 struct ListedLevel {
     std::string name;

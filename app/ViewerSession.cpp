@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -25,7 +24,6 @@
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "level/Face.h"
-#include "level/LevelFile.h"
 #include "render/Frustum.h"
 #include "render/LevelViews.h"
 #include "texture/AssetStore.h"
@@ -49,13 +47,6 @@ void reportBadLevel(const std::string& levelFile, const BSPMap& level) {
         std::cerr << levelFile << ": " << problem << '\n';
     }
     std::cerr << std::flush;
-}
-
-std::unique_ptr<LazyAssetStore> storeFor(const ViewerConfig& config) {
-    if (config.dataFolders.empty()) {
-        return std::make_unique<LazyAssetStore>(config.dataPath, std::cerr);
-    }
-    return std::make_unique<LazyAssetStore>(config.dataFolders, std::cerr);
 }
 
 std::size_t patchCount(const BSPMap& level) {
@@ -112,10 +103,7 @@ std::optional<ViewerConfig> ViewerSession::fromCommandLine(int argc, char** argv
         std::cerr << "--list makes no viewer; velmora --list prints the levels" << std::endl;
         return std::nullopt;
     } else {
-        const char* home = std::getenv("HOME");
-        config = levelConfig(*request, dataFoldersFor(request->givenDataFolders,
-                                                      installPlaces(home != nullptr ? home : ""),
-                                                      request->argument));
+        config = levelConfigForUser(*request);
         std::cerr << "root directory:" << folderListText(config.dataFolders) << std::endl;
     }
     std::cerr << "level name:" << config.levelFile << std::endl;
@@ -123,7 +111,7 @@ std::optional<ViewerConfig> ViewerSession::fromCommandLine(int argc, char** argv
 }
 
 ViewerSession::ViewerSession(ViewerConfig viewerConfig)
-    : config(std::move(viewerConfig)), dataPathAssets(storeFor(config)) {
+    : config(std::move(viewerConfig)), dataPathAssets(storeFor(config, std::cerr)) {
     assert(onScreenDisplay == nullptr && bspMap == nullptr && camera == nullptr &&
            viewerControls == nullptr);
     patchLevel = kInitialPatchLevel;
@@ -182,48 +170,27 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
     assert(lighting != nullptr && "a window comes first");
     LoadedLevel loaded;
     loaded.shownName = levelFile;
-    std::string path = levelFile;
-    bool inArchive = false;
-    if (config.levelInDataFolders && levelFile == config.levelFile) {
-        // A name is the data folders' to find, not the working directory's.
-        const AssetStore& assets = store.get();
-        if (!assets.contains(levelFile)) {
-            std::cerr << levelFile << ": not in the data folders "
-                      << (config.dataFolders.empty() ? "(none: no --data given and no install "
-                                                       "place exists)"
-                                                     : folderListText(config.dataFolders))
-                      << std::endl;
-            return loaded;
-        }
-        const std::string folderFile = assets.folderFile(levelFile);
-        path = folderFile.empty() ? levelFile : folderFile;
-        loaded.shownName = folderFile.empty() ? assets.describe(levelFile) : folderFile;
-        inArchive = folderFile.empty();
-        loaded.inArchive = inArchive;
+    const std::optional<LevelSource> source = findLevel(config, levelFile, store, std::cerr);
+    if (!source) {
+        return loaded;
     }
+    loaded.shownName = source->shownName;
+    loaded.inArchive = source->inArchive;
     std::unique_ptr<BSPMap> level;
-    if (quiet || inArchive) {
-        // An archive's level is read from the archive alone, never from a file of the same
-        // name under the working directory; a reload says one line, not the transcript again.
+    if (quiet || source->inArchive) {
+        // A reload says one line, not the transcript again.
         std::vector<std::uint8_t> bytes;
-        std::string problem;
-        if (inArchive) {
-            problem = store.get().read(levelFile, bytes) ? "" : "cannot be read from its archive";
-        } else {
-            std::ifstream stream;
-            problem = readLevelBytes(stream, path, bytes, store);
-        }
-        if (!problem.empty()) {
+        if (const std::string problem = readLevelSource(*source, store, bytes); !problem.empty()) {
             std::cerr << loaded.shownName << ": " << problem << std::endl;
             return loaded;
         }
         std::ostringstream quietTranscript;
-        level =
-            std::make_unique<BSPMap>(config.dataPath, path, std::move(bytes), onScreenDisplay,
-                                     lighting.get(), quiet ? quietTranscript : std::cerr, &store);
+        level = std::make_unique<BSPMap>(config.dataPath, source->path, std::move(bytes),
+                                         onScreenDisplay, lighting.get(),
+                                         quiet ? quietTranscript : std::cerr, &store);
     } else {
-        level = std::make_unique<BSPMap>(config.dataPath, path, onScreenDisplay, lighting.get(),
-                                         &store);
+        level = std::make_unique<BSPMap>(config.dataPath, source->path, onScreenDisplay,
+                                         lighting.get(), &store);
     }
     if (!level->isSound()) {
         reportBadLevel(loaded.shownName, *level);
@@ -263,7 +230,8 @@ bool ViewerSession::reloadLevel() {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
     // An archive may have been rewritten under the store's open handle: read it afresh.
-    std::unique_ptr<LazyAssetStore> freshStore = levelFileRead.empty() ? storeFor(config) : nullptr;
+    std::unique_ptr<LazyAssetStore> freshStore =
+        levelFileRead.empty() ? storeFor(config, std::cerr) : nullptr;
     LoadedLevel loaded =
         loadBeside(config.levelFile, freshStore != nullptr ? *freshStore : *dataPathAssets, true);
     if (loaded.level == nullptr) {

@@ -11,10 +11,15 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
+#include "app/LevelOpening.h"
 #include "app/SurfaceReport.h"
 #include "level/BSPMap.h"
 #include "level/Face.h"
@@ -167,15 +172,6 @@ void printValidation(const BSPMap& level, const std::string& levelPath, std::ost
     }
 }
 
-// The data folder of a level file: the folder above its maps/ folder, else its own folder.
-std::string dataFolderOf(const std::string& levelPath) {
-    const std::filesystem::path folder = std::filesystem::path(levelPath).parent_path();
-    if (lowerCase(folder.filename().string()) == "maps") {
-        return folder.parent_path().string();
-    }
-    return folder.string();
-}
-
 std::string copyPlace(const AssetStore::Copy& copy) {
     return copy.archive.empty() ? "folder" : copy.archive;
 }
@@ -264,19 +260,35 @@ void printAssets(const BSPMap& level, const AssetStore& assets, const MaterialSc
     }
 }
 
+// The level as the viewer takes it: by name in the data folders, else by path, where any file
+// that is not a name is read as a level.
+ViewerConfig levelConfigOf(const std::string& level, std::vector<std::string> dataFolders) {
+    LaunchRequest request;
+    request.form =
+        formOf(level) == LaunchForm::kLevelName ? LaunchForm::kLevelName : LaunchForm::kLevelPath;
+    request.argument = level;
+    request.givenDataFolders = std::move(dataFolders);
+    return levelConfigForUser(request);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Reports on a level file: its lumps, faces, visibility and every problem found.",
                  "velmora-info"};
-    std::string levelPath;
-    app.add_option("LEVEL", levelPath, "level file (IBSP, version 46)")->required();
+    std::string levelArgument;
+    app.add_option("LEVEL", levelArgument,
+                   "level file (IBSP, version 46) by path, or NAME for maps/NAME.bsp in the data "
+                   "folders")
+        ->required();
     bool assetsReport = false;
     app.add_flag("--assets", assetsReport,
                  "where every texture the level names comes from: material, images, archives");
-    std::string dataFolder;
-    app.add_option("--data", dataFolder,
-                   "data folder for --assets (default: the folder above the level's maps/)");
+    std::vector<std::string> givenFolders;
+    app.add_option("--data", givenFolders,
+                   "data folder, repeatable, later ones winning (default: the first install "
+                   "place that exists); the folder above the level's maps/ wins over all")
+        ->allow_extra_args(false);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success&) {
@@ -287,26 +299,35 @@ int main(int argc, char** argv) {
         return kBadArgumentStatus;
     }
 
-    // The loading transcript goes to the standard error stream; the report to standard output.
+    // The loading transcript goes to the standard error stream; the report, and a level that
+    // cannot be found or read, to standard output.
+    const ViewerConfig config = levelConfigOf(levelArgument, givenFolders);
+    const std::unique_ptr<LazyAssetStore> assets = storeFor(config, std::cerr);
+    const std::optional<LevelSource> source =
+        findLevel(config, config.levelFile, *assets, std::cout);
+    if (!source) {
+        return kUnsoundStatus;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (const std::string problem = readLevelSource(*source, *assets, bytes); !problem.empty()) {
+        std::cout << source->shownName << ": " << problem << '\n';
+        return kUnsoundStatus;
+    }
+    const BSPMap level(config.dataPath, source->path, std::move(bytes), nullptr, nullptr, std::cerr,
+                       assets.get());
     if (assetsReport) {
-        if (dataFolder.empty()) {
-            dataFolder = dataFolderOf(levelPath);
-        }
-        LazyAssetStore assets(dataFolder, std::cerr);
-        const BSPMap level(dataFolder, levelPath, nullptr, nullptr, &assets);
         if (!level.isSound()) {
-            printValidation(level, levelPath, std::cout);
+            printValidation(level, source->shownName, std::cout);
             return kUnsoundStatus;
         }
-        const MaterialScripts scripts(assets.get(), std::cerr);
-        printAssets(level, assets.get(), scripts, std::cout);
+        const MaterialScripts scripts(assets->get(), std::cerr);
+        printAssets(level, assets->get(), scripts, std::cout);
         return kSoundStatus;
     }
-    const BSPMap level("", levelPath, nullptr, nullptr);
     printLumpTable(level, std::cout);
     printFaces(level, std::cout);
     printVisibility(level, std::cout);
-    printLevelEntityTable(levelPath, level.getEntityText(), std::cout, std::cerr);
-    printValidation(level, levelPath, std::cout);
+    printLevelEntityTable(source->shownName, level.getEntityText(), std::cout, std::cerr);
+    printValidation(level, source->shownName, std::cout);
     return level.isSound() ? kSoundStatus : kUnsoundStatus;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/Callbacks.h"
+#include "app/LevelOpening.h"
 #include "app/SurfaceReport.h"
 #include "app/ViewOptions.h"
 #include "app/ViewerSession.h"
@@ -29,8 +30,9 @@ namespace {
 
 constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
-    "usage: velmora-probe CONFIG --at X,Y,Z,YAW[,PITCH] [--at X,Y,Z,YAW[,PITCH] ...] "
-    "[--shot FILE.png] [--time SECONDS] [--pick] [--light-at X,Y,Z ...] [--entities]";
+    "usage: velmora-probe CONFIG | LEVEL.bsp | NAME [--data DIR]... --at X,Y,Z,YAW[,PITCH] "
+    "[--at X,Y,Z,YAW[,PITCH] ...] [--shot FILE.png] [--time SECONDS] [--pick] "
+    "[--light-at X,Y,Z ...] [--entities]";
 
 struct Pose {
     float x = 0.0f;
@@ -95,6 +97,16 @@ void printLightSample(const LightSample& light, std::ostream& out) {
     out << std::endl;
 }
 
+// The viewer's command line for the configuration or level, with the level's data folders.
+std::vector<std::string> viewerCommandLine(const char* program, const std::string& opened,
+                                           const std::vector<std::string>& dataFolders) {
+    std::vector<std::string> arguments = {program, opened};
+    for (const std::string& folder : dataFolders) {
+        arguments.insert(arguments.end(), {"--data", folder});
+    }
+    return arguments;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,7 +114,15 @@ int main(int argc, char** argv) {
     std::string configPath;
     std::vector<std::string> poseTexts;
     std::string shotPath;
-    app.add_option("CONFIG", configPath, "viewer configuration file")->required();
+    app.add_option("CONFIG", configPath,
+                   "viewer configuration file, level file by path (LEVEL.bsp), or NAME for "
+                   "maps/NAME.bsp in the data folders")
+        ->required();
+    std::vector<std::string> dataFolders;
+    app.add_option("--data", dataFolders,
+                   "with a level path or name: data folder, repeatable, later ones winning, as "
+                   "the viewer takes them")
+        ->allow_extra_args(false);
     app.add_option("--at", poseTexts,
                    "eye X,Y,Z (viewer axes), integer YAW and optional PITCH in degrees")
         ->allow_extra_args(false);
@@ -113,7 +133,9 @@ int main(int argc, char** argv) {
         ->allow_extra_args(false);
     bool listEntities = false;
     app.add_flag("--entities", listEntities, "print the entities by class name");
-    app.add_option("--shot", shotPath, "write the last frame to this PNG file");
+    app.add_option("--shot", shotPath,
+                   "write the last frame to this PNG file (without --at: the frame from the "
+                   "start, the first spawn for a level)");
     bool pick = false;
     app.add_flag(
         "--pick", pick,
@@ -130,8 +152,14 @@ int main(int argc, char** argv) {
         std::cerr << kUsage << "\n" << error.what() << std::endl;
         return kBadArgumentStatus;
     }
-    if (poseTexts.empty() && lightTexts.empty() && !listEntities) {
-        std::cerr << kUsage << "\nnothing to do: give --at, --light-at or --entities" << std::endl;
+    if (poseTexts.empty() && shotPath.empty() && lightTexts.empty() && !listEntities) {
+        std::cerr << kUsage << "\nnothing to do: give --at, --shot, --light-at or --entities"
+                  << std::endl;
+        return kBadArgumentStatus;
+    }
+    if (!dataFolders.empty() && formOf(configPath) == LaunchForm::kConfiguration) {
+        std::cerr << kUsage << "\n--data: only with a level path or name (" << configPath
+                  << " is a configuration, whose datapath names its data folder)" << std::endl;
         return kBadArgumentStatus;
     }
     std::vector<Point> lightPoints;
@@ -155,16 +183,21 @@ int main(int argc, char** argv) {
         }
     }
 
-    // The viewer's own start-up, as if it had been given only the configuration file.
-    std::string programName = argv[0];
-    char* viewerArgv[] = {programName.data(), configPath.data(), nullptr};
-    int viewerArgc = 2;
-    std::optional<ViewerConfig> config = ViewerSession::fromCommandLine(viewerArgc, viewerArgv);
+    // The viewer's own start-up, as if it had been given only the configuration or the level.
+    std::vector<std::string> viewerArguments = viewerCommandLine(argv[0], configPath, dataFolders);
+    std::vector<char*> viewerArgv;
+    for (std::string& argument : viewerArguments) {
+        viewerArgv.push_back(argument.data());
+    }
+    viewerArgv.push_back(nullptr);
+    int viewerArgc = static_cast<int>(viewerArguments.size());
+    std::optional<ViewerConfig> config =
+        ViewerSession::fromCommandLine(viewerArgc, viewerArgv.data());
     if (!config) {
         return 1;
     }
     ViewerSession session(std::move(*config));
-    if (!session.start(viewerArgc, viewerArgv)) {
+    if (!session.start(viewerArgc, viewerArgv.data())) {
         return 1;
     }
     session.showWithoutLoop();
@@ -192,6 +225,9 @@ int main(int argc, char** argv) {
             std::cout << inspectViewCentre(level, session.getOptions(), texturesEnabled, std::cerr)
                       << std::endl;
         }
+    }
+    if (poses.empty() && !shotPath.empty()) {
+        session.drawFrame(0.0f);
     }
     bool written = true;
     if (!shotPath.empty()) {

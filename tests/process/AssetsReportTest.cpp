@@ -49,7 +49,9 @@ TEST(AssetsReportTest, namesEachArchiveTheCopyUsedAndTheUnknownKeywords) {
                          text("textures/test/glow\n{\n { map textures/test/wall.tga\n"
                               " blendFunc add }\n}\n")},
                         {"textures/test/wall.tga", solidTga(4, 4, {40, 50, 60})}}));
-    ChildProcess info({kInfo, "--assets", (data.path() / "maps/walls.bsp").string()});
+    // The one data folder given: the game data of the install places stays out of the report.
+    ChildProcess info(
+        {kInfo, "--assets", (data.path() / "maps/walls.bsp").string(), "--data", data.dataPath()});
     const ChildOutcome outcome = info.wait(60s);
     ASSERT_FALSE(outcome.timedOut);
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.err;

@@ -126,12 +126,17 @@ TEST(ProbeProcessTest, badArgumentsPrintUsageAndExitWithTwo) {
         {kProbe, "some.cfg", "--at", "nan,2,3,4"},
         {kProbe, "some.cfg", "--at", "1,2,3,4", "--shot"},
         {kProbe, "some.cfg", "--at", "1,2,3,4", "--frames", "3"},
+        // A configuration names its own data folder.
+        {kProbe, "some.cfg", "--data", "folder", "--at", "1,2,3,4"},
     };
     for (const std::vector<std::string>& command : badCommands) {
         const ChildOutcome outcome = runProgram(command, kLimit);
         ASSERT_FALSE(outcome.timedOut);
         EXPECT_EQ(outcome.exitStatus, 2) << command.size();
-        EXPECT_EQ(outcome.err.rfind("usage: velmora-probe CONFIG --at X,Y,Z,YAW", 0), 0u)
+        EXPECT_EQ(
+            outcome.err.rfind(
+                "usage: velmora-probe CONFIG | LEVEL.bsp | NAME [--data DIR]... --at X,Y,Z,YAW", 0),
+            0u)
             << outcome.err;
         EXPECT_EQ(outcome.out, "");
     }
