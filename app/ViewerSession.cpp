@@ -285,9 +285,6 @@ bool ViewerSession::reloadLevel() {
         dataPathAssets = std::move(freshStore);
     }
     takeLevel(std::move(loaded));
-    if (texturesEnabled && camera != nullptr) {
-        bspMap->views().loadFaceTextures(std::cerr);
-    }
     using Milliseconds = std::chrono::duration<double, std::milli>;
     reloadTimes = {Milliseconds(loadedAt - started).count(),
                    Milliseconds(Clock::now() - loadedAt).count()};
@@ -353,7 +350,8 @@ void ViewerSession::placeCamera() {
 
 void ViewerSession::equipLevel() {
     bspMap->setCamera(camera);
-    if (config.textures) {
+    // The t switch, which starts as the configuration's textures value, decides alone.
+    if (texturesEnabled) {
         bspMap->views().loadFaceTextures(std::cerr);
     }
 }
