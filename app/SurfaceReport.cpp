@@ -236,7 +236,7 @@ std::string inspectViewCentre(BSPMap& level, const ViewOptions& options, bool te
     if (options.showEntities) {
         const std::optional<EntityHit> hit = views.entities(log).pick(eye, direction);
         if (hit && (!pick.hit() || hit->distance < pick.distance)) {
-            const EntityList entities = readEntities(level.getEntityText());
+            const EntityList& entities = level.getEntities();
             if (hit->entity < entities.entities.size()) {
                 return entityLine(entities.entities[hit->entity], *hit,
                                   views.dataPathAssets().get());

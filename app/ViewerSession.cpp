@@ -229,7 +229,7 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
         reportBadLevel(loaded.shownName, *level);
         return loaded;
     }
-    const EntityList entities = readEntities(level->getEntityText());
+    const EntityList& entities = level->getEntities();
     if (!entities.problem.empty()) {
         std::cerr << loaded.shownName << ": entity text: " << entities.problem << std::endl;
     }
