@@ -11,6 +11,7 @@
 #include "level/Face.h"
 #include "level/Records.h"
 #include "render/LevelViews.h"
+#include "render/ViewChoice.h"
 #include "texture/AssetStore.h"
 #include "texture/FaceTextures.h"
 #include "texture/ImageLibrary.h"
@@ -213,34 +214,11 @@ std::string entityLine(const Entity& entity, const EntityHit& hit, const AssetSt
 }
 
 PickRule pickRuleFor(BSPMap& level, const ViewOptions& options, bool texturesEnabled) {
-    LevelViews& views = level.views();
-    const LevelMaterials* materials = views.getMaterials();
-    // As BSPMap::render chooses the view.
-    const bool materialView = options.litView && !options.clusterColours && texturesEnabled &&
-                              views.getFaceTextures() != nullptr && materials != nullptr;
-    if (materialView) {
-        return [materials](const Face& face) {
-            const LevelMaterial& material = materials->of(face.texture);
-            const PickSides drawn = drawnSidesOf(face);
-            const bool fogSurface =
-                material.material != nullptr && material.material->fogParms.has_value();
-            if (!material.drawn || drawn == PickSides::none) {
-                return PickSides::none;
-            }
-            if (face.type == kPatchFace || fogSurface || material.cull == CullMode::none) {
-                return PickSides::both;
-            }
-            return material.cull == CullMode::back ? PickSides::back : PickSides::front;
-        };
-    }
-    if (options.litView && !options.clusterColours) {
-        const std::vector<std::int32_t>* flags = &level.getTextureFlags();
-        return [flags](const Face& face) {
-            return isUndrawnSurface(entryOr(*flags, face.texture, 0)) ? PickSides::none
-                                                                      : drawnSidesOf(face);
-        };
-    }
-    return drawnSidesOf;
+    const LevelViews& views = level.views();
+    const LevelView view = chooseView(options, texturesEnabled, views);
+    const std::vector<std::int32_t>* flags = &level.getTextureFlags();
+    return
+        [view, &views, flags](const Face& face) { return sidesDrawn(face, view, views, *flags); };
 }
 
 std::string inspectViewCentre(BSPMap& level, const ViewOptions& options, bool texturesEnabled,
@@ -258,7 +236,7 @@ std::string inspectViewCentre(BSPMap& level, const ViewOptions& options, bool te
     if (options.showEntities) {
         const std::optional<EntityHit> hit = views.entities(log).pick(eye, direction);
         if (hit && (!pick.hit() || hit->distance < pick.distance)) {
-            const EntityList entities = readEntities(level.getEntityText());
+            const EntityList& entities = level.getEntities();
             if (hit->entity < entities.entities.size()) {
                 return entityLine(entities.entities[hit->entity], *hit,
                                   views.dataPathAssets().get());

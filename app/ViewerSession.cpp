@@ -196,7 +196,7 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
         reportBadLevel(loaded.shownName, *level);
         return loaded;
     }
-    const EntityList entities = readEntities(level->getEntityText());
+    const EntityList& entities = level->getEntities();
     if (!entities.problem.empty()) {
         std::cerr << loaded.shownName << ": entity text: " << entities.problem << std::endl;
     }
@@ -253,9 +253,6 @@ bool ViewerSession::reloadLevel() {
         dataPathAssets = std::move(freshStore);
     }
     takeLevel(std::move(loaded));
-    if (texturesEnabled && camera != nullptr) {
-        bspMap->views().loadFaceTextures(std::cerr);
-    }
     using Milliseconds = std::chrono::duration<double, std::milli>;
     reloadTimes = {Milliseconds(loadedAt - started).count(),
                    Milliseconds(Clock::now() - loadedAt).count()};
@@ -321,7 +318,8 @@ void ViewerSession::placeCamera() {
 
 void ViewerSession::equipLevel() {
     bspMap->setCamera(camera);
-    if (config.textures) {
+    // The t switch, which starts as the configuration's textures value, decides alone.
+    if (texturesEnabled) {
         bspMap->views().loadFaceTextures(std::cerr);
     }
 }

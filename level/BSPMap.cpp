@@ -316,6 +316,7 @@ void BSPMap::load(std::vector<std::uint8_t> levelBytes, std::ostream& log) {
     });
 
     entityText = readEntityText(reader, lump(kEntitiesLump));
+    entityList = readEntities(entityText.data());
     // Read without a transcript line of its own, so the transcript keeps its shape.
     readRecords(reader, lump(kEffectsLump), effects, readRecord<Effect>);
     lightmapBytes = readLumpBytes(reader, lump(kLightmapsLump));

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "geometry/Plane.h"
+#include "level/Entities.h"
 #include "level/Face.h"
 #include "level/Records.h"
 #include "level/Vertex.h"
@@ -117,6 +118,8 @@ public:
     const std::vector<Face>& getFaces() const { return faces; }
     const std::vector<Effect>& getEffects() const { return effects; }
     const char* getEntityText() const { return entityText.data(); }
+    // The entity text read once at load; its problem, if any, is the caller's to report.
+    const EntityList& getEntities() const { return entityList; }
     const VisData& getVisData() const { return *visData; }
     std::size_t getTextureCount() const { return textureCount; }
     // Each texture record's name (at most 64 bytes, up to the first NUL), surface flags and
@@ -179,6 +182,7 @@ private:
     std::vector<Effect> effects;
     // The entity lump's bytes followed by a NUL; just the NUL until the lump is read.
     std::vector<char> entityText = std::vector<char>(1, '\0');
+    EntityList entityList;
     // Never null, so a level whose load stopped early still answers getVisData.
     VisData* visData = new VisData();
     Camera* camera = nullptr;  // not owned

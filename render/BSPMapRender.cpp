@@ -12,6 +12,7 @@
 #include "render/FaceStyles.h"
 #include "render/MaterialFaceStyle.h"
 #include "render/LevelViews.h"
+#include "render/ViewChoice.h"
 #include "texture/FaceTextures.h"
 #include "texture/ImageLibrary.h"
 #include "texture/AssetStore.h"
@@ -76,10 +77,9 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     const Frustum& gatheringFrustum = locateForFrame(options.cullingFrozen);
 
     LevelViews& resources = views();
+    const LevelView view = chooseView(options, texturesEnabled, resources);
+    const bool materialView = view == LevelView::materials;
     const FaceTextures* faceImages = texturesEnabled ? resources.getFaceTextures() : nullptr;
-    // The lit view with face images draws every face by its material, and the level's own sky.
-    const bool materialView = options.litView && !options.clusterColours && faceImages != nullptr &&
-                              resources.getMaterials() != nullptr;
 
     if (const FaceTextures* images = resources.getFaceTextures(); images != nullptr) {
         // The material view samples as the game does by default; the others as they always have.
@@ -96,19 +96,28 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     lastVisibleFaceCount = visibleFaceSet.size();
 
     glEnable(GL_CULL_FACE);
-    if (options.clusterColours) {
-        ClusterFaceStyle style(*this);
-        lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
-    } else if (materialView) {
-        drawMaterialView(resources, options, gatheringFrustum);
-    } else if (options.litView) {
-        LitFaceStyle style(resources.getLightmaps(), textureFlags, resources.getLitVertexColours());
-        lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
-    } else {
-        // The faces are drawn in the texture state the sky leaves behind.
-        PlainFaceStyle style(*textureManager, faceImages, texturesEnabled, lightingEnabled,
-                             lighting);
-        lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
+    switch (view) {
+        case LevelView::clusters: {
+            ClusterFaceStyle style(*this);
+            lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
+            break;
+        }
+        case LevelView::materials:
+            drawMaterialView(resources, options, gatheringFrustum);
+            break;
+        case LevelView::lit: {
+            LitFaceStyle style(resources.getLightmaps(), textureFlags,
+                               resources.getLitVertexColours());
+            lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
+            break;
+        }
+        case LevelView::plain: {
+            // The faces are drawn in the texture state the sky leaves behind.
+            PlainFaceStyle style(*textureManager, faceImages, texturesEnabled, lightingEnabled,
+                                 lighting);
+            lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
+            break;
+        }
     }
     // The material view draws its entities among its faces.
     if (options.showEntities && !materialView) {

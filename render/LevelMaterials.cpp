@@ -163,7 +163,6 @@ LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
         LevelMaterial resolved;
         if (material != nullptr) {
             resolved = resolve(*material, faceImage, faceImages, white);
-            ++scripted;
             if (skyMaterial == nullptr && material->skyParms) {
                 skyMaterial = material;
             }

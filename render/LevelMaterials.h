@@ -82,7 +82,6 @@ public:
     const LevelMaterial& of(std::int32_t textureIndex) const;
     // The first texture record's material that has skyParms; null when none has.
     const Material* sky() const { return skyMaterial; }
-    std::size_t scriptedCount() const { return scripted; }
 
 private:
     LevelMaterial resolve(const Material& material, GLuint faceImage, FaceTextures& faceImages,
@@ -94,7 +93,6 @@ private:
     std::vector<LevelMaterial> materials;  // one per texture record
     LevelMaterial fallback;
     const Material* skyMaterial = nullptr;
-    std::size_t scripted = 0;
 };
 
 // Sets the active unit's texture environment to combine its texture with the units below it as

@@ -24,8 +24,6 @@ public:
     // default sky texture (0, or a name without an image, when there is none).
     void draw(double seconds, GLuint defaultSky) const;
 
-    bool hasFarBox() const { return farBoxSides > 0; }
-
 private:
     // Without its top and the upper part of its sides when the clouds cover them.
     void drawBox(const std::array<GLuint, 6>& sides) const;

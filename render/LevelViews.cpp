@@ -131,8 +131,7 @@ void LevelViews::loadFog() {
 
 EntityView& LevelViews::entities(std::ostream& log) {
     if (entityView == nullptr) {
-        entityView = std::make_unique<EntityView>(
-            level, placementsOf(readEntities(level.getEntityText())), log);
+        entityView = std::make_unique<EntityView>(level, placementsOf(level.getEntities()), log);
     }
     return *entityView;
 }

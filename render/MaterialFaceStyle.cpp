@@ -8,6 +8,7 @@
 #include "render/LevelMaterials.h"
 #include "render/StageState.h"
 #include "render/TextureUnits.h"
+#include "render/ViewChoice.h"
 #include "texture/LightmapSet.h"
 #include "texture/MaterialMotion.h"
 
@@ -174,12 +175,11 @@ bool MaterialFaceStyle::beginFace(const Face& face, std::uint32_t) {
 }
 
 void MaterialFaceStyle::setCulling(const Face& face) {
-    // A fog volume is seen from inside and out.
-    const CullMode cull = isFogSurface(face) ? CullMode::none : material->cull;
-    // Patches are drawn from both sides whatever the material says; the loop has culling off.
-    cullingChanged = face.type != kPatchFace && cull != CullMode::front;
+    const PickSides sides = materialSidesOf(face, *material);
+    // The loop draws patches with culling off already.
+    cullingChanged = face.type != kPatchFace && sides != PickSides::front;
     if (cullingChanged) {
-        if (cull == CullMode::none) {
+        if (sides == PickSides::both) {
             glDisable(GL_CULL_FACE);
         } else {
             glCullFace(GL_FRONT);

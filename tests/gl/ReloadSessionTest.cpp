@@ -116,6 +116,26 @@ TEST(ReloadSessionTest, aReloadDecodesOnlyTheImagesWhoseFilesChanged) {
     session->shutDown();
 }
 
+TEST(ReloadSessionTest, aReloadAfterTSwitchedImagesOffDecodesNoneAndTShowsTheNewOnes) {
+    ScratchFolder data("reload-switch");
+    writeBytes(data.path() / "maps/walls.bsp", writeLevel(paintedWalls()));
+    const std::filesystem::path image = data.path() / "textures/test/paint.tga";
+    paint(image, {0, 200, 0});
+    const ViewerConfig config =
+        materialViewConfig(data.dataPath(), (data.path() / "maps/walls.bsp").string());
+    testing::internal::CaptureStderr();
+    auto session = startSampleSession(config);
+    keyboard('t', 0, 0);
+    paint(image, {200, 0, 0});
+    ASSERT_TRUE(session->reloadLevel());
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(session->getLevel().views().getFaceTextures(), nullptr);
+    keyboard('t', 0, 0);
+    const Rgb red = centreAfterFrame(*session);
+    EXPECT_GT(red[0], red[1] + 40);
+    session->shutDown();
+}
+
 TEST(ReloadSessionTest, soundReloadKeepsPoseSpeedPatchLevelAndSwitchesAndABadOneKeepsTheLevel) {
     if (!std::filesystem::exists(kSampleSessionLevel)) {
         GTEST_SKIP() << kSampleSessionLevel << " has not been generated";
