@@ -191,7 +191,7 @@ LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage
     bool anyImageFound = false;
     for (const MaterialStage& stage : material.stages) {
         if (stage.images.empty()) {
-            continue;  // a stage with no map line draws nothing, as in the game
+            continue;  // a stage with no image draws nothing; the others stand without it
         }
         MaterialPass pass;
         pass.stage = &stage;
