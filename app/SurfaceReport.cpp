@@ -2,6 +2,7 @@
 // images (the material view's rules, without GL), and the one line that says it all.
 #include "app/SurfaceReport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
@@ -90,9 +91,8 @@ bool stageImages(const Material& material, const AssetStore& assets, const Image
     bool named = false;
     found = false;
     for (const MaterialStage& stage : material.stages) {
-        const bool lightmap =
-            stage.isLightmap() && (stage.images.empty() || stage.images.front() == "$lightmap");
-        if (lightmap || stage.images.empty() || stage.images.front() == "$whiteimage") {
+        if (stage.images.empty() || stage.images.front() == "$lightmap" ||
+            stage.images.front() == "$whiteimage") {
             continue;
         }
         named = true;
@@ -137,7 +137,12 @@ TextureOrigin textureOriginOf(const std::string& textureName, const MaterialScri
     TextureOrigin origin;
     const Material* material = scripts.find(FaceTextures::withoutExtension(textureName));
     origin.material = material != nullptr ? scriptText(*material) : "implicit";
-    if (material != nullptr && !material->stages.empty()) {
+    // A stage with no image draws nothing; with no other stage the face image stands.
+    const bool drawsStages =
+        material != nullptr &&
+        std::any_of(material->stages.begin(), material->stages.end(),
+                    [](const MaterialStage& stage) { return !stage.images.empty(); });
+    if (drawsStages) {
         bool found = false;
         if (!stageImages(*material, assets, usable, origin.images, found) || found) {
             return origin;

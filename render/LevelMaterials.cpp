@@ -189,6 +189,9 @@ LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage
     bool anyImageNamed = false;
     bool anyImageFound = false;
     for (const MaterialStage& stage : material.stages) {
+        if (stage.images.empty()) {
+            continue;  // a stage with no image draws nothing; the others stand without it
+        }
         MaterialPass pass;
         pass.stage = &stage;
         pass.blend = stage.blends;
@@ -197,9 +200,9 @@ LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage
         pass.depthWrite = stage.depthWrite;
         pass.depthEqual = stage.depthEqual;
         pass.alphaTest = stage.alphaTest;
-        if (stage.isLightmap() && (stage.images.empty() || stage.images.front() == "$lightmap")) {
+        if (stage.isLightmap() && stage.images.front() == "$lightmap") {
             pass.unit0IsLightmap = true;
-        } else if (stage.images.empty() || stage.images.front() == "$whiteimage") {
+        } else if (stage.images.front() == "$whiteimage") {
             pass.frames[0] = white;
             pass.frameCount = 1;
         } else {
@@ -217,7 +220,7 @@ LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage
         }
         resolved.passes.push_back(pass);
     }
-    if (material.stages.empty() || (anyImageNamed && !anyImageFound)) {
+    if (resolved.passes.empty() || (anyImageNamed && !anyImageFound)) {
         // As without scripts: the image the shader's name resolves to, times the lightmap.
         resolved.passes.assign(1, implicitPass(faceImage));
         return resolved;

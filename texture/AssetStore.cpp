@@ -8,6 +8,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <ostream>
 #include <set>
 
@@ -158,10 +159,35 @@ std::filesystem::path AssetStore::folderPath(std::size_t folderIndex,
     return std::filesystem::path(folders[folderIndex]) / relativePath;
 }
 
-bool AssetStore::isFolderFile(std::size_t folderIndex, const std::string& relativePath) const {
+std::optional<std::uintmax_t> AssetStore::folderFileSize(std::size_t folderIndex,
+                                                         const std::string& relativePath) const {
     std::error_code error;
-    return folderIndex < folders.size() &&
-           std::filesystem::is_regular_file(folderPath(folderIndex, relativePath), error);
+    if (folderIndex >= folders.size()) {
+        return std::nullopt;
+    }
+    const std::filesystem::path path = folderPath(folderIndex, relativePath);
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return std::nullopt;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    return error ? std::nullopt : std::optional<std::uintmax_t>(size);
+}
+
+bool AssetStore::isFolderFile(std::size_t folderIndex, const std::string& relativePath) const {
+    const std::optional<std::uintmax_t> size = folderFileSize(folderIndex, relativePath);
+    return size && *size <= kMaxEntryBytes;
+}
+
+void AssetStore::reportTooLarge(std::size_t folderIndex, const std::string& relativePath,
+                                std::uintmax_t size, const Location& used) const {
+    const std::string path = folderPath(folderIndex, relativePath).string();
+    if (!tooLargeReported.insert(path).second) {
+        return;
+    }
+    log << path << ": " << size << " bytes, more than the limit of " << kMaxEntryBytes << "; "
+        << (used.kind == Location::kNowhere ? "skipped, and no other copy is used"
+                                            : nameOf(used, relativePath) + " is used instead")
+        << '\n';
 }
 
 bool AssetStore::readFolderFile(std::size_t folderIndex, const std::string& relativePath,
@@ -171,6 +197,7 @@ bool AssetStore::readFolderFile(std::size_t folderIndex, const std::string& rela
     }
     const std::filesystem::path path = folderPath(folderIndex, relativePath);
     std::error_code error;
+    // Checked again: the file may have grown since it was looked up.
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (error || size > kMaxEntryBytes) {
         return false;
@@ -195,40 +222,47 @@ AssetStore::Location AssetStore::locate(const std::string& relativePath) const {
         return {};
     }
     // The winning entry lies in the last folder whose archives have the name; a folder's own
-    // file beats it only from that folder on.
+    // file beats it only from that folder on. A folder file too large to read is passed over,
+    // so every question about the name answers for the copy read() takes.
     const EntryLocation* entry = winningEntry(lowerCase(relativePath));
-    for (std::size_t index = folders.size(); index-- > 0;) {
-        if (isFolderFile(index, relativePath)) {
-            return {Location::kFolderFile, index, {}};
+    Location found;
+    std::size_t index = folders.size();
+    std::optional<std::uintmax_t> tooLarge;
+    std::size_t tooLargeFolder = 0;
+    while (index-- > 0 && found.kind == Location::kNowhere) {
+        const std::optional<std::uintmax_t> size = folderFileSize(index, relativePath);
+        if (size && *size <= kMaxEntryBytes) {
+            found = {Location::kFolderFile, index, {}};
+        } else if (entry != nullptr && archives[entry->archive]->folderIndex == index) {
+            found = {Location::kEntry, index, *entry};
         }
-        if (entry != nullptr && archives[entry->archive]->folderIndex == index) {
-            return {Location::kEntry, index, *entry};
+        if (size && *size > kMaxEntryBytes && !tooLarge) {
+            tooLarge = size;
+            tooLargeFolder = index;
         }
     }
-    if (entry != nullptr) {
-        return {Location::kEntry, 0, *entry};
+    if (found.kind == Location::kNowhere && entry != nullptr) {
+        found = {Location::kEntry, 0, *entry};
     }
-    return {};
+    if (tooLarge) {
+        reportTooLarge(tooLargeFolder, relativePath, *tooLarge, found);
+    }
+    return found;
 }
 
 bool AssetStore::read(const std::string& relativePath, std::vector<std::uint8_t>& bytes) const {
     bytes.clear();
-    if (!staysInside(relativePath)) {
-        return false;
-    }
-    const EntryLocation* entry = winningEntry(lowerCase(relativePath));
-    for (std::size_t index = folders.size(); index-- > 0;) {
-        if (readFolderFile(index, relativePath, bytes)) {
-            return true;
-        }
-        if (entry != nullptr && archives[entry->archive]->folderIndex == index) {
+    const Location location = locate(relativePath);
+    switch (location.kind) {
+        case Location::kFolderFile:
+            return readFolderFile(location.folderIndex, relativePath, bytes);
+        case Location::kEntry:
+            return readEntry(*archives[location.entry.archive], location.entry.entry, relativePath,
+                             bytes);
+        case Location::kNowhere:
             break;
-        }
     }
-    if (entry == nullptr) {
-        return false;
-    }
-    return readEntry(*archives[entry->archive], entry->entry, relativePath, bytes);
+    return false;
 }
 
 bool AssetStore::readEntry(const Archive& archive, std::uint64_t entry,
@@ -277,7 +311,10 @@ bool AssetStore::contains(const std::string& relativePath) const {
 }
 
 std::string AssetStore::describe(const std::string& relativePath) const {
-    const Location location = locate(relativePath);
+    return nameOf(locate(relativePath), relativePath);
+}
+
+std::string AssetStore::nameOf(const Location& location, const std::string& relativePath) const {
     if (location.kind == Location::kFolderFile && folders.size() > 1) {
         return folderPath(location.folderIndex, relativePath).string();
     }
@@ -388,8 +425,16 @@ std::vector<AssetStore::Copy> AssetStore::copies(const std::string& folderName,
 bool AssetStore::read(const Copy& copy, std::vector<std::uint8_t>& bytes) const {
     bytes.clear();
     if (copy.archiveIndex >= archives.size()) {
-        return staysInside(copy.relativePath) &&
-               readFolderFile(copy.folderIndex, copy.relativePath, bytes);
+        if (!staysInside(copy.relativePath)) {
+            return false;
+        }
+        const std::optional<std::uintmax_t> size =
+            folderFileSize(copy.folderIndex, copy.relativePath);
+        if (size && *size > kMaxEntryBytes) {
+            reportTooLarge(copy.folderIndex, copy.relativePath, *size, locate(copy.relativePath));
+            return false;
+        }
+        return readFolderFile(copy.folderIndex, copy.relativePath, bytes);
     }
     return readEntry(*archives[copy.archiveIndex], copy.entry, copy.relativePath, bytes);
 }

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <iosfwd>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -34,6 +36,8 @@ public:
     // relativePath like "textures/base_wall/concrete.tga" or "maps/oa_dm4.bsp". False when no
     // folder file or archive entry has that name (or it cannot be read whole); an archive entry
     // that fails to read is reported on the log. Archive names match without regard to case.
+    // A folder file larger than kMaxEntryBytes is passed over for the copy under it, here and in
+    // every question below, with one line on the log naming its size and the copy used.
     bool read(const std::string& relativePath, std::vector<std::uint8_t>& bytes) const;
     bool contains(const std::string& relativePath) const;
     // Where read finds relativePath, for messages: the path itself for a folder file (or a path no
@@ -71,7 +75,8 @@ public:
     // The data folders searched, in order; 0 for an archive held in memory.
     std::size_t folderCount() const { return folders.size(); }
 
-    // No entry larger than this is read; its size in the directory is not trusted further.
+    // No entry or folder file larger than this is read; an entry's size in the directory is not
+    // trusted further.
     static constexpr std::uint64_t kMaxEntryBytes = std::uint64_t{256} << 20;
 
 private:
@@ -90,6 +95,12 @@ private:
     void openArchivesIn(std::size_t folderIndex);
     void addArchive(std::unique_ptr<Archive> archive);
     Location locate(const std::string& relativePath) const;
+    std::string nameOf(const Location& location, const std::string& relativePath) const;
+    std::optional<std::uintmax_t> folderFileSize(std::size_t folderIndex,
+                                                 const std::string& relativePath) const;
+    // One line, the first time a folder file is found too large, naming the copy used instead.
+    void reportTooLarge(std::size_t folderIndex, const std::string& relativePath,
+                        std::uintmax_t size, const Location& used) const;
     // Where the winning archive entry of a lower-case name lies; null when no archive has it.
     const EntryLocation* winningEntry(const std::string& lowered) const;
     bool isFolderFile(std::size_t folderIndex, const std::string& relativePath) const;
@@ -108,6 +119,8 @@ private:
     std::vector<std::unique_ptr<Archive>> archives;
     // Lower-case entry name to where the winning entry lies.
     std::unordered_map<std::string, EntryLocation> entries;
+    // The folder files already reported too large: every lookup meets them again.
+    mutable std::set<std::string> tooLargeReported;
 };
 
 // The data path's store, opened the first time it is asked for: a level that needs nothing from

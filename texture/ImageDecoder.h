@@ -16,7 +16,9 @@ public:
 
     // Decodes bytes named fileName (the name is only for the message). JPEG goes to libjpeg, the
     // rest to stb_image. Images with an alpha channel come out as RGBA, the others as RGB (or
-    // grey for grey JPEGs). False with one line "fileName: what is wrong" on log otherwise.
+    // grey for grey JPEGs). False with one line "fileName: what is wrong" on log otherwise. An
+    // image drawn otherwise than its file says (a TGA colour-map index past its palette) decodes,
+    // with one line saying how.
     static bool decode(const std::vector<std::uint8_t>& bytes, const std::string& fileName,
                        DecodedImage& image, std::ostream& log);
 

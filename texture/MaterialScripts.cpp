@@ -200,6 +200,8 @@ public:
     std::vector<std::string> unknowns;
 
 private:
+    // False when the text ends inside a block.
+    bool readShaders();
     bool readShader(std::string_view name, int openLine);
     bool readShaderBody(Material& material);
     bool readStage(StageDraft& draft);
@@ -241,29 +243,40 @@ private:
 };
 
 void ScriptReader::read() {
+    const bool blocksClosed = readShaders();
+    if (const int commentLine = tokens.unclosedCommentLine(); commentLine != 0) {
+        // The comment hid the rest of the script, the brace that closes a block among it: it is
+        // the problem to name, in place of that block's.
+        problems += blocksClosed ? 1 : 0;
+        firstProblem = "line " + std::to_string(commentLine) +
+                       ": a /* comment is never closed; the rest of the script is skipped";
+    }
+}
+
+bool ScriptReader::readShaders() {
     std::string_view name;
     for (;;) {
         const ScriptToken token = tokens.next();
         switch (token.kind) {
             case ScriptToken::Kind::end:
-                return;
+                return true;
             case ScriptToken::Kind::word:
                 name = token.text;
                 break;
             case ScriptToken::Kind::close:
                 problemAt(token.line, "unbalanced braces (a '}' closes nothing)");
-                return;
+                return true;
             case ScriptToken::Kind::open:
                 if (!name.empty()) {
                     if (!readShader(name, token.line)) {
-                        return;
+                        return false;
                     }
                 } else {
                     problemAt(token.line, "a block with no shader name before it");
                     if (!skipBlock()) {
                         problem("unbalanced braces (the block opened at line " +
                                 std::to_string(token.line) + " is never closed)");
-                        return;
+                        return false;
                     }
                 }
                 name = {};

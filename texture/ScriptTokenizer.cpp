@@ -52,7 +52,11 @@ void ScriptTokenizer::skipSpaceAndComments() {
         } else if (text.compare(at, 2, "//") == 0) {
             at = std::min(text.find_first_of("\r\n", at), text.size());
         } else if (text.compare(at, 2, "/*") == 0) {
-            const std::size_t end = std::min(text.find("*/", at + 2), text.size());
+            const std::size_t close = text.find("*/", at + 2);
+            if (close == std::string_view::npos) {
+                openCommentLine = line;
+            }
+            const std::size_t end = std::min(close, text.size());
             for (; at < end; ++at) {
                 line += isLineEnd(text, at) ? 1 : 0;
             }

@@ -22,6 +22,9 @@ public:
     const ScriptToken& peek();
     // The next token when it is a word on line, else nothing (and nothing is taken).
     std::optional<std::string_view> nextWordOn(int line);
+    // The line a /* comment that runs to the end of the text opened on; 0 while none has. Such a
+    // comment hides the rest of the text, so the reader names it rather than what it hid.
+    int unclosedCommentLine() const { return openCommentLine; }
 
 private:
     ScriptToken scan();
@@ -30,5 +33,6 @@ private:
     std::string_view text;
     std::size_t at = 0;
     int line = 1;
+    int openCommentLine = 0;
     std::optional<ScriptToken> ahead;
 };

@@ -288,3 +288,24 @@ textures/test/turb
     expectRgbNear(pixelAt(pixels, kLeftColumn, kRow), {0, 0, 0}, kTolerance, "left panel");
     expectRgbNear(pixelAt(pixels, kRightColumn, kRow), {255, 255, 255}, kTolerance, "right panel");
 }
+
+// A stage with no image draws nothing; a material with no other stage is drawn as its name's
+// image times the lightmap, as one without a material is, not flat white.
+TEST_F(MaterialViewTest, aMaterialWhoseOnlyStageHasNoImageIsItsImageTimesTheLightmap) {
+    constexpr char kImagelessScript[] = R"(
+textures/test/glow
+{
+    {
+        rgbGen identity
+    }
+}
+)";
+    writeBytes(data.path() / "scripts/test.shader",
+               std::vector<std::uint8_t>(kImagelessScript,
+                                         kImagelessScript + sizeof kImagelessScript - 1));
+    writeBytes(data.path() / "textures/test/glow.tga", solidTga(8, 8, {128, 255, 64}));
+    startSession();
+    // The image times the page's (160, 80, 40).
+    expectRgbNear(pixelAt(frameAt(0.0), kGlowColumn, kMiddleRow), {80, 80, 10}, kTolerance,
+                  "image times lightmap");
+}

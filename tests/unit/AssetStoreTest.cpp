@@ -5,11 +5,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/SurfaceReport.h"
 #include "level/BSPMap.h"
 #include "level/LevelFile.h"
 #include "generators/AssetFiles.h"
 #include "support/LevelFixtures.h"
 #include "texture/AssetStore.h"
+#include "texture/MaterialScripts.h"
 
 namespace {
 
@@ -206,4 +208,39 @@ TEST(AssetStoreTest, messagesNameTheArchiveAnEntryComesFrom) {
     EXPECT_EQ(assets.describe("textures/A/WALL.TGA"), "pak0.pk3:textures/A/WALL.TGA");
     EXPECT_EQ(assets.describe("textures/a/floor.tga"), "textures/a/floor.tga");
     EXPECT_EQ(assets.describe("textures/a/none.tga"), "textures/a/none.tga");
+}
+
+// A loose file over the size limit is passed over for the archive's copy: one line names its
+// size, the limit and the copy used, and the scripts, the reads and the i report all take and
+// name that copy. The files are sparse: their size costs no disk.
+TEST(AssetStoreTest, aLooseFileOverTheLimitGivesWayToTheArchivesCopyWithOneLine) {
+    ScratchFolder data("assets-too-large");
+    writeBytes(
+        data.path() / "pak0.pk3",
+        makeZip({{"textures/a/wall.tga", solidTga(2, 2, {1, 2, 3})},
+                 {"scripts/a.shader", text("textures/a/lit { { map textures/a/wall.tga } }")}}));
+    const std::uintmax_t tooLarge = AssetStore::kMaxEntryBytes + 1;
+    for (const char* loose : {"textures/a/wall.tga", "scripts/a.shader", "textures/a/alone.tga"}) {
+        ASSERT_TRUE(writeBytes(data.path() / loose, text("loose")));
+        std::filesystem::resize_file(data.path() / loose, tooLarge);
+    }
+    std::ostringstream log;
+    const AssetStore assets(data.dataPath(), log);
+    const std::string limit = " bytes, more than the limit of 268435456; ";
+
+    EXPECT_EQ(assets.describe("textures/a/wall.tga"), "pak0.pk3:textures/a/wall.tga");
+    EXPECT_EQ(readText(assets, "textures/a/wall.tga").size(), solidTga(2, 2, {1, 2, 3}).size());
+    EXPECT_TRUE(assets.folderFile("textures/a/wall.tga").empty());
+    EXPECT_FALSE(assets.contains("textures/a/alone.tga"));
+    const TextureOrigin origin = textureOriginOf("textures/a/lit", MaterialScripts(assets, log),
+                                                 assets, [](const std::string&) { return true; });
+    EXPECT_EQ(originText(origin),
+              "script scripts/a.shader in pak0.pk3; images pak0.pk3:textures/a/wall.tga");
+    // Each file once, however often it is looked up.
+    EXPECT_EQ(log.str(), data.dataPath() + "textures/a/wall.tga: 268435457" + limit +
+                             "pak0.pk3:textures/a/wall.tga is used instead\n" + data.dataPath() +
+                             "textures/a/alone.tga: 268435457" + limit +
+                             "skipped, and no other copy is used\n" + data.dataPath() +
+                             "scripts/a.shader: 268435457" + limit +
+                             "pak0.pk3:scripts/a.shader is used instead\n");
 }

@@ -113,3 +113,43 @@ TEST(ImageDecoderTest, imagesCutShortAreRefusedRatherThanTakenWithBlackRows) {
     EXPECT_EQ(jpegLog.str(), "cut.jpg: truncated: the data ends before the image does\n");
     EXPECT_TRUE(image.pixels.empty());
 }
+
+// A PNG too large to decode is named as a PNG of its own size, not an image of unknown type.
+TEST(ImageDecoderTest, aPngTooLargeToDecodeIsNamedByItsKindAndSize) {
+    std::vector<std::uint8_t> png = {0x89, 'P',  'N', 'G', '\r', '\n', 0x1A, '\n', 0,    0, 0,
+                                     13,   'I',  'H', 'D', 'R',  0,    0,    0x9C, 0x40, 0, 0,
+                                     0x9C, 0x40, 8,   2,   0,    0,    0,    0,    0,    0, 0};
+    DecodedImage image;
+    std::ostringstream log;
+    EXPECT_FALSE(ImageDecoder::decode(png, "textures/big.png", image, log));
+    EXPECT_EQ(log.str(),
+              "textures/big.png: PNG of 40000 x 40000 pixels is larger than 4096 x 4096\n");
+}
+
+// A colour-map index past the palette is drawn in the palette's first colour, as the decoder
+// does, and said once for the image, plain and run-length alike.
+TEST(ImageDecoderTest, aColourMapIndexPastThePaletteIsOneLineAndTheFirstColour) {
+    // 2 x 2, top row first, two palette colours stored blue first: (10, 20, 30) and red.
+    const std::vector<std::uint8_t> header = {0, 1, 1, 0, 0, 2, 0, 24, 0,
+                                              0, 0, 0, 2, 0, 2, 0, 8,  0x20};
+    const std::vector<std::uint8_t> palette = {30, 20, 10, 0, 0, 255};
+    std::vector<std::uint8_t> plain = header;
+    plain.insert(plain.end(), palette.begin(), palette.end());
+    plain.insert(plain.end(), {1, 0, 7, 200});
+    std::vector<std::uint8_t> runs = header;
+    runs[2] = 9;
+    runs.insert(runs.end(), palette.begin(), palette.end());
+    runs.insert(runs.end(), {0x01, 1, 0, 0x81, 9});  // two pixels as they are, then 9 twice
+
+    const std::vector<std::uint8_t> expected = {255, 0, 0, 10, 20, 30, 10, 20, 30, 10, 20, 30};
+    for (const auto& [bytes, first] : {std::pair{plain, 7}, std::pair{runs, 9}}) {
+        DecodedImage image;
+        std::ostringstream log;
+        ASSERT_TRUE(ImageDecoder::decode(bytes, "pal.tga", image, log)) << log.str();
+        EXPECT_EQ(image.pixels, expected);
+        EXPECT_EQ(log.str(),
+                  "pal.tga: 2 pixels with a colour-map index past the palette's 2 "
+                  "colours (the first " +
+                      std::to_string(first) + "); drawn in the palette's first colour\n");
+    }
+}

@@ -218,6 +218,11 @@ TEST(MaterialScriptsTest, badTextIsOneLineAndTheOtherShadersStay) {
         {"s\n{\n cull\n}\n", "line 4: shader s: cull: a value is missing; skipped", true},
         {"/* a\r\n b */ s // c {\n{\n cull\n}\n",
          "line 5: shader s: cull: a value is missing; skipped", true},
+        // A comment never closed hides the rest, inside a shader its closing brace too.
+        {"/* open\n", "line 2: a /* comment is never closed; the rest of the script is skipped",
+         false},
+        {"s\n{\n{ map a.tga }\n /* open\n}\n",
+         "line 5: a /* comment is never closed; the rest of the script is skipped", false},
         {"s\n{\n sort often\n}\n", "line 4: shader s: sort: \"often\" is not a number; skipped",
          true},
         {"s\n{\n{ blendFunc GL_ONE GL_TWO }\n}\n",
