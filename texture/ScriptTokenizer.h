@@ -15,13 +15,17 @@ struct ScriptToken {
 
 class ScriptTokenizer {
 public:
-    // text must outlive the tokenizer: tokens point into it.
-    explicit ScriptTokenizer(std::string_view scriptText) : text(scriptText) {}
+    // text must outlive the tokenizer: tokens point into it. firstLine numbers text's first
+    // line, for a text that is part of a script.
+    explicit ScriptTokenizer(std::string_view scriptText, int firstLine = 1)
+        : text(scriptText), line(firstLine) {}
 
     ScriptToken next();
     const ScriptToken& peek();
     // The next token when it is a word on line, else nothing (and nothing is taken).
     std::optional<std::string_view> nextWordOn(int line);
+    // Where the next scan starts: just after the last token taken, when none is peeked.
+    std::size_t offset() const { return at; }
 
 private:
     ScriptToken scan();
