@@ -12,6 +12,21 @@ unsigned char folded(char c) {
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 
+// FNV-1a over the folded bytes.
+std::uint64_t foldedHash(std::string_view name) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : name) {
+        hash = (hash ^ folded(c)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+bool sameFolded(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return folded(x) == folded(y);
+           });
+}
+
 }  // namespace
 
 IndexedScript::IndexedScript(std::string relativePath, std::string archive,
@@ -22,36 +37,43 @@ IndexedScript::IndexedScript(std::string relativePath, std::string archive,
                      scriptPath, archiveName, log);
 }
 
-std::size_t ShaderIndex::CaseFoldHash::operator()(std::string_view name) const {
-    // FNV-1a over the folded bytes: the table hashes each name of every script once.
-    std::size_t hash = 14695981039346656037ull;
-    for (const char c : name) {
-        hash = (hash ^ folded(c)) * 1099511628211ull;
-    }
-    return hash;
-}
-
-bool ShaderIndex::CaseFoldEqual::operator()(std::string_view a, std::string_view b) const {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return folded(x) == folded(y);
-           });
-}
-
 ShaderIndex::ShaderIndex(std::vector<std::shared_ptr<const IndexedScript>> scripts)
     : all(std::move(scripts)) {
     std::size_t shaders = 0;
     for (const auto& script : all) {
         shaders += script->shaders().size();
     }
-    byName.reserve(shaders);
+    std::size_t capacity = 16;
+    while (capacity < 2 * shaders) {
+        capacity *= 2;
+    }
+    slots.resize(capacity);
     // A script holds fewer shaders than bytes, and no entry the store reads comes near 4 GiB.
     for (std::uint32_t s = 0; s < all.size(); ++s) {
         const std::vector<ShaderBody>& written = all[s]->shaders();
         for (std::uint32_t i = 0; i < written.size(); ++i) {
-            const auto [at, added] = byName.try_emplace(written[i].name, Place{s, i});
-            if (!added && all[at->second.script]->archive() != all[s]->archive()) {
-                at->second = Place{s, i};
+            const std::uint64_t hash = foldedHash(written[i].name);
+            Slot& slot = slots[slotOf(written[i].name, hash)];
+            if (slot.script == kEmpty) {
+                slot = Slot{hash, s, i};
+                ++names;
+            } else if (all[slot.script]->archive() != all[s]->archive()) {
+                slot = Slot{hash, s, i};
             }
+        }
+    }
+}
+
+std::string_view ShaderIndex::nameIn(const Slot& slot) const {
+    return all[slot.script]->shaders()[slot.shader].name;
+}
+
+std::size_t ShaderIndex::slotOf(std::string_view name, std::uint64_t hash) const {
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot& slot = slots[at];
+        if (slot.script == kEmpty || (slot.hash == hash && sameFolded(nameIn(slot), name))) {
+            return at;
         }
     }
 }
@@ -79,10 +101,13 @@ std::shared_ptr<const IndexedScript> ShaderIndex::readScript(const AssetStore& a
 }
 
 ShaderIndex::Definition ShaderIndex::find(std::string_view shaderName) const {
-    const auto found = byName.find(shaderName);
-    if (found == byName.end()) {
+    if (slots.empty()) {
         return {};
     }
-    const IndexedScript& script = *all[found->second.script];
-    return {&script, &script.shaders()[found->second.shader]};
+    const Slot& slot = slots[slotOf(shaderName, foldedHash(shaderName))];
+    if (slot.script == kEmpty) {
+        return {};
+    }
+    const IndexedScript& script = *all[slot.script];
+    return {&script, &script.shaders()[slot.shader]};
 }

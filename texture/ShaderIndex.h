@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "texture/AssetStore.h"
@@ -61,23 +60,24 @@ public:
     // The definition that stands for shaderName, matched without regard to case; none (both
     // null) when no script defines it.
     Definition find(std::string_view shaderName) const;
-    std::size_t size() const { return byName.size(); }
+    std::size_t size() const { return names; }
     const std::vector<std::shared_ptr<const IndexedScript>>& scripts() const { return all; }
 
 private:
-    struct CaseFoldHash {
-        std::size_t operator()(std::string_view name) const;
-    };
-    struct CaseFoldEqual {
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
-    // Which script and which of its shaders.
-    struct Place {
-        std::uint32_t script = 0;
+    // One name's standing definition: which script, which of its shaders, and the name's hash.
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t script = kEmpty;
         std::uint32_t shader = 0;
     };
+    static constexpr std::uint32_t kEmpty = 0xffffffffu;
+
+    std::string_view nameIn(const Slot& slot) const;
+    // The slot that holds name, or the empty one where it would go.
+    std::size_t slotOf(std::string_view name, std::uint64_t hash) const;
 
     std::vector<std::shared_ptr<const IndexedScript>> all;
-    // The names are views into the scripts' texts.
-    std::unordered_map<std::string_view, Place, CaseFoldHash, CaseFoldEqual> byName;
+    // Open addressing, at most half full: one probe or two per name, without a node per name.
+    std::vector<Slot> slots;
+    std::size_t names = 0;
 };
