@@ -209,6 +209,7 @@ public:
 private:
     bool readShader(std::string_view name, int openLine);
     bool passOver(std::string_view name, int openLine, bool nameFits);
+    void neverClosed(int openLine);
     bool readShaderBody(Material& material);
     bool readStage(StageDraft& draft);
     bool skipBlock();
@@ -305,8 +306,7 @@ bool ScriptReader::readShader(std::string_view name, int openLine) {
     material.archive = archiveName;
     const bool closed = readShaderBody(material);
     if (!closed) {
-        problem("unbalanced braces (the shader " + std::string(shaderName) + " opened at line " +
-                std::to_string(openLine) + " is never closed)");
+        neverClosed(openLine);
     } else if (nameFits) {
         if (!material.sortGiven) {
             const bool blends = !material.stages.empty() && material.stages.front().blends;
@@ -370,12 +370,16 @@ bool ScriptReader::readStage(StageDraft& draft) {
     }
 }
 
+void ScriptReader::neverClosed(int openLine) {
+    problem("unbalanced braces (the shader " + std::string(shaderName) + " opened at line " +
+            std::to_string(openLine) + " is never closed)");
+}
+
 bool ScriptReader::passOver(std::string_view name, int openLine, bool nameFits) {
     const std::size_t begin = tokens.offset();
     const bool closed = skipBlock();
     if (!closed) {
-        problem("unbalanced braces (the shader " + std::string(shaderName) + " opened at line " +
-                std::to_string(openLine) + " is never closed)");
+        neverClosed(openLine);
     } else if (nameFits) {
         indexed->push_back({name, text.substr(begin, tokens.offset() - begin), openLine});
     }
