@@ -16,7 +16,8 @@
 #include "texture/AssetStore.h"
 #include "texture/FaceTextures.h"
 #include "texture/ImageLibrary.h"
-#include "texture/MaterialScripts.h"
+#include "texture/Material.h"
+#include "texture/MaterialFinder.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ constexpr float kBackOffUnits = 0.0625f;
 
 }  // namespace
 
-TextureOrigin textureOriginOf(const std::string& textureName, const MaterialScripts& scripts,
+TextureOrigin textureOriginOf(const std::string& textureName, const MaterialFinder& scripts,
                               const AssetStore& assets, const ImageCheck& usable) {
     TextureOrigin origin;
     const Material* material = scripts.find(FaceTextures::withoutExtension(textureName));

@@ -15,7 +15,7 @@
 
 class AssetStore;
 class BSPMap;
-class MaterialScripts;
+class MaterialFinder;
 struct ViewOptions;
 
 struct ImageOrigin {
@@ -35,7 +35,7 @@ using ImageCheck = std::function<bool(const std::string& file)>;
 
 // The stage images as the material view resolves them (a material none of whose named images
 // can be drawn falls back to the face image, as without scripts), else the face image.
-TextureOrigin textureOriginOf(const std::string& textureName, const MaterialScripts& scripts,
+TextureOrigin textureOriginOf(const std::string& textureName, const MaterialFinder& scripts,
                               const AssetStore& assets, const ImageCheck& usable);
 
 // "script PATH in ARCHIVE; images A, B" with each image as its place or "placeholder (NAME)".

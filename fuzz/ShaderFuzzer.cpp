@@ -1,14 +1,19 @@
 // libFuzzer target: arbitrary bytes as one shader script. Besides the sanitizers' checks it
-// stops on what the reader promises: at most one log line per script and no material beyond
-// the bounds on stages, tcMods, animation frames and deforms.
+// stops on what the reader promises: at most one log line per script, no material beyond the
+// bounds on stages, tcMods, animation frames and deforms, and the same materials read whole as
+// read through the index a shader at a time.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <string_view>
+#include <vector>
 
+#include "texture/LazyMaterials.h"
 #include "texture/MaterialScripts.h"
+#include "texture/ShaderIndex.h"
 
 namespace {
 
@@ -31,8 +36,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::count(lines.begin(), lines.end(), '\n') > 1) {
         std::abort();
     }
+    std::ostringstream indexLog;
+    const auto index = std::make_shared<const ShaderIndex>(
+        std::vector<std::shared_ptr<const IndexedScript>>{std::make_shared<const IndexedScript>(
+            "scripts/fuzz.shader", "fuzz.pk3", std::vector<std::uint8_t>(data, data + size),
+            indexLog)});
+    const LazyMaterials lazy(index, indexLog);
+    if (index->size() != scripts.size()) {
+        std::abort();
+    }
     for (const Material& material : scripts.materials()) {
-        if (!withinBounds(material) || scripts.find(material.name) == nullptr) {
+        const Material* indexed = lazy.find(material.name);
+        if (!withinBounds(material) || scripts.find(material.name) == nullptr ||
+            indexed == nullptr || !(*indexed == material)) {
             std::abort();
         }
     }

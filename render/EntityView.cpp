@@ -213,7 +213,7 @@ void EntityView::loadModels(const AssetStore& assets, std::ostream& log) {
     modelMs = millisecondsSince(start);
 }
 
-void EntityView::loadSurfaceLooks(const AssetStore& assets, const MaterialScripts& scripts,
+void EntityView::loadSurfaceLooks(const AssetStore& assets, const MaterialFinder& scripts,
                                   GLuint white, ImageLibrary* images, std::ostream& log) {
     if (surfaceImages != nullptr) {
         return;
@@ -225,7 +225,7 @@ void EntityView::loadSurfaceLooks(const AssetStore& assets, const MaterialScript
     lookMs = millisecondsSince(start);
 }
 
-void EntityView::prepare(const AssetStore& assets, const MaterialScripts* scripts, GLuint white,
+void EntityView::prepare(const AssetStore& assets, const MaterialFinder* scripts, GLuint white,
                          ImageLibrary* images, std::ostream& log) {
     if (!modelsRead) {
         loadModels(assets, log);

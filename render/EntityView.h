@@ -27,7 +27,7 @@ class FaceTextures;
 class Frustum;
 class ImageLibrary;
 class LevelMaterials;
-class MaterialScripts;
+class MaterialFinder;
 struct MaterialPass;
 
 struct EntityPlacement {
@@ -81,13 +81,13 @@ public:
     // The surfaces' images and materials, each decoded and uploaded once, with the level's
     // scripts and white image, through images when given (the level's faces' library, not
     // owned). Needs GL. Later calls do nothing.
-    void loadSurfaceLooks(const AssetStore& assets, const MaterialScripts& scripts, GLuint white,
+    void loadSurfaceLooks(const AssetStore& assets, const MaterialFinder& scripts, GLuint white,
                           ImageLibrary* images, std::ostream& log);
     bool surfaceLooksLoaded() const { return surfaceImages != nullptr; }
 
     // What a frame needs first: the models read (once), and the surfaces' looks once the level's
     // scripts exist (null until its face images are loaded); each load reports its time on log.
-    void prepare(const AssetStore& assets, const MaterialScripts* scripts, GLuint white,
+    void prepare(const AssetStore& assets, const MaterialFinder* scripts, GLuint white,
                  ImageLibrary* images, std::ostream& log);
 
     // Draws what the camera cluster can see inside the frustum. Needs GL and the models loaded;

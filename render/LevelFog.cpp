@@ -8,7 +8,8 @@
 #include "level/BSPMap.h"
 #include "render/LevelMaterials.h"
 #include "texture/FaceTextures.h"
-#include "texture/MaterialScripts.h"
+#include "texture/Material.h"
+#include "texture/MaterialFinder.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ bool holds(const FogVolume& volume, const Point3& point) {
 
 }  // namespace
 
-LevelFog::LevelFog(const BSPMap& levelValue, const MaterialScripts& scripts,
+LevelFog::LevelFog(const BSPMap& levelValue, const MaterialFinder& scripts,
                    const LevelMaterials& materials)
     : level(levelValue) {
     const std::vector<Effect>& effects = level.getEffects();

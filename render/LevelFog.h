@@ -11,7 +11,7 @@
 class BSPMap;
 class Face;
 class LevelMaterials;
-class MaterialScripts;
+class MaterialFinder;
 struct Material;
 
 struct FogVolume {
@@ -26,7 +26,7 @@ class LevelFog {
 public:
     // Reads the level's effects and brushes once; an effect whose shader is not a fog material,
     // or whose brush names sides or planes the level does not have, fogs nothing.
-    LevelFog(const BSPMap& level, const MaterialScripts& scripts, const LevelMaterials& materials);
+    LevelFog(const BSPMap& level, const MaterialFinder& scripts, const LevelMaterials& materials);
 
     bool empty() const { return volumes.empty(); }
     // The volume a face lies in: its effect's, or for a face of a fog material without one, the

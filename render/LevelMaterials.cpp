@@ -5,7 +5,8 @@
 #include "level/Records.h"
 #include "texture/FaceTextures.h"
 #include "texture/MaterialMotion.h"
-#include "texture/MaterialScripts.h"
+#include "texture/Material.h"
+#include "texture/MaterialFinder.h"
 
 namespace {
 
@@ -149,7 +150,7 @@ GLenum glBlendFactor(BlendFactor factor) {
 
 LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
                                const std::vector<std::int32_t>& textureFlags,
-                               const MaterialScripts& scripts, FaceTextures& faceImages,
+                               const MaterialFinder& scripts, FaceTextures& faceImages,
                                GLuint white) {
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);

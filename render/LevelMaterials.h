@@ -14,7 +14,7 @@
 #include "texture/Material.h"
 
 class FaceTextures;
-class MaterialScripts;
+class MaterialFinder;
 
 // How a stage folded over a pass on the third unit combines with what the units below made: the
 // same as the blend it replaces, drawn in the same pass.
@@ -75,7 +75,7 @@ public:
     // from faceImages' library, and a material none of whose stage images can be found falls back
     // to the face image, as without scripts.
     LevelMaterials(const std::vector<std::string>& textureNames,
-                   const std::vector<std::int32_t>& textureFlags, const MaterialScripts& scripts,
+                   const std::vector<std::int32_t>& textureFlags, const MaterialFinder& scripts,
                    FaceTextures& faceImages, GLuint white);
 
     // The texture record's material; an implicit one for an index that names no record.

@@ -6,7 +6,7 @@
 
 #include "level/BSPMap.h"
 #include "texture/AssetStore.h"
-#include "texture/MaterialScripts.h"
+#include "texture/LazyMaterials.h"
 #include "texture/TextureCache.h"
 
 namespace {
@@ -71,11 +71,15 @@ TextureCache& LevelViews::textureCache() {
     return *ownTextures;
 }
 
-const MaterialScripts& LevelViews::shaderScripts(std::ostream& log) {
+const MaterialFinder& LevelViews::shaderScripts(std::ostream& log) {
     if (scripts == nullptr) {
-        scripts = textureCache().scripts(assets.get(), log);
+        scripts = std::make_unique<LazyMaterials>(textureCache().scripts(assets.get(), log), log);
     }
     return *scripts;
+}
+
+const MaterialFinder* LevelViews::getScripts() const {
+    return scripts.get();
 }
 
 void LevelViews::loadFaceTextures(std::ostream& log) {
@@ -83,7 +87,7 @@ void LevelViews::loadFaceTextures(std::ostream& log) {
         return;
     }
     const AssetStore& store = assets.get();
-    const MaterialScripts& levelScripts = shaderScripts(log);
+    const MaterialFinder& levelScripts = shaderScripts(log);
     faceTextures =
         std::make_unique<FaceTextures>(store, level.getTextureNames(), log, &levelScripts,
                                        &textureCache().imagesForLevel(store, log));

@@ -24,7 +24,8 @@
 class BSPMap;
 class Face;
 class LazyAssetStore;
-class MaterialScripts;
+class LazyMaterials;
+class MaterialFinder;
 class TextureCache;
 
 // The camera leaf, cluster and frustum the visibility steps keep using while culling is frozen.
@@ -55,9 +56,10 @@ public:
     void loadFaceTextures(std::ostream& log);
 
     const FaceTextures* getFaceTextures() const { return faceTextures.get(); }
-    // The data path's shader scripts, read at the first call (or by loadFaceTextures) with their
-    // problems on log. Makes no GL call.
-    const MaterialScripts& shaderScripts(std::ostream& log);
+    // The data path's shader scripts, indexed at the first call (or by loadFaceTextures) with
+    // their layout problems on log; each shader the level uses is read at its first find, its
+    // problems on the same log (which must outlive the views). Makes no GL call.
+    const MaterialFinder& shaderScripts(std::ostream& log);
     LazyAssetStore& dataPathAssets() const { return assets; }
     // Null until loadFaceTextures.
     const LevelMaterials* getMaterials() const { return materials.get(); }
@@ -87,7 +89,7 @@ public:
     // problem goes to log), their models read when first drawn.
     EntityView& entities(std::ostream& log);
     // The shader scripts; null until loadFaceTextures.
-    const MaterialScripts* getScripts() const { return scripts.get(); }
+    const MaterialFinder* getScripts() const;
     // Where the face loop joins the triangle corners of a run of faces.
     std::vector<std::uint32_t>& runCorners() { return runCornerScratch; }
 
@@ -109,7 +111,7 @@ private:
     std::vector<std::uint8_t> litVertexColoursWithAlpha;
     std::vector<std::uint8_t> whiteWithVertexAlpha;
     std::unique_ptr<FaceTextures> faceTextures;
-    std::shared_ptr<const MaterialScripts> scripts;
+    std::unique_ptr<LazyMaterials> scripts;
     std::unique_ptr<LevelMaterials> materials;
     std::unique_ptr<LevelSky> sky;
     std::unique_ptr<LevelFog> fog;

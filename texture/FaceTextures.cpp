@@ -6,6 +6,8 @@
 #include <optional>
 #include <ostream>
 
+#include "texture/LazyMaterials.h"
+#include "texture/ShaderIndex.h"
 #include "texture/ShaderScripts.h"
 
 std::string FaceTextures::withoutExtension(const std::string& name) {
@@ -28,11 +30,11 @@ std::string FaceTextures::imageFileOf(const AssetStore& assets, const std::strin
 }
 
 FaceTextures::FaceTextures(const AssetStore& assets, const std::vector<std::string>& textureNames,
-                           std::ostream& log, const MaterialScripts* scripts, ImageLibrary* images)
+                           std::ostream& log, const MaterialFinder* scripts, ImageLibrary* images)
     : ownLibrary(images == nullptr ? std::make_unique<ImageLibrary>(assets, log) : nullptr),
       library(images != nullptr ? images : ownLibrary.get()) {
     const ImageLoadStats before = library->stats();
-    std::unique_ptr<MaterialScripts> ownScripts;  // read only when a name needs them
+    std::unique_ptr<LazyMaterials> ownScripts;  // indexed only when a name needs them
     slots.reserve(textureNames.size());
     for (const std::string& name : textureNames) {
         std::string imagePath = library->findFile(name);
@@ -40,7 +42,9 @@ FaceTextures::FaceTextures(const AssetStore& assets, const std::vector<std::stri
         const bool viaShader = imagePath.empty() && !base.empty();
         if (viaShader) {
             if (scripts == nullptr) {
-                ownScripts = std::make_unique<MaterialScripts>(assets, log);
+                ownScripts = std::make_unique<LazyMaterials>(
+                    std::make_shared<const ShaderIndex>(ShaderIndex::readScripts(assets, log)),
+                    log);
                 scripts = ownScripts.get();
             }
             imagePath = imageFileOf(assets, name, scripts->find(base));

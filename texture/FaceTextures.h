@@ -13,7 +13,7 @@
 #include "texture/ImageLibrary.h"
 
 class AssetStore;
-class MaterialScripts;
+class MaterialFinder;
 struct Material;
 
 struct FaceTextureStats {
@@ -34,7 +34,7 @@ public:
     // name needs them. images, when given, is a library that outlives these (not owned; its
     // beginLevel already called for assets); otherwise these make and own one.
     FaceTextures(const AssetStore& assets, const std::vector<std::string>& textureNames,
-                 std::ostream& log, const MaterialScripts* scripts = nullptr,
+                 std::ostream& log, const MaterialFinder* scripts = nullptr,
                  ImageLibrary* images = nullptr);
     ~FaceTextures();  // deletes the GL textures of its own image library, if it made one
     FaceTextures(const FaceTextures&) = delete;

@@ -19,6 +19,8 @@ struct Wave {
     float amplitude = 0.0f;
     float phase = 0.0f;
     float frequency = 0.0f;
+
+    bool operator==(const Wave&) const = default;
 };
 
 // The GL blend factors a stage can name, without GL's numbers.
@@ -65,6 +67,8 @@ struct TexCoordMod {
     TexCoordModKind kind = TexCoordModKind::scroll;
     std::array<float, 6> values{};
     Wave wave;
+
+    bool operator==(const TexCoordMod&) const = default;
 };
 
 enum class AlphaTest : std::uint8_t { none, greaterThanZero, lessThan128, atLeast128 };
@@ -96,6 +100,8 @@ struct MaterialStage {
         return (images.size() == 1 && images.front() == "$lightmap") ||
                texCoordGen == TexCoordGen::lightmap;
     }
+
+    bool operator==(const MaterialStage&) const = default;
 };
 
 enum class CullMode : std::uint8_t { front, back, none };
@@ -118,11 +124,15 @@ struct SkyParms {
     std::string farBox;  // "" or "-": none; else NAME for NAME_rt, _bk, _lf, _ft, _up, _dn
     float cloudHeight = 128.0f;
     std::string nearBox;
+
+    bool operator==(const SkyParms&) const = default;
 };
 
 struct FogParms {
     std::array<float, 3> colour{0.5f, 0.5f, 0.5f};
     float distanceToOpaque = 512.0f;
+
+    bool operator==(const FogParms&) const = default;
 };
 
 enum class DeformKind : std::uint8_t { wave, autosprite, autosprite2 };
@@ -131,6 +141,8 @@ struct Deform {
     DeformKind kind = DeformKind::wave;
     float spread = 0.0f;  // wave: divisor of the vertex position added to the phase
     Wave wave;
+
+    bool operator==(const Deform&) const = default;
 };
 
 struct Material {
@@ -155,6 +167,8 @@ struct Material {
     std::vector<MaterialStage> stages;
     // The editor image (qer_editorimage), a fallback when no stage image can be found.
     std::string editorImage;
+
+    bool operator==(const Material&) const = default;
 };
 
 // Bounds on what one script can make a material hold, whatever its text says.

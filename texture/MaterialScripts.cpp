@@ -186,15 +186,22 @@ struct StageDraft {
 
 class ScriptReader {
 public:
-    ScriptReader(std::string_view text, const std::string& path, const std::string& archive)
-        : tokens(text), scriptPath(path), archiveName(archive) {}
+    // firstLine numbers text's first line, for the body of one shader.
+    ScriptReader(std::string_view scriptText, const std::string& path, const std::string& archive,
+                 int firstLine = 1)
+        : text(scriptText), tokens(scriptText, firstLine), scriptPath(path), archiveName(archive) {}
 
     void read();
+    // As read, but each shader's body is passed over to its closing brace and listed in found.
+    void index(std::vector<ShaderBody>& found);
+    // The text is the body of the shader named name, its '{' on line.
+    void readBodyOf(std::string_view name, int line) { readShader(name, line); }
     std::string label() const {
         return archiveName.empty() ? scriptPath : archiveName + ":" + scriptPath;
     }
-    // The first problem, with how many followed; empty when there was none.
-    std::string report() const;
+    // The first problem, with how many followed in what was read (a script, a shader); empty
+    // when there was none.
+    std::string report(std::string_view what = "script") const;
 
     std::vector<Material> materials;
     std::vector<std::string> unknowns;
@@ -203,6 +210,8 @@ private:
     // False when the text ends inside a block.
     bool readShaders();
     bool readShader(std::string_view name, int openLine);
+    bool passOver(std::string_view name, int openLine, bool nameFits);
+    void neverClosed(int openLine);
     bool readShaderBody(Material& material);
     bool readStage(StageDraft& draft);
     bool skipBlock();
@@ -234,7 +243,9 @@ private:
     void problemAt(int line, const std::string& what);
     void problem(std::string message);
 
+    std::string_view text;
     ScriptTokenizer tokens;
+    std::vector<ShaderBody>* indexed = nullptr;  // set while indexing
     const std::string& scriptPath;
     const std::string& archiveName;
     std::string_view shaderName;  // the shader being read, for messages
@@ -285,6 +296,12 @@ bool ScriptReader::readShaders() {
     }
 }
 
+void ScriptReader::index(std::vector<ShaderBody>& found) {
+    indexed = &found;
+    read();
+    indexed = nullptr;
+}
+
 bool ScriptReader::readShader(std::string_view name, int openLine) {
     const bool nameFits = name.size() <= MaterialScripts::kMaxWordLength;
     if (!nameFits) {
@@ -293,14 +310,16 @@ bool ScriptReader::readShader(std::string_view name, int openLine) {
                                 std::to_string(MaterialScripts::kMaxWordLength) + "; skipped");
     }
     shaderName = nameFits ? name : "";
+    if (indexed != nullptr) {
+        return passOver(name, openLine, nameFits);
+    }
     Material material;
     material.name = std::string(shaderName);
     material.script = scriptPath;
     material.archive = archiveName;
     const bool closed = readShaderBody(material);
     if (!closed) {
-        problem("unbalanced braces (the shader " + std::string(shaderName) + " opened at line " +
-                std::to_string(openLine) + " is never closed)");
+        neverClosed(openLine);
     } else if (nameFits) {
         if (!material.sortGiven) {
             const bool blends = !material.stages.empty() && material.stages.front().blends;
@@ -362,6 +381,23 @@ bool ScriptReader::readStage(StageDraft& draft) {
             }
         }
     }
+}
+
+void ScriptReader::neverClosed(int openLine) {
+    problem("unbalanced braces (the shader " + std::string(shaderName) + " opened at line " +
+            std::to_string(openLine) + " is never closed)");
+}
+
+bool ScriptReader::passOver(std::string_view name, int openLine, bool nameFits) {
+    const std::size_t begin = tokens.offset();
+    const bool closed = skipBlock();
+    if (!closed) {
+        neverClosed(openLine);
+    } else if (nameFits) {
+        indexed->push_back({name, text.substr(begin, tokens.offset() - begin), openLine});
+    }
+    shaderName = {};
+    return closed;
 }
 
 // After a '{': reads to its '}' with a count, however deep the text nests. False at the end.
@@ -765,14 +801,14 @@ void ScriptReader::problem(std::string message) {
     }
 }
 
-std::string ScriptReader::report() const {
+std::string ScriptReader::report(std::string_view what) const {
     if (problems == 0) {
         return {};
     }
     std::string line = label() + ": " + firstProblem;
     if (problems > 1) {
         line += " (and " + std::to_string(problems - 1) + " more problem" +
-                (problems > 2 ? "s" : "") + " in this script)";
+                (problems > 2 ? "s" : "") + " in this " + std::string(what) + ")";
     }
     return line;
 }
@@ -805,6 +841,28 @@ void MaterialScripts::addScript(const std::string& scriptPath, const std::string
     if (const std::string report = reader.report(); !report.empty()) {
         log << report << '\n';
     }
+}
+
+std::vector<ShaderBody> indexShaders(std::string_view text, const std::string& scriptPath,
+                                     const std::string& archiveName, std::ostream& log) {
+    ScriptReader reader(text, scriptPath, archiveName);
+    std::vector<ShaderBody> found;
+    reader.index(found);
+    if (const std::string report = reader.report(); !report.empty()) {
+        log << report << '\n';
+    }
+    return found;
+}
+
+Material readShaderBody(const ShaderBody& shader, const std::string& scriptPath,
+                        const std::string& archiveName, std::ostream& log) {
+    ScriptReader reader(shader.body, scriptPath, archiveName, shader.line);
+    reader.readBodyOf(shader.name, shader.line);
+    if (const std::string report = reader.report("shader"); !report.empty()) {
+        log << report << '\n';
+    }
+    // An indexed body is closed and its name fits, so the reader keeps its material.
+    return reader.materials.empty() ? Material{} : std::move(reader.materials.front());
 }
 
 namespace {

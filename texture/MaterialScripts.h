@@ -12,10 +12,30 @@
 #include <vector>
 
 #include "texture/Material.h"
+#include "texture/MaterialFinder.h"
 
 class AssetStore;
 
-class MaterialScripts {
+// One shader of a script as an index finds it, its body not yet read: views into the script's
+// text of its name and of its body (from just after its '{' to its '}'), and the line of the '{'.
+struct ShaderBody {
+    std::string_view name;
+    std::string_view body;
+    int line = 0;
+};
+
+// The shaders of one script's text in order, as MaterialScripts::addScript would define them,
+// with their bodies passed over by their braces alone. The problems of the script's layout
+// (braces that do not balance, a block with no name, a name too long) are one line on log naming
+// the archive and the script.
+std::vector<ShaderBody> indexShaders(std::string_view text, const std::string& scriptPath,
+                                     const std::string& archiveName, std::ostream& log);
+// One indexed shader read into the Material addScript would make of it; the body's problems are
+// one line on log naming the archive, the script and the line.
+Material readShaderBody(const ShaderBody& shader, const std::string& scriptPath,
+                        const std::string& archiveName, std::ostream& log);
+
+class MaterialScripts : public MaterialFinder {
 public:
     MaterialScripts() = default;
     // Reads every copy of each script the store holds, the archives' in archive order and then
@@ -31,7 +51,7 @@ public:
     void addScript(const std::string& scriptPath, const std::string& archiveName,
                    std::string_view text, std::ostream& log);
 
-    const Material* find(std::string_view shaderName) const;
+    const Material* find(std::string_view shaderName) const override;
     std::size_t size() const { return all.size(); }
     // In the order they were first defined.
     const std::vector<Material>& materials() const { return all; }

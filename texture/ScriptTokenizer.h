@@ -15,8 +15,10 @@ struct ScriptToken {
 
 class ScriptTokenizer {
 public:
-    // text must outlive the tokenizer: tokens point into it.
-    explicit ScriptTokenizer(std::string_view scriptText) : text(scriptText) {}
+    // text must outlive the tokenizer: tokens point into it. firstLine numbers text's first
+    // line, for a text that is part of a script.
+    explicit ScriptTokenizer(std::string_view scriptText, int firstLine = 1)
+        : text(scriptText), line(firstLine) {}
 
     ScriptToken next();
     const ScriptToken& peek();
@@ -25,6 +27,8 @@ public:
     // The line a /* comment that runs to the end of the text opened on; 0 while none has. Such a
     // comment hides the rest of the text, so the reader names it rather than what it hid.
     int unclosedCommentLine() const { return openCommentLine; }
+    // Where the next scan starts: just after the last token taken, when none is peeked.
+    std::size_t offset() const { return at; }
 
 private:
     ScriptToken scan();
