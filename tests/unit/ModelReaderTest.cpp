@@ -149,7 +149,6 @@ TEST(ModelReaderTest, recordsRunningPastTheirSurfaceAndCoordinatesThatAreNotNumb
         const char* expected;
     } numbers[] = {
         {std::nanf(""), "surface 0: vertex 1's texture coordinate nan is not a finite number"},
-        {-INFINITY, "surface 0: vertex 1's texture coordinate -inf is not a finite number"},
         {2e6f, "surface 0: vertex 1's texture coordinate 2e+06 is not a finite number"},
     };
     for (const auto& [value, expected] : numbers) {
