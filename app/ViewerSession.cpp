@@ -197,8 +197,8 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
         return loaded;
     }
     const EntityList& entities = level->getEntities();
-    if (!entities.problem.empty()) {
-        std::cerr << loaded.shownName << ": entity text: " << entities.problem << std::endl;
+    for (const std::string& problem : entities.problems) {
+        std::cerr << loaded.shownName << ": entity text: " << problem << std::endl;
     }
     loaded.spawns = playerSpawns(entities);
     loaded.level = std::move(level);

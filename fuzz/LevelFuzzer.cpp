@@ -1,13 +1,16 @@
 // libFuzzer target: arbitrary bytes go to the level loader and validator. A level they call sound
-// must then hold up under everything the per-frame path reads without checks of its own, and
-// under a change of patch level; none of it needs a GL context.
+// must then hold up under everything the per-frame path reads without checks of its own, under a
+// change of patch level, and under the entity view's light for each entity it places; none of it
+// needs a GL context.
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <vector>
 
 #include "level/BSPMap.h"
+#include "level/Entities.h"
 #include "level/Face.h"
+#include "level/LightGrid.h"
 #include "level/Records.h"
 
 namespace {
@@ -56,6 +59,21 @@ void descendAndTestVisibility(const BSPMap& level) {
     }
 }
 
+// What the entity view does at load: the light grid sampled at every entity it places.
+void lightPlacedEntities(const BSPMap& level) {
+    const auto& models = level.getModels();
+    if (models.empty()) {
+        return;
+    }
+    const LightGridResult built =
+        LightGrid::build(level.getLightVolumeBytes(), models[0].mins, models[0].maxs);
+    for (const Entity& entity : readEntities(level.getEntityText()).entities) {
+        if (const std::optional<Point> origin = entity.placedAt(); origin && built.grid) {
+            [[maybe_unused]] const LightSample light = built.grid->sample(*origin);
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -65,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (level.isSound()) {
         readDrawnFaces(level);
         descendAndTestVisibility(level);
+        lightPlacedEntities(level);
         // The keys' re-tessellation, shrinking the arrays built at the load level.
         level.setPatchLevel(3);
     }

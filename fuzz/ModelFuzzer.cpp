@@ -1,6 +1,6 @@
 // libFuzzer target: arbitrary bytes as one model file through the viewer's reader; what it
 // accepts must be what the drawing trusts (arrays of matching sizes, indices below the vertex
-// count, unit normals).
+// count, unit normals, texture coordinates that are finite numbers).
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(surface.indices.size() % 3 == 0);
         for (const std::uint32_t index : surface.indices) {
             require(index < vertices);
+        }
+        for (const float coordinate : surface.texCoords) {
+            require(std::isfinite(coordinate));
         }
         for (std::size_t v = 0; v < vertices; ++v) {
             const float* n = &surface.normals[3 * v];

@@ -39,6 +39,7 @@ struct ModelFieldOffsets {
     // From the start of a surface.
     static constexpr std::size_t kSurfaceVertexCount = 80;
     static constexpr std::size_t kSurfaceTriangleCount = 84;
+    static constexpr std::size_t kSurfaceTexCoordsOffset = 96;
     static constexpr std::size_t kSurfaceVerticesOffset = 100;
     static constexpr std::size_t kSurfaceEnd = 104;
 };

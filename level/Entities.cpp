@@ -1,9 +1,11 @@
 // A small reader of entity text: blocks in braces holding quoted "key" "value" pairs.
 #include "level/Entities.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <span>
 
 #include "level/AxisChange.h"
 
@@ -35,7 +37,8 @@ public:
         if (text[at] == '"') {
             const std::size_t close = text.find('"', start + 1);
             if (close == std::string_view::npos) {
-                at = text.size();
+                // Past the quote only, so that the line names it and a scan can count what follows.
+                at = start + 1;
                 return {EntityToken::kUnterminatedQuote, {}};
             }
             at = close + 1;
@@ -62,9 +65,47 @@ private:
     std::size_t at = 0;
 };
 
-std::string where(const EntityTokens& tokens, std::size_t entityNumber) {
-    return "entity " + std::to_string(entityNumber) + " (line " + std::to_string(tokens.line()) +
-           "): ";
+std::string where(const EntityTokens& tokens, std::size_t entityNumber,
+                  std::string_view className = {}) {
+    std::string place = "entity " + std::to_string(entityNumber) + " (";
+    if (!className.empty()) {
+        place += std::string(className.substr(0, 64)) + ", ";
+    }
+    return place + "line " + std::to_string(tokens.line()) + "): ";
+}
+
+// How many entities the rest of the text holds, as far as a scan of its braces can tell: the
+// count of '{' that open a block at the top level.
+std::size_t blocksAhead(EntityTokens& tokens) {
+    std::size_t blocks = 0;
+    std::size_t depth = 0;
+    for (;;) {
+        switch (tokens.next().kind) {
+            case EntityToken::kEnd:
+                return blocks;
+            case EntityToken::kOpen:
+                blocks += depth == 0 ? 1 : 0;
+                ++depth;
+                break;
+            case EntityToken::kClose:
+                depth -= depth > 0 ? 1 : 0;
+                break;
+            case EntityToken::kText:
+            case EntityToken::kUnterminatedQuote:
+                break;
+        }
+    }
+}
+
+// The fault's line with how many entities after it are lost, when any are.
+std::string withDropped(std::string fault, EntityTokens& tokens) {
+    const std::size_t dropped = blocksAhead(tokens);
+    if (dropped == 1) {
+        fault += "; 1 entity after it was dropped";
+    } else if (dropped > 1) {
+        fault += "; " + std::to_string(dropped) + " entities after it were dropped";
+    }
+    return fault;
 }
 
 // The problem with a key/value pair's value token, or "" when it is a sound pair.
@@ -98,7 +139,7 @@ std::string readEntityBody(EntityTokens& tokens, Entity& entity) {
             case EntityToken::kOpen:
                 return "a '{' inside an entity";
             case EntityToken::kUnterminatedQuote:
-                return "a quote that is never closed";
+                return "a key whose quote is never closed";
             case EntityToken::kText:
                 break;
         }
@@ -110,25 +151,58 @@ std::string readEntityBody(EntityTokens& tokens, Entity& entity) {
     }
 }
 
-// Three numbers separated by white space, e.g. "64 -128 24"; anything else gives nothing.
-std::optional<Point> parseOrigin(std::string_view value) {
-    float file[3];
-    const char* cursor = value.data();
-    const char* const end = value.data() + value.size();
-    for (float& coordinate : file) {
-        while (cursor < end && std::isspace(static_cast<unsigned char>(*cursor))) {
-            ++cursor;
-        }
-        const auto [rest, error] = std::from_chars(cursor, end, coordinate);
-        if (error != std::errc()) {
-            return std::nullopt;
-        }
-        cursor = rest;
-    }
+enum class NumberFault { kNone, kOutOfRange, kNotFinite, kNotNumbers };
+
+const char* skipSpace(const char* cursor, const char* end) {
     while (cursor < end && std::isspace(static_cast<unsigned char>(*cursor))) {
         ++cursor;
     }
-    if (cursor != end) {
+    return cursor;
+}
+
+// Exactly out.size() numbers separated by white space, e.g. "64 -128 24"; the worst fault of any.
+NumberFault readNumbers(std::string_view value, std::span<float> out) {
+    const char* cursor = value.data();
+    const char* const end = value.data() + value.size();
+    NumberFault fault = NumberFault::kNone;
+    for (float& number : out) {
+        const auto [rest, error] = std::from_chars(skipSpace(cursor, end), end, number);
+        if (error == std::errc::result_out_of_range) {
+            fault = std::max(fault, NumberFault::kOutOfRange);
+        } else if (error != std::errc()) {
+            return NumberFault::kNotNumbers;
+        } else if (!std::isfinite(number)) {
+            fault = std::max(fault, NumberFault::kNotFinite);
+        } else if (std::abs(number) > kMaxEntityNumber) {
+            fault = std::max(fault, NumberFault::kOutOfRange);
+        }
+        cursor = rest;
+    }
+    return skipSpace(cursor, end) == end ? fault : NumberFault::kNotNumbers;
+}
+
+// The line for a key whose value, one number or three, has the fault; "" for none.
+std::string numberLine(std::string_view key, std::string_view value, NumberFault fault,
+                       bool oneNumber) {
+    const std::string line = std::string(key) + " \"" + std::string(value.substr(0, 64)) + "\" ";
+    switch (fault) {
+        case NumberFault::kNone:
+            return {};
+        case NumberFault::kOutOfRange:
+            return line + "is outside " + std::to_string(-static_cast<long>(kMaxEntityNumber)) +
+                   ".." + std::to_string(static_cast<long>(kMaxEntityNumber));
+        case NumberFault::kNotFinite:
+            return line +
+                   (oneNumber ? "is not a finite number" : "holds a number that is not finite");
+        case NumberFault::kNotNumbers:
+            return line + (oneNumber ? "is not a number" : "is not three numbers");
+    }
+    return {};
+}
+
+std::optional<Point> parseOrigin(std::string_view value) {
+    float file[3];
+    if (readNumbers(value, file) != NumberFault::kNone) {
         return std::nullopt;
     }
     return toViewerAxes(file[0], file[1], file[2]);
@@ -154,42 +228,61 @@ std::optional<Point> Entity::origin() const {
 }
 
 float Entity::angle() const {
-    const std::string_view text = value("angle");
-    float degrees = 0.0f;
-    const char* begin = text.data();
-    while (begin < text.data() + text.size() && std::isspace(static_cast<unsigned char>(*begin))) {
-        ++begin;
+    float degrees[1] = {0.0f};
+    return readNumbers(value("angle"), degrees) == NumberFault::kNone ? degrees[0] : 0.0f;
+}
+
+std::string Entity::numberProblem() const {
+    float numbers[3];
+    if (const std::string_view text = value("origin"); !text.empty()) {
+        if (std::string line = numberLine("origin", text, readNumbers(text, numbers), false);
+            !line.empty()) {
+            return line;
+        }
     }
-    const auto [rest, error] = std::from_chars(begin, text.data() + text.size(), degrees);
-    (void)rest;
-    return error == std::errc() && std::isfinite(degrees) ? degrees : 0.0f;
+    if (const std::string_view text = value("angle"); !text.empty()) {
+        return numberLine("angle", text, readNumbers(text, std::span(numbers, 1)), true);
+    }
+    return {};
+}
+
+std::optional<Point> Entity::placedAt() const {
+    return numberProblem().empty() ? origin() : std::nullopt;
 }
 
 EntityList readEntities(std::string_view entityText) {
     EntityList list;
     EntityTokens tokens(entityText);
+    std::size_t badNumbers = 0;
     for (;;) {
         const EntityToken token = tokens.next();
         if (token.kind == EntityToken::kEnd) {
-            return list;
+            break;
         }
         const std::size_t number = list.entities.size();
         if (token.kind != EntityToken::kOpen) {
-            list.problem = where(tokens, number) + "text outside an entity's braces";
-            return list;
+            list.problems.push_back(
+                withDropped(where(tokens, number) + "text outside an entity's braces", tokens));
+            break;
         }
         Entity entity;
         if (std::string problem = readEntityBody(tokens, entity); !problem.empty()) {
-            list.problem = where(tokens, number) + problem;
-            return list;
+            list.problems.push_back(withDropped(where(tokens, number) + problem, tokens));
+            break;
         }
-        if (list.problem.empty() && !entity.value("origin").empty() && !entity.origin()) {
-            list.problem = where(tokens, number) + "origin \"" +
-                           std::string(entity.value("origin").substr(0, 64)) +
-                           "\" is not three numbers";
+        if (std::string problem = entity.numberProblem(); !problem.empty()) {
+            if (badNumbers++ < kMaxEntityProblemLines) {
+                list.problems.push_back(where(tokens, number, entity.className()) + problem);
+            }
         }
         list.entities.push_back(std::move(entity));
     }
+    if (badNumbers > kMaxEntityProblemLines) {
+        const std::string more = std::to_string(badNumbers - kMaxEntityProblemLines);
+        list.problems.insert(list.problems.begin() + kMaxEntityProblemLines,
+                             "... and " + more + " more entities with bad numbers, not placed");
+    }
+    return list;
 }
 
 std::vector<Point> findSpawnPoints(std::string_view entityText) {
@@ -198,7 +291,7 @@ std::vector<Point> findSpawnPoints(std::string_view entityText) {
         if (!isSpawnClass(entity.className())) {
             continue;
         }
-        if (const std::optional<Point> origin = entity.origin()) {
+        if (const std::optional<Point> origin = entity.placedAt()) {
             spawns.push_back(*origin);
         }
     }
@@ -209,7 +302,7 @@ std::vector<PlayerSpawn> playerSpawns(const EntityList& list) {
     std::vector<PlayerSpawn> spawns;
     for (const std::string_view spawnClass : {kDeathmatchSpawnClass, kStartSpawnClass}) {
         for (const Entity& entity : list.entities) {
-            const std::optional<Point> origin = entity.origin();
+            const std::optional<Point> origin = entity.placedAt();
             if (entity.className() == spawnClass && origin) {
                 spawns.push_back({spawnClass, *origin, entity.angle()});
             }

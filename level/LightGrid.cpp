@@ -64,7 +64,9 @@ LightSample LightGrid::sample(const Point& position) const {
     for (int axis = 0; axis < 3; ++axis) {
         const float along = (file[axis] - origin[axis]) / kCellSize[axis];
         const float last = float(counts[axis] - 1);
-        const float clamped = std::clamp(along, 0.0f, last);
+        // Written so that a position that is not a number samples the first cell rather than
+        // turning into an index out of range.
+        const float clamped = along > 0.0f ? std::min(along, last) : 0.0f;
         const float below = std::floor(clamped);
         low[axis] = static_cast<std::int32_t>(below);
         high[axis] = std::min(low[axis] + 1, counts[axis] - 1);

@@ -2,6 +2,8 @@
 // triangles and first shader, every count and offset checked against the bytes first.
 #include "model/Md3Model.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "geometry/PackedDirection.h"
@@ -21,6 +23,8 @@ constexpr std::int64_t kTexCoordBytes = 8;
 constexpr std::int64_t kVertexBytes = 8;
 constexpr std::int32_t kVersion = 15;
 constexpr std::size_t kNameBytes = 64;
+// No image repeats this often across a model: a coordinate beyond it (or not a number) is broken.
+constexpr float kMaxTexCoord = 1.0e6f;
 
 std::string readName(ByteReader& reader) {
     char name[kNameBytes];
@@ -123,6 +127,20 @@ std::string checkSurface(const SurfaceHeader& header, std::int64_t start, std::i
     return problem;
 }
 
+// The first texture coordinate that is not a finite number within kMaxTexCoord, or "".
+std::string checkTexCoords(const std::vector<float>& texCoords) {
+    for (std::size_t i = 0; i < texCoords.size(); ++i) {
+        if (!(std::abs(texCoords[i]) <= kMaxTexCoord)) {
+            char shown[32];
+            const auto printed = std::to_chars(shown, shown + sizeof shown, texCoords[i]);
+            return "vertex " + std::to_string(i / 2) + "'s texture coordinate " +
+                   std::string(shown, printed.ptr) +
+                   " is not a finite number within -1000000..1000000";
+        }
+    }
+    return {};
+}
+
 std::string readSurface(ByteReader& reader, const SurfaceHeader& header, std::int64_t start,
                         Md3Surface& surface) {
     surface.name = header.name;
@@ -135,6 +153,9 @@ std::string readSurface(ByteReader& reader, const SurfaceHeader& header, std::in
     surface.texCoords.resize(2 * vertices);
     for (float& coordinate : surface.texCoords) {
         coordinate = reader.readFloat32();
+    }
+    if (std::string problem = checkTexCoords(surface.texCoords); !problem.empty()) {
+        return problem;
     }
     reader.seek(start + header.verticesOffset);
     surface.positions.resize(3 * vertices);

@@ -29,7 +29,9 @@ void lightModelVertices(std::span<const float> normals, const LightSample& light
         const std::array<float, 3> raw =
             unbrightenedLight(local, {normals[3 * v], normals[3 * v + 1], normals[3 * v + 2]});
         const auto channel = [&](int i) {
-            return static_cast<std::uint8_t>(std::lround(std::clamp(raw[i], 0.0f, 255.0f)));
+            // Light that is not a number is dark rather than a conversion out of range.
+            return raw[i] > 0.0f ? static_cast<std::uint8_t>(std::lround(std::min(raw[i], 255.0f)))
+                                 : std::uint8_t{0};
         };
         const std::array<std::uint8_t, 3> bright =
             brightenedColour(channel(0), channel(1), channel(2));

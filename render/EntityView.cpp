@@ -115,7 +115,7 @@ std::vector<EntityPlacement> placementsOf(const EntityList& entities) {
     std::vector<EntityPlacement> placements;
     for (std::size_t i = 0; i < entities.entities.size(); ++i) {
         const Entity& entity = entities.entities[i];
-        if (const std::optional<Point> origin = entity.origin()) {
+        if (const std::optional<Point> origin = entity.placedAt()) {
             placements.push_back({std::string(entity.className()), *origin, entity.angle(), i});
         }
     }

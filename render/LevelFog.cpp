@@ -134,5 +134,7 @@ const FogVolume* LevelFog::holding(const Face& face, const Material* material) c
 
 float fogAlpha(const FogVolume& volume, const Point3& eye, const Point3& point) {
     const double inside = lengthInside(eye, point, volume.planes);
-    return static_cast<float>(std::clamp(inside / volume.distanceToOpaque, 0.0, 1.0));
+    // Written so that a share that is not a number (a point from the file far off) is no fog.
+    const double share = inside / volume.distanceToOpaque;
+    return share > 0.0 ? static_cast<float>(std::min(share, 1.0)) : 0.0f;
 }

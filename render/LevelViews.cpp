@@ -166,8 +166,10 @@ std::span<const std::uint32_t> LevelViews::inMaterialOrder(
             const float dy = at[1] - eye.getY();
             const float dz = at[2] - eye.getZ();
             const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-            shell = std::min<std::uint64_t>(static_cast<std::uint64_t>(distance / kShellDepth),
-                                            kLastShell);
+            // A vertex far off (or not a number) from the file goes last, never through a cast
+            // out of range.
+            const float shells = distance / kShellDepth;
+            shell = shells < float(kLastShell) ? static_cast<std::uint64_t>(shells) : kLastShell;
         }
         const std::uint64_t key = rank << kRankShift | shell << kShellShift |
                                   texture << kTextureShift |

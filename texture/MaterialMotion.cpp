@@ -14,9 +14,15 @@ double fraction(double x) {
     return x - std::floor(x);
 }
 
-// A repeatable value in [-1, 1] for each period number.
+// A repeatable value in [-1, 1] for each period number. Periods repeat every 2^53, the range in
+// which a double still tells them apart, so that any finite period converts to an integer.
 double noiseAt(double period) {
-    auto bits = static_cast<std::uint64_t>(static_cast<std::int64_t>(std::floor(period)));
+    constexpr double kPeriods = 9007199254740992.0;
+    if (!std::isfinite(period)) {
+        return 0.0;
+    }
+    auto bits = static_cast<std::uint64_t>(
+        static_cast<std::int64_t>(std::fmod(std::floor(period), kPeriods)));
     bits ^= bits >> 33;
     bits *= 0xff51afd7ed558ccdULL;
     bits ^= bits >> 33;
@@ -161,5 +167,7 @@ std::size_t animationFrame(const MaterialStage& stage, double seconds) {
     }
     const double frames = std::floor(double(stage.framesPerSecond) * seconds);
     const double count = double(stage.images.size());
-    return static_cast<std::size_t>(frames - count * std::floor(frames / count));
+    const double frame = frames - count * std::floor(frames / count);
+    // Far along (or not a number) the remainder can round to count itself.
+    return frame >= 0.0 && frame < count ? static_cast<std::size_t>(frame) : 0;
 }

@@ -38,8 +38,11 @@ std::optional<T> lookUp(Names<T> names, std::string_view word) {
     return std::nullopt;
 }
 
-// Finite numbers only; one beyond a float's range is held at the range's end.
-std::optional<float> parseNumber(std::string_view word) {
+// A number a float cannot hold (a wave's 1e39) is no value a script means: its keyword is skipped.
+constexpr double kMaxScriptNumber = std::numeric_limits<float>::max();
+
+// Finite numbers only.
+std::optional<double> parseNumber(std::string_view word) {
     const char* begin = word.data();
     const char* end = begin + word.size();
     if (begin != end && *begin == '+') {
@@ -50,8 +53,7 @@ std::optional<float> parseNumber(std::string_view word) {
     if (error != std::errc() || stop != end || !std::isfinite(value)) {
         return std::nullopt;
     }
-    const double limit = std::numeric_limits<float>::max();
-    return static_cast<float>(std::clamp(value, -limit, limit));
+    return value;
 }
 
 // A word as a message shows it: long ones are cut.
@@ -753,13 +755,14 @@ bool ScriptReader::numbers(const KeywordLine& line, std::size_t from, float* out
         if (!present(line, from + i + 1)) {
             return false;
         }
-        const std::optional<float> value = parseNumber(line[from + i]);
-        if (!value) {
+        const std::optional<double> value = parseNumber(line[from + i]);
+        if (!value || std::abs(*value) > kMaxScriptNumber) {
             problemAt(line.line, std::string(line.keyword) + ": " + quoted(line[from + i]) +
-                                     " is not a number; skipped");
+                                     (value ? " is beyond a float's range; skipped"
+                                            : " is not a number; skipped"));
             return false;
         }
-        parsed[i] = *value;
+        parsed[i] = static_cast<float>(*value);
     }
     std::copy_n(parsed.begin(), count, out);
     return true;

@@ -19,13 +19,13 @@ inline void printEntityTable(const EntityList& list, std::ostream& out) {
     }
 }
 
-// The same for a level's text; text that is not well formed is one line on log naming the file,
-// and the entities read before the fault are counted.
+// The same for a level's text; each problem with it is one line on log naming the file, and the
+// entities read before a fault in the text are counted.
 inline void printLevelEntityTable(const std::string& levelFile, const char* entityText,
                                   std::ostream& out, std::ostream& log) {
     const EntityList list = readEntities(entityText);
-    if (!list.problem.empty()) {
-        log << levelFile << ": " << list.problem << std::endl;
+    for (const std::string& problem : list.problems) {
+        log << levelFile << ": " << problem << std::endl;
     }
     printEntityTable(list, out);
 }

@@ -42,9 +42,9 @@ void addFacingQuad(LevelDescription& level, float y, std::array<float, 4> leftRi
     level.meshVertices.insert(level.meshVertices.end(), {0, 1, 2, 0, 2, 3});
 }
 
-LevelDescription wallLevel(bool glowPane) {
+LevelDescription wallLevel(bool glowPane, std::string entityText = kEntityText) {
     LevelDescription level;
-    level.entityText = kEntityText;
+    level.entityText = std::move(entityText);
     level.textures = {{"textures/test/wall", 0, 1}};
     // One wall across the whole view.
     addFacingQuad(level, 400, {-400, 400, -300, 300}, 0);
@@ -66,10 +66,8 @@ LevelDescription wallLevel(bool glowPane) {
     return level;
 }
 
-}  // namespace
-
-std::vector<std::uint8_t> entityLevelBytes(std::size_t gridCells, bool glowPane) {
-    LevelWriter writer(wallLevel(glowPane));
+std::vector<std::uint8_t> levelBytesWithGrid(const LevelDescription& level, std::size_t gridCells) {
+    LevelWriter writer(level);
     if (gridCells > 0) {
         std::vector<std::uint8_t> grid;
         for (std::size_t cell = 0; cell < gridCells; ++cell) {
@@ -80,6 +78,16 @@ std::vector<std::uint8_t> entityLevelBytes(std::size_t gridCells, bool glowPane)
         writer.setEntry(kLightVolumesLump, offset, static_cast<std::int32_t>(grid.size()));
     }
     return writer.bytes();
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> entityLevelBytes(std::size_t gridCells, bool glowPane) {
+    return levelBytesWithGrid(wallLevel(glowPane), gridCells);
+}
+
+std::vector<std::uint8_t> entityLevelBytesWithText(std::string entityText) {
+    return levelBytesWithGrid(wallLevel(false, std::move(entityText)), kGridCells);
 }
 
 void writeEntityModels(const ScratchFolder& data) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "generators/AssetFiles.h"
@@ -32,5 +33,7 @@ inline constexpr float kGlowPaneY = 100;
 // gridCells light grid cells (0: no lump; fewer than kGridCells: a lump too short).
 std::vector<std::uint8_t> entityLevelBytes(std::size_t gridCells = kGridCells,
                                            bool glowPane = false);
+// The same level and grid with entityText in place of its entities.
+std::vector<std::uint8_t> entityLevelBytesWithText(std::string entityText);
 // The rocket launcher's model as a folder file and the broken railgun in bad.pk3.
 void writeEntityModels(const ScratchFolder& data);

@@ -333,7 +333,7 @@ TEST(LevelLoaderTest, everyRealLevelLoadsSoundWithOnlyItsTranscript) {
         EXPECT_FALSE(map.getFaces().empty());
         expectEveryPatchFaceCutWhole(map);
         const EntityList entities = readEntities(map.getEntityText());
-        EXPECT_EQ(entities.problem, "");
+        EXPECT_EQ(entities.problems, std::vector<std::string>{});
         EXPECT_FALSE(findSpawnPoints(map.getEntityText()).empty());
     }
     EXPECT_GT(levels, 0);

@@ -136,4 +136,18 @@ TEST(MaterialMotionTest, stageColoursAndAnimationFramesFollowTheClock) {
     EXPECT_EQ(animationFrame(stage, 1.6), 0u);
     stage.framesPerSecond = -2.0f;
     EXPECT_LT(animationFrame(stage, 0.6), 3u);
+    // The largest rate a script can give, far along: no frame count a size can hold.
+    stage.framesPerSecond = 3e38f;
+    EXPECT_LT(animationFrame(stage, 1e9), 3u);
+}
+
+TEST(MaterialMotionTest, noiseAtPeriodsNoIntegerHoldsStaysInRange) {
+    // A script's largest frequency: the period number is far beyond any 64-bit integer.
+    const Wave noise{WaveForm::noise, 0.0f, 1.0f, 0.0f, 3e38f};
+    for (const double seconds : {0.0, 0.5, 1e9}) {
+        EXPECT_LE(std::fabs(waveValue(noise, seconds)), 1.0f) << seconds;
+    }
+    // Within the range a double tells periods apart, the noise still changes from one to the next.
+    const Wave slow{WaveForm::noise, 0.0f, 1.0f, 0.0f, 1.0f};
+    EXPECT_NE(waveValue(slow, 1e15), waveValue(slow, 1e15 + 1));
 }

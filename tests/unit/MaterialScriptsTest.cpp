@@ -315,3 +315,22 @@ TEST(MaterialScriptsTest, theGamesScriptsReadWithoutAProblem) {
     EXPECT_EQ(log.str(), "");
     EXPECT_GT(scripts.size(), 1000u);
 }
+
+// A number beyond a float's range is the script's one line naming the shader, the keyword and the
+// value, and that keyword alone is skipped.
+TEST(MaterialScriptsTest, aNumberBeyondAFloatIsNamedAndItsKeywordSkipped) {
+    MaterialScripts scripts;
+    std::ostringstream log;
+    scripts.addScript("scripts/wild.shader", "pak3.pk3",
+                      "wild\n{\n{\n map a.tga\n rgbGen wave noise 0 1 0 1e39\n"
+                      " tcMod scroll 1 2\n}\n}\n",
+                      log);
+    EXPECT_EQ(log.str(),
+              "pak3.pk3:scripts/wild.shader: line 5: shader wild: rgbGen: \"1e39\" is beyond a "
+              "float's range; skipped\n");
+    const Material* wild = scripts.find("wild");
+    ASSERT_NE(wild, nullptr);
+    ASSERT_EQ(wild->stages.size(), 1u);
+    EXPECT_NE(wild->stages[0].colourGen, ColourGen::wave);
+    EXPECT_EQ(wild->stages[0].texCoordMods.size(), 1u);
+}

@@ -1,9 +1,12 @@
 // The model reader on writer-made files: frame 0's positions, normals, coordinates and shader in
-// viewer axes; every cut prefix and every broken count or offset refused with one problem.
+// viewer axes; every cut prefix, every broken count or offset and every texture coordinate that is
+// not a number refused with one problem.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -105,6 +108,55 @@ TEST(ModelReaderTest, refusesCountsAndOffsetsBeyondTheFile) {
         const Md3ReadResult result = readMd3(bytes);
         EXPECT_EQ(result.problem.rfind(broken.expected, 0), 0u)
             << "offset " << broken.offset << ": " << result.problem;
+        EXPECT_TRUE(result.model.surfaces.empty());
+    }
+}
+
+TEST(ModelReaderTest, recordsRunningPastTheirSurfaceAndCoordinatesThatAreNotNumbersAreRefused) {
+    const std::vector<std::uint8_t> sound = sampleModel();
+    const auto int32At = [&](std::size_t offset) {
+        std::int32_t value = 0;
+        std::memcpy(&value, &sound[offset], sizeof value);
+        return value;
+    };
+    const std::size_t surface = secondSurfaceStart(sound);
+    const std::int32_t end = int32At(surface + ModelFieldOffsets::kSurfaceEnd);
+    const std::string past = " run past the end at " + std::to_string(end);
+    // The second surface's two vertices, in two frames: records that start 8 bytes before the
+    // surface's end and need more.
+    const struct {
+        std::size_t field;
+        std::string expected;
+    } overruns[] = {
+        {ModelFieldOffsets::kSurfaceTexCoordsOffset, "surface 1: texture coordinates at offset " +
+                                                         std::to_string(end - 8) +
+                                                         " (2 of 8 bytes)" + past},
+        {ModelFieldOffsets::kSurfaceVerticesOffset,
+         "surface 1: vertices at offset " + std::to_string(end - 8) + " (4 of 8 bytes)" + past},
+    };
+    for (const auto& [field, expected] : overruns) {
+        std::vector<std::uint8_t> bytes = sound;
+        patchInt32(bytes, surface + field, end - 8);
+        EXPECT_EQ(readMd3(bytes).problem, expected);
+    }
+
+    const std::size_t first = static_cast<std::size_t>(int32At(ModelFieldOffsets::kSurfacesOffset));
+    const std::size_t texCoords =
+        first +
+        static_cast<std::size_t>(int32At(first + ModelFieldOffsets::kSurfaceTexCoordsOffset));
+    const struct {
+        float value;
+        const char* expected;
+    } numbers[] = {
+        {std::nanf(""), "surface 0: vertex 1's texture coordinate nan is not a finite number"},
+        {2e6f, "surface 0: vertex 1's texture coordinate 2e+06 is not a finite number"},
+    };
+    for (const auto& [value, expected] : numbers) {
+        std::vector<std::uint8_t> bytes = sound;
+        // Vertex 1's t.
+        patchInt32(bytes, texCoords + 12, std::bit_cast<std::int32_t>(value));
+        const Md3ReadResult result = readMd3(bytes);
+        EXPECT_EQ(result.problem.rfind(expected, 0), 0u) << result.problem;
         EXPECT_TRUE(result.model.surfaces.empty());
     }
 }
