@@ -14,6 +14,7 @@
 #include "model/ModelLighting.h"
 #include "render/Frustum.h"
 #include "render/LevelMaterials.h"
+#include "render/PassBinder.h"
 #include "render/StageState.h"
 #include "render/TextureUnits.h"
 #include "texture/AssetStore.h"
@@ -51,31 +52,11 @@ std::array<float, 3> familyColour(EntityFamily family) {
 // Whether a pass takes its colour from the model's lighting: the stages that read vertex colours
 // (a model's are its light), and opaque white ones, which on a level face a lightmap would light.
 bool litByGrid(const MaterialPass& pass) {
-    if (pass.stage == nullptr) {
+    if (pass.stage == nullptr || readsVertexColour(*pass.stage)) {
         return true;
     }
-    switch (pass.stage->colourGen) {
-        case ColourGen::vertex:
-        case ColourGen::exactVertex:
-        case ColourGen::oneMinusVertex:
-            return true;
-        case ColourGen::identity:
-        case ColourGen::identityLighting:
-            return !pass.blend;
-        case ColourGen::constant:
-        case ColourGen::wave:
-            break;
-    }
-    return false;
-}
-
-void setBlend(bool blend, GLenum source, GLenum destination) {
-    if (blend) {
-        glEnable(GL_BLEND);
-        glBlendFunc(source, destination);
-    } else {
-        glDisable(GL_BLEND);
-    }
+    const ColourGen colour = pass.stage->colourGen;
+    return (colour == ColourGen::identity || colour == ColourGen::identityLighting) && !pass.blend;
 }
 
 // How far along the ray from eye along direction it enters the box from low to high, if it
@@ -239,61 +220,6 @@ void EntityView::prepare(const AssetStore& assets, const MaterialScripts* script
     }
 }
 
-void EntityView::applyPass(const PassSettings& pass, const TexCoordMatrix* matrix) {
-    SetState& known = setState;
-    if (known.blend != int(pass.blend) ||
-        (pass.blend && (known.source != pass.source || known.destination != pass.destination))) {
-        setBlend(pass.blend, pass.source, pass.destination);
-        known.blend = int(pass.blend);
-        known.source = pass.source;
-        known.destination = pass.destination;
-    }
-    if (known.depthWrite != int(pass.depthWrite)) {
-        glDepthMask(pass.depthWrite ? GL_TRUE : GL_FALSE);
-        known.depthWrite = int(pass.depthWrite);
-    }
-    if (known.depthEqual != int(pass.depthEqual)) {
-        glDepthFunc(pass.depthEqual ? GL_EQUAL : GL_LEQUAL);
-        known.depthEqual = int(pass.depthEqual);
-    }
-    if (known.alphaTest != int(pass.alphaTest)) {
-        setStageAlphaTest(pass.alphaTest);
-        known.alphaTest = int(pass.alphaTest);
-    }
-    const bool textured = pass.image != 0;
-    if (known.textured != int(textured)) {
-        if (textured) {
-            glEnable(GL_TEXTURE_2D);
-        } else {
-            glDisable(GL_TEXTURE_2D);
-        }
-        known.textured = int(textured);
-    }
-    if (textured && known.image != pass.image) {
-        glBindTexture(GL_TEXTURE_2D, pass.image);
-        known.image = pass.image;
-    }
-    // A moving stage loads its matrix every time; the identity only when it was not loaded.
-    if (matrix != nullptr || known.identityMatrix != 1) {
-        loadStageTexCoordMatrix(matrix != nullptr ? *matrix : TexCoordMatrix{});
-        known.identityMatrix = matrix == nullptr ? 1 : 0;
-    }
-    if (known.environment != int(pass.environment)) {
-        setStageEnvironmentMapping(pass.environment);
-        known.environment = int(pass.environment);
-    }
-    if (!pass.litColours) {
-        if (known.litColours != 0) {
-            glDisableClientState(GL_COLOR_ARRAY);
-            known.litColours = 0;
-        }
-        glColor4f(pass.colour[0], pass.colour[1], pass.colour[2], pass.colour[3]);
-    } else if (known.litColours != 1) {
-        glEnableClientState(GL_COLOR_ARRAY);
-        known.litColours = 1;
-    }
-}
-
 bool EntityView::visible(const Instance& instance, const EntityDrawSettings& settings) const {
     if (settings.cameraCluster >= 0 && instance.cluster >= 0 &&
         !level.isClusterVisible(settings.cameraCluster, instance.cluster)) {
@@ -317,7 +243,8 @@ void EntityView::draw(const EntityDrawSettings& settings) {
     lastModels = 0;
     lastMarkers = 0;
     markerIndices.clear();
-    setState = SetState{};
+    setPlainState();
+    binder.forget();
     glDisable(GL_LIGHTING);
     // Items are seen from every side and their surfaces are thin: both sides are drawn.
     glDisable(GL_CULL_FACE);
@@ -328,7 +255,6 @@ void EntityView::draw(const EntityDrawSettings& settings) {
     setUpModulatedUnit(GL_TEXTURE0_ARB);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
     const double turnDegrees = std::fmod(settings.clockSeconds * kTurnDegreesPerSecond, 360.0);
     const auto turnRadians = static_cast<float>(turnDegrees * std::numbers::pi / 180.0);
     for (const Instance& instance : instances) {
@@ -348,17 +274,6 @@ void EntityView::draw(const EntityDrawSettings& settings) {
     drawBatches(settings);
     // Every visible marker in one call.
     drawMarkers();
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisable(GL_BLEND);
-    glDepthMask(GL_TRUE);
-    glDepthFunc(GL_LEQUAL);
-    setStageAlphaTest(AlphaTest::none);
-    setStageEnvironmentMapping(false);
-    loadStageTexCoordMatrix(TexCoordMatrix{});
-    glDisable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 void EntityView::buildBatches() {
@@ -451,13 +366,14 @@ void EntityView::drawSurface(GLsizei indexCount, const std::uint32_t* indices,
         }
         return;
     }
-    PassSettings pass;
+    PassBlend blend;
+    GLuint image = 0;
     if (settings.look != EntityLook::plain && hasLook) {
-        pass.image = surfaceImages->textureFor(look.name);
-        pass.alphaTest =
+        image = surfaceImages->textureFor(look.name);
+        blend.alphaTest =
             surfaceImages->hasAlpha(look.name) ? AlphaTest::atLeast128 : AlphaTest::none;
     }
-    applyPass(pass, nullptr);
+    bindPlain(blend, image);
     glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, indices);
 }
 
@@ -468,29 +384,33 @@ void EntityView::drawPass(GLsizei indexCount, const std::uint32_t* indices,
         return;
     }
     const MaterialStage* stage = pass.stage;
-    PassSettings wanted;
-    wanted.blend = pass.blend;
-    wanted.source = pass.source;
-    wanted.destination = pass.destination;
-    wanted.depthWrite = pass.depthWrite;
-    wanted.depthEqual = pass.depthEqual;
-    wanted.alphaTest = pass.alphaTest;
+    binder.setBlend(blendOf(pass));
     const std::size_t frame =
         stage == nullptr ? 0 : animationFrame(*stage, settings.clockSeconds) % pass.frameCount;
-    wanted.image = pass.frames[frame];
-    wanted.environment = stage != nullptr && stage->texCoordGen == TexCoordGen::environment;
-    wanted.litColours = litByGrid(pass);
-    if (!wanted.litColours) {
-        wanted.colour = stageColour(*stage, settings.clockSeconds);
-    }
-    TexCoordMatrix matrix;
+    binder.setImage(pass.frames[frame]);
     const bool moves = stage != nullptr && !stage->texCoordMods.empty();
+    TexCoordMatrix matrix;
     if (moves) {
         matrix = wholeStageTexCoordMatrix(*stage, settings.clockSeconds);
     }
-    wanted.identityMatrix = !moves;
-    applyPass(wanted, moves ? &matrix : nullptr);
+    binder.setMatrix(moves ? &matrix : nullptr);
+    binder.setEnvironmentMapping(stage != nullptr &&
+                                 stage->texCoordGen == TexCoordGen::environment);
+    const bool lit = litByGrid(pass);
+    binder.setColourArray(lit);
+    if (!lit) {
+        const std::array<float, 4> colour = stageColour(*stage, settings.clockSeconds);
+        glColor4f(colour[0], colour[1], colour[2], colour[3]);
+    }
     glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, indices);
+}
+
+void EntityView::bindPlain(const PassBlend& blend, GLuint image) {
+    binder.setBlend(blend);
+    binder.setImage(image);
+    binder.setMatrix(nullptr);
+    binder.setEnvironmentMapping(false);
+    binder.setColourArray(true);
 }
 
 void EntityView::buildMarkers() {
@@ -561,7 +481,7 @@ void EntityView::drawMarkers() {
     if (markerIndices.empty()) {
         return;
     }
-    applyPass(PassSettings{}, nullptr);
+    bindPlain(PassBlend{}, 0);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, markerPositions.data());

@@ -18,6 +18,7 @@
 #include "level/LightGrid.h"
 #include "model/EntityModels.h"
 #include "model/Md3Model.h"
+#include "render/PassBinder.h"
 #include "texture/Material.h"
 #include "texture/MaterialMotion.h"
 
@@ -151,35 +152,8 @@ private:
         std::uint32_t markerVertices = 0;
     };
 
-    // What one draw of a surface needs set; each draw sets only what differs from the one before,
-    // as every change of state costs this renderer more than the small draw that follows it.
-    struct PassSettings {
-        bool blend = false;
-        GLenum source = GL_ONE;
-        GLenum destination = GL_ZERO;
-        bool depthWrite = true;
-        bool depthEqual = false;
-        AlphaTest alphaTest = AlphaTest::none;
-        GLuint image = 0;  // 0: untextured
-        bool identityMatrix = true;
-        bool environment = false;
-        bool litColours = true;  // the lit vertex colours, else colour
-        std::array<float, 4> colour{1.0f, 1.0f, 1.0f, 1.0f};
-    };
-    struct SetState {
-        int blend = -1;
-        GLenum source = 0;
-        GLenum destination = 0;
-        int depthWrite = -1;
-        int depthEqual = -1;
-        int alphaTest = -1;
-        int textured = -1;
-        GLuint image = 0;
-        int identityMatrix = -1;
-        int environment = -1;
-        int litColours = -1;
-    };
-    void applyPass(const PassSettings& pass, const TexCoordMatrix* matrix);
+    // Untextured for image 0, colours from the lit colour array.
+    void bindPlain(const PassBlend& blend, GLuint image);
     static void sweepBox(LoadedModel& loaded);
 
     bool visible(const Instance& instance, const EntityDrawSettings& settings) const;
@@ -210,7 +184,7 @@ private:
     std::vector<float> markerPositions;
     std::vector<std::uint8_t> markerColours;
     std::vector<std::uint32_t> markerIndices;
-    SetState setState;
+    PassBinder binder;
     double modelMs = 0.0;
     double lookMs = 0.0;
     std::size_t lastModels = 0;
