@@ -44,6 +44,67 @@ bool litByGrid(const MaterialPass& pass) {
     return (colour == ColourGen::identity || colour == ColourGen::identityLighting) && !pass.blend;
 }
 
+// Appends a marker's triangle corners, offsets from its origin, to the marker arrays.
+struct MarkerWriter {
+    std::vector<float>& positions;
+    std::vector<std::uint8_t>& colours;
+    Point at;
+
+    void vertex(const std::array<float, 3>& offset, const std::array<float, 3>& rgb) {
+        positions.insert(positions.end(),
+                         {at.getX() + offset[0], at.getY() + offset[1], at.getZ() + offset[2]});
+        for (const float channel : rgb) {
+            colours.push_back(static_cast<std::uint8_t>(std::lround(255 * channel)));
+        }
+        colours.push_back(255);
+    }
+};
+
+// A diamond: eight faces, the upper four lighter and alternate sides darker, so that its shape
+// reads without lighting.
+void appendDiamond(MarkerWriter& writer, const std::array<float, 3>& colour) {
+    const float h = EntityModelSet::kMarkerHalfSize;
+    const std::array<float, 3> corners[6] = {{h, 0, 0},  {0, 0, h}, {-h, 0, 0},
+                                             {0, 0, -h}, {0, h, 0}, {0, -h, 0}};
+    for (int side = 0; side < 4; ++side) {
+        for (int half = 0; half < 2; ++half) {
+            const float shade = (half == 0 ? 1.0f : 0.6f) * (side % 2 == 0 ? 1.0f : 0.85f);
+            const std::array<float, 3> shaded{colour[0] * shade, colour[1] * shade,
+                                              colour[2] * shade};
+            // Wound clockwise seen from outside, the level's front, so back faces are culled.
+            const int first = half == 0 ? side : (side + 1) % 4;
+            const int second = half == 0 ? (side + 1) % 4 : side;
+            writer.vertex(corners[first], shaded);
+            writer.vertex(corners[second], shaded);
+            writer.vertex(corners[4 + half], shaded);
+        }
+    }
+}
+
+// A white pointer, flat and upright: the angle turns about the file's up axis from its +x, which
+// is the viewer's +x, toward its +y, the viewer's -z.
+void appendPointer(MarkerWriter& writer, float angleDegrees) {
+    const float h = EntityModelSet::kMarkerHalfSize;
+    const double radians = angleDegrees * std::numbers::pi / 180.0;
+    const auto x = static_cast<float>(std::cos(radians));
+    const auto z = static_cast<float>(-std::sin(radians));
+    const std::array<float, 3> white{1.0f, 1.0f, 1.0f};
+    const std::array<float, 3> tip{kPointerLength * x, 0.0f, kPointerLength * z};
+    const std::array<float, 3> fin[4] = {{-z * h * 0.5f, 0.0f, x * h * 0.5f},
+                                         {z * h * 0.5f, 0.0f, -x * h * 0.5f},
+                                         {0.0f, h * 0.5f, 0.0f},
+                                         {0.0f, -h * 0.5f, 0.0f}};
+    // Each fin both ways round, seen from either side.
+    for (int f = 0; f < 4; f += 2) {
+        writer.vertex(tip, white);
+        writer.vertex(fin[f], white);
+        writer.vertex(fin[f + 1], white);
+        writer.vertex(tip, white);
+        writer.vertex(fin[f + 1], white);
+        writer.vertex(fin[f], white);
+    }
+}
+
 }  // namespace
 
 EntityDrawer::EntityDrawer(const BSPMap& levelValue, const EntityModelSet& models)
@@ -262,9 +323,6 @@ void EntityDrawer::bindPlain(const PassBlend& blend, GLuint image) {
 }
 
 void EntityDrawer::buildMarkers() {
-    const float h = EntityModelSet::kMarkerHalfSize;
-    const std::array<float, 3> corners[6] = {{h, 0, 0},  {0, 0, h}, {-h, 0, 0},
-                                             {0, 0, -h}, {0, h, 0}, {0, -h, 0}};
     markers.resize(set.instances().size());
     for (std::size_t i = 0; i < markers.size(); ++i) {
         const EntityInstance& instance = set.instances()[i];
@@ -272,54 +330,10 @@ void EntityDrawer::buildMarkers() {
             continue;
         }
         markers[i].first = static_cast<std::uint32_t>(markerPositions.size() / 3);
-        const Point& at = instance.placement.origin;
-        const std::array<float, 3> colour = familyColour(instance.family);
-        const auto vertex = [&](const std::array<float, 3>& offset,
-                                const std::array<float, 3>& rgb) {
-            markerPositions.insert(
-                markerPositions.end(),
-                {at.getX() + offset[0], at.getY() + offset[1], at.getZ() + offset[2]});
-            for (const float channel : rgb) {
-                markerColours.push_back(static_cast<std::uint8_t>(std::lround(255 * channel)));
-            }
-            markerColours.push_back(255);
-        };
-        // A diamond: eight faces, the upper four lighter and alternate sides darker, so that its
-        // shape reads without lighting.
-        for (int side = 0; side < 4; ++side) {
-            for (int half = 0; half < 2; ++half) {
-                const float shade = (half == 0 ? 1.0f : 0.6f) * (side % 2 == 0 ? 1.0f : 0.85f);
-                const std::array<float, 3> shaded{colour[0] * shade, colour[1] * shade,
-                                                  colour[2] * shade};
-                // Wound clockwise seen from outside, the level's front, so back faces are culled.
-                const int first = half == 0 ? side : (side + 1) % 4;
-                const int second = half == 0 ? (side + 1) % 4 : side;
-                vertex(corners[first], shaded);
-                vertex(corners[second], shaded);
-                vertex(corners[4 + half], shaded);
-            }
-        }
+        MarkerWriter writer{markerPositions, markerColours, instance.placement.origin};
+        appendDiamond(writer, familyColour(instance.family));
         if (instance.family == EntityFamily::spawn) {
-            // A white pointer, flat and upright: the angle turns about the file's up axis from
-            // its +x, which is the viewer's +x, toward its +y, the viewer's -z.
-            const double radians = instance.placement.angleDegrees * std::numbers::pi / 180.0;
-            const auto x = static_cast<float>(std::cos(radians));
-            const auto z = static_cast<float>(-std::sin(radians));
-            const std::array<float, 3> white{1.0f, 1.0f, 1.0f};
-            const std::array<float, 3> tip{kPointerLength * x, 0.0f, kPointerLength * z};
-            const std::array<float, 3> fin[4] = {{-z * h * 0.5f, 0.0f, x * h * 0.5f},
-                                                 {z * h * 0.5f, 0.0f, -x * h * 0.5f},
-                                                 {0.0f, h * 0.5f, 0.0f},
-                                                 {0.0f, -h * 0.5f, 0.0f}};
-            // Each fin both ways round, seen from either side.
-            for (int f = 0; f < 4; f += 2) {
-                vertex(tip, white);
-                vertex(fin[f], white);
-                vertex(fin[f + 1], white);
-                vertex(tip, white);
-                vertex(fin[f + 1], white);
-                vertex(fin[f], white);
-            }
+            appendPointer(writer, instance.placement.angleDegrees);
         }
         markers[i].count =
             static_cast<std::uint32_t>(markerPositions.size() / 3) - markers[i].first;
