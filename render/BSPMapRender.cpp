@@ -11,6 +11,8 @@
 #include "level/BSPMap.h"
 #include "render/FaceStyles.h"
 #include "render/MaterialFaceStyle.h"
+#include "render/MaterialVertexSources.h"
+#include "render/PassBinder.h"
 #include "render/LevelViews.h"
 #include "render/ViewChoice.h"
 #include "texture/FaceTextures.h"
@@ -139,19 +141,24 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
 void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
                               const Frustum& frustum) {
     const double clockSeconds = options.clockSeconds;
+    const FaceEffectSources faceEffects = resources.faceEffects();
     MaterialFaceStyle style(*resources.getMaterials(), resources.getLightmaps(),
-                            resources.vertexColours(), clockSeconds, resources.faceEffects());
+                            resources.vertexColours(), clockSeconds, faceEffects);
+    MaterialVertexSources sources(*resources.getMaterials(), faceEffects.vertices,
+                                  faceEffects.meshVertices, eyeOfCurrentModelview(),
+                                  faceEffects.scratch.sprite);
     const std::span<const std::uint32_t> order =
         resources.inMaterialOrder(faceDrawList, faces, camera->getPosition());
     const std::size_t opaque = resources.opaqueFaceCount();
-    lastDrawCount = drawFaces(*this, order.first(opaque), style, resources.runCorners());
+    lastDrawCount = drawFaces(*this, order.first(opaque), style, sources, resources.runCorners());
     resources.getSky()->draw(clockSeconds, skyTexture);
     if (options.showEntities) {
         // The translucent pass sets again all the state it uses, culling aside.
         drawEntities(resources, options, true, true, frustum);
     }
     glEnable(GL_CULL_FACE);
-    lastDrawCount += drawFaces(*this, order.subspan(opaque), style, resources.runCorners());
+    lastDrawCount +=
+        drawFaces(*this, order.subspan(opaque), style, sources, resources.runCorners());
 }
 
 void BSPMap::drawEntities(LevelViews& resources, const ViewOptions& options, bool materialView,
@@ -169,10 +176,8 @@ void BSPMap::drawEntities(LevelViews& resources, const ViewOptions& options, boo
 }
 
 void BSPMap::resetTextureUnits() {
-    glActiveTextureARB(GL_TEXTURE1_ARB);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisable(GL_TEXTURE_2D);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    // The one place a frame leaves GL as its views found it: for the clear, the overlay line and
+    // the next frame's sky.
+    setPlainState();
     glDisable(GL_TEXTURE_2D);
 }

@@ -1,4 +1,5 @@
-// The one loop that draws a frame's gathered faces; the way of drawing them is a FaceStyle.
+// The one loop that draws a frame's gathered faces; where each face's vertices come from is a
+// VertexSource, the way of drawing them is a FaceStyle.
 #include <epoxy/gl.h>
 
 #include "level/BSPMap.h"
@@ -6,31 +7,45 @@
 
 namespace {
 
+void pointAtPositions(const Vertex& first) {
+    glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, first.position);
+    glNormalPointer(GL_FLOAT, kVertexStrideBytes, first.normal);
+}
+
 // Each returns the number of draw calls it made.
-std::size_t drawPolygonFace(const BSPMap& level, const Face& face, std::uint32_t faceIndex,
-                            FaceStyle& style) {
+std::size_t drawPolygonFace(const Face& face, std::uint32_t faceIndex, FaceStyle& style,
+                            VertexSource& source) {
     glFrontFace(GL_CW);
     if (!style.beginFace(face, faceIndex)) {
         return 0;
     }
-    // GL reads the level's own arrays in place; the mesh vertices are offsets from the first
-    // vertex. The validator guarantees both ranges.
-    const auto firstIndex = static_cast<std::size_t>(face.firstVertex);
-    const Vertex& first = level.getVertices()[firstIndex];
-    glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, first.position);
-    glNormalPointer(GL_FLOAT, kVertexStrideBytes, first.normal);
-    const std::int32_t* corners = level.getMeshVertices().data() + face.firstMeshVertex;
+    const FaceVertices vertices = source.ofFace(face);
+    pointAtPositions(*vertices.first);
     const std::size_t passes = style.passCount(face);
     for (std::size_t pass = 0; pass < passes; ++pass) {
         style.beginPass(face, pass);
-        style.pointAtFaceVertices(face, first, firstIndex);
-        glDrawElements(GL_TRIANGLES, face.numMeshVertices, GL_UNSIGNED_INT, corners);
+        style.pointAt(face, vertices);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(vertices.corners.size()), GL_UNSIGNED_INT,
+                       vertices.corners.data());
     }
     style.endFace(face);
     return passes;
 }
 
-std::size_t drawPatchFace(const Face& face, std::uint32_t faceIndex, FaceStyle& style) {
+// The strips of a patch grid, from wherever its vertices are.
+std::size_t drawStrips(const BezierPatch& patch, const FaceVertices& vertices) {
+    glFrontFace(GL_CCW);
+    pointAtPositions(*vertices.first);
+    const std::uint32_t* strip = patch.getIndices().data();
+    for (const std::int32_t count : patch.getStripCounts()) {
+        glDrawElements(GL_TRIANGLE_STRIP, count, GL_UNSIGNED_INT, strip);
+        strip += count;
+    }
+    return patch.getStripCounts().size();
+}
+
+std::size_t drawPatchFace(const Face& face, std::uint32_t faceIndex, FaceStyle& style,
+                          VertexSource& source) {
     // A curved surface is seen from both sides.
     glDisable(GL_CULL_FACE);
     std::size_t draws = 0;
@@ -42,9 +57,9 @@ std::size_t drawPatchFace(const Face& face, std::uint32_t faceIndex, FaceStyle& 
                 if (patch.getVertices().empty()) {
                     continue;
                 }
-                style.pointAtPatch(face, patch);
-                patch.drawStrips();
-                draws += patch.getStripCounts().size();
+                const FaceVertices vertices = source.ofPatch(face, patch);
+                style.pointAt(face, vertices);
+                draws += drawStrips(patch, vertices);
             }
         }
         style.endFace(face);
@@ -57,7 +72,7 @@ bool isPolygonOrMesh(const Face& face) {
     return face.type == kPolygonFace || face.type == kMeshFace;
 }
 
-// Draws the faces of run, which share one key, as one call per pass.
+// Draws the faces of run, which share one key and are drawn in place, as one call per pass.
 std::size_t drawRun(const BSPMap& level, std::span<const std::uint32_t> run, FaceStyle& style,
                     std::vector<std::uint32_t>& corners) {
     const std::vector<Face>& faces = level.getFaces();
@@ -77,13 +92,13 @@ std::size_t drawRun(const BSPMap& level, std::span<const std::uint32_t> run, Fac
     if (!style.beginFace(first, run.front())) {
         return 0;
     }
-    const Vertex& origin = level.getVertices().front();
-    glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, origin.position);
-    glNormalPointer(GL_FLOAT, kVertexStrideBytes, origin.normal);
+    FaceVertices whole;
+    whole.first = &level.getVertices().front();
+    pointAtPositions(*whole.first);
     const std::size_t passes = style.passCount(first);
     for (std::size_t pass = 0; pass < passes; ++pass) {
         style.beginPass(first, pass);
-        style.pointAtFaceVertices(first, origin, 0);
+        style.pointAt(first, whole);
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners.size()), GL_UNSIGNED_INT,
                        corners.data());
     }
@@ -91,17 +106,21 @@ std::size_t drawRun(const BSPMap& level, std::span<const std::uint32_t> run, Fac
     return passes;
 }
 
+bool joinsRuns(const Face& face, const VertexSources& sources) {
+    return isPolygonOrMesh(face) && sources.inPlace(face);
+}
+
 // The length of the run of faces from order[begin] on that the style draws as one.
 std::size_t runLength(const std::vector<Face>& faces, std::span<const std::uint32_t> order,
-                      std::size_t begin, const FaceStyle& style) {
+                      std::size_t begin, const FaceStyle& style, const VertexSources& sources) {
     const Face& first = faces[order[begin]];
     const std::uint64_t key = style.runKey(first);
     std::size_t end = begin + 1;
-    if (key == FaceStyle::kDrawAlone || !isPolygonOrMesh(first)) {
+    if (key == FaceStyle::kDrawAlone || !joinsRuns(first, sources)) {
         return 1;
     }
-    while (end < order.size() && isPolygonOrMesh(faces[order[end]]) &&
-           style.runKey(faces[order[end]]) == key) {
+    while (end < order.size() && style.runKey(faces[order[end]]) == key &&
+           joinsRuns(faces[order[end]], sources)) {
         ++end;
     }
     return end - begin;
@@ -115,7 +134,7 @@ std::uint64_t textureAndPageKey(const Face& face) {
 }
 
 std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
-                      std::vector<std::uint32_t>& runCorners) {
+                      VertexSources& sources, std::vector<std::uint32_t>& runCorners) {
     std::size_t draws = 0;
     style.begin();
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -124,7 +143,7 @@ std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order,
     for (std::size_t at = 0; at < order.size();) {
         const std::uint32_t faceIndex = order[at];
         const Face& face = faces[faceIndex];
-        const std::size_t length = runLength(faces, order, at, style);
+        const std::size_t length = runLength(faces, order, at, style, sources);
         if (length > 1) {
             draws += drawRun(level, order.subspan(at, length), style, runCorners);
             at += length;
@@ -134,10 +153,10 @@ std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order,
         switch (face.type) {
             case kPolygonFace:
             case kMeshFace:
-                draws += drawPolygonFace(level, face, faceIndex, style);
+                draws += drawPolygonFace(face, faceIndex, style, sources.of(face));
                 break;
             case kPatchFace:
-                draws += drawPatchFace(face, faceIndex, style);
+                draws += drawPatchFace(face, faceIndex, style, sources.of(face));
                 break;
             default:
                 // Billboards and unknown types are counted but not drawn.
@@ -146,4 +165,11 @@ std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order,
     }
     style.end();
     return draws;
+}
+
+std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
+                      std::vector<std::uint32_t>& runCorners) {
+    LevelVertexSource levelArrays(level.getVertices(), level.getMeshVertices());
+    LevelVertexSources sources(levelArrays);
+    return drawFaces(level, order, style, sources, runCorners);
 }

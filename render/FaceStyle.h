@@ -7,10 +7,10 @@
 #include <span>
 #include <vector>
 
+#include "render/VertexSource.h"
+
 class BSPMap;
-class BezierPatch;
 class Face;
-class Vertex;
 
 class FaceStyle {
 public:
@@ -30,28 +30,22 @@ public:
         (void)pass;
     }
     // The arrays beyond position and normal, which the loop points at first, for the pass begun
-    // last: for a polygon or mesh face from its first vertex (levelVertices[firstVertexIndex]),
-    // for a patch from its grid.
-    virtual void pointAtFaceVertices(const Face& face, const Vertex& first,
-                                     std::size_t firstVertexIndex) {
+    // last: the fields of the vertices the face's source gives (see VertexSource), for a patch
+    // face once for each of its patches.
+    virtual void pointAt(const Face& face, const FaceVertices& vertices) {
         (void)face;
-        (void)first;
-        (void)firstVertexIndex;
-    }
-    virtual void pointAtPatch(const Face& face, const BezierPatch& patch) {
-        (void)face;
-        (void)patch;
+        (void)vertices;
     }
     // After a face that beginFace accepted.
     virtual void endFace(const Face& face) { (void)face; }
     // After the last face.
     virtual void end() {}
 
-    // Polygon and mesh faces that follow one another in the order with the same key (other than
-    // kDrawAlone) are drawn as one run: beginFace, beginPass and pointAtFaceVertices are called
-    // for the run's first face only, pointAtFaceVertices with the level's first vertex (index 0),
-    // and each pass is one call over every face's triangles. A style gives equal keys only to
-    // faces it draws exactly alike from the level's own arrays.
+    // Polygon and mesh faces drawn from the level's arrays in place that follow one another in
+    // the order with the same key (other than kDrawAlone) are drawn as one run: beginFace,
+    // beginPass and pointAt are called for the run's first face only, pointAt with the level's
+    // first vertex (index 0), and each pass is one call over every face's triangles. A style
+    // gives equal keys only to faces it draws exactly alike.
     static constexpr std::uint64_t kDrawAlone = ~std::uint64_t{0};
     virtual std::uint64_t runKey(const Face& face) const {
         (void)face;
@@ -63,12 +57,15 @@ public:
 // lightmap page.
 std::uint64_t textureAndPageKey(const Face& face);
 
-// Draws the faces of order, first to last, in style, each pass of a face after the other:
-// polygon and mesh faces as indexed triangles read in place from the level's arrays (clockwise
-// fronts, culled backs), patch faces as the strips of their tessellated patches with culling off,
-// billboards and other types not at all.
+// Draws the faces of order, first to last, in style, each pass of a face after the other, each
+// face from the vertices its source gives: polygon and mesh faces as indexed triangles (clockwise
+// fronts, culled backs), patch faces as the strips of their patches with culling off, billboards
+// and other types not at all.
 // Needs the camera's view in the modelview matrix and GL_CULL_FACE on; leaves the vertex and
 // normal arrays enabled. runCorners holds a run's joined triangle corners; it only grows. Returns
 // the number of draw calls made.
+std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
+                      VertexSources& sources, std::vector<std::uint32_t>& runCorners);
+// Every face from the level's own arrays.
 std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
                       std::vector<std::uint32_t>& runCorners);

@@ -4,6 +4,7 @@
 #include "app/LightingModule.h"
 #include "level/BSPMap.h"
 #include "render/ClusterColours.h"
+#include "render/PassBinder.h"
 #include "render/TextureUnits.h"
 #include "texture/FaceTextures.h"
 #include "texture/LightmapSet.h"
@@ -35,6 +36,9 @@ PlainFaceStyle::PlainFaceStyle(const TextureManager& textureManagerValue,
       lighting(lightingValue) {}
 
 void PlainFaceStyle::begin() {
+    // The texture state is the sky's: the default view's faces sample the sky image bound on unit
+    // 0 at the coordinate the sky leaves current, unless face images take their place.
+    setPlainState();
     if (fixedLight) {
         glEnable(GL_COLOR_MATERIAL);
         glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
@@ -55,20 +59,13 @@ bool PlainFaceStyle::beginFace(const Face& face, std::uint32_t) {
     return true;
 }
 
-void PlainFaceStyle::pointTexCoords(const Face& face, const float* texCoord) const {
+void PlainFaceStyle::pointAt(const Face& face, const FaceVertices& vertices) {
+    const float* texCoord = vertices.first->texCoord;
     if (faceImages != nullptr) {
         glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, texCoord);
     } else if (texturesEnabled) {
         textureManager.setTexCoordPointer(face.texture, kVertexStrideBytes, texCoord);
     }
-}
-
-void PlainFaceStyle::pointAtFaceVertices(const Face& face, const Vertex& first, std::size_t) {
-    pointTexCoords(face, first.texCoord);
-}
-
-void PlainFaceStyle::pointAtPatch(const Face& face, const BezierPatch& patch) {
-    pointTexCoords(face, patch.getVertices().front().texCoord);
 }
 
 void PlainFaceStyle::end() {
@@ -86,9 +83,7 @@ LitFaceStyle::LitFaceStyle(const LightmapSet& lightmapsValue,
       litVertexColours(litVertexColoursValue) {}
 
 void LitFaceStyle::begin() {
-    // The sky leaves blending and the alpha test on.
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
+    setPlainState();
     setUpUnit(GL_TEXTURE1_ARB);
     setUpUnit(GL_TEXTURE0_ARB);
     glBindTexture(GL_TEXTURE_2D, lightmaps.white());
@@ -109,25 +104,21 @@ bool LitFaceStyle::beginFace(const Face& face, std::uint32_t) {
     return true;
 }
 
-void LitFaceStyle::pointAtFaceVertices(const Face& face, const Vertex& first,
-                                       std::size_t firstVertexIndex) {
+void LitFaceStyle::pointAt(const Face& face, const FaceVertices& vertices) {
+    const Vertex& first = *vertices.first;
     texCoordArray(GL_TEXTURE0_ARB, first.texCoord);
     texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
-    if (face.lightmap == kVertexLitLightmap) {
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(4, GL_UNSIGNED_BYTE, 0, litVertexColours.data() + 4 * firstVertexIndex);
+    if (face.lightmap != kVertexLitLightmap) {
+        return;
     }
-}
-
-void LitFaceStyle::pointAtPatch(const Face& face, const BezierPatch& patch) {
-    // Every tessellated vertex of a patch carries its first control's colour.
-    const Vertex& first = patch.getVertices().front();
-    if (face.lightmap == kVertexLitLightmap) {
+    if (vertices.patchGrid) {
+        // Every tessellated vertex of a patch carries its first control's colour.
         const auto lit = brightenedColour(first.color[0], first.color[1], first.color[2]);
         glColor4ub(lit[0], lit[1], lit[2], 255);
+    } else {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, litVertexColours.data() + 4 * vertices.levelIndex);
     }
-    texCoordArray(GL_TEXTURE0_ARB, first.texCoord);
-    texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
 }
 
 void LitFaceStyle::endFace(const Face& face) {
@@ -138,26 +129,14 @@ void LitFaceStyle::endFace(const Face& face) {
     }
 }
 
-void LitFaceStyle::end() {
-    glClientActiveTextureARB(GL_TEXTURE1_ARB);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glClientActiveTextureARB(GL_TEXTURE0_ARB);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    // What the default view's frame finds after the sky.
-    glEnable(GL_BLEND);
-    glEnable(GL_ALPHA_TEST);
-}
-
 std::uint64_t LitFaceStyle::runKey(const Face& face) const {
     // The texture record decides whether the face is drawn at all.
     return textureAndPageKey(face);
 }
 
 void ClusterFaceStyle::begin() {
-    // The sky leaves unit 0 textured; the colours are to be seen as they are.
-    glActiveTextureARB(GL_TEXTURE0_ARB);
+    setPlainState();
+    // The colours are to be seen as they are.
     glDisable(GL_TEXTURE_2D);
 }
 

@@ -16,8 +16,8 @@ class LightingModule;
 class LightmapSet;
 class TextureManager;
 
-// The default view. The faces are drawn in the texture state the sky leaves behind; face images,
-// once loaded and switched on, take the place of the sky texel on unit 0.
+// The default view: white faces, or their face images once loaded and switched on, in the fixed
+// light when it is on.
 class PlainFaceStyle : public FaceStyle {
 public:
     // faceImages may be null (not loaded); lighting is used only when fixedLight is true.
@@ -26,14 +26,10 @@ public:
 
     void begin() override;
     bool beginFace(const Face& face, std::uint32_t faceIndex) override;
-    void pointAtFaceVertices(const Face& face, const Vertex& first,
-                             std::size_t firstVertexIndex) override;
-    void pointAtPatch(const Face& face, const BezierPatch& patch) override;
+    void pointAt(const Face& face, const FaceVertices& vertices) override;
     void end() override;
 
 private:
-    void pointTexCoords(const Face& face, const float* texCoord) const;
-
     const TextureManager& textureManager;
     const FaceTextures* faceImages;
     bool texturesEnabled;
@@ -51,11 +47,8 @@ public:
 
     void begin() override;
     bool beginFace(const Face& face, std::uint32_t faceIndex) override;
-    void pointAtFaceVertices(const Face& face, const Vertex& first,
-                             std::size_t firstVertexIndex) override;
-    void pointAtPatch(const Face& face, const BezierPatch& patch) override;
+    void pointAt(const Face& face, const FaceVertices& vertices) override;
     void endFace(const Face& face) override;
-    void end() override;
     std::uint64_t runKey(const Face& face) const override;
 
 private:

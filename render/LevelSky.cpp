@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "render/PassBinder.h"
 #include "render/TextureUnits.h"
 #include "texture/ImageLibrary.h"
 #include "texture/MaterialMotion.h"
@@ -95,14 +96,7 @@ void LevelSky::draw(double seconds, GLuint defaultSky) const {
         checkedDefault = defaultSky;
         defaultHasImage = width > 0;
     }
-    glActiveTextureARB(GL_TEXTURE1_ARB);
-    glDisable(GL_TEXTURE_2D);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
+    setPlainState();
     // At the far plane, so that it fills only what no face covers: less to fill than the whole
     // window, for every sky layer.
     glEnable(GL_DEPTH_TEST);

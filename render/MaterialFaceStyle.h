@@ -1,7 +1,7 @@
 // MaterialFaceStyle: the lit view with face images, every face drawn by its material: each pass
 // with its blend, depth and alpha state, its images (animated by the clock), its colour and its
 // texture-coordinate changes, the lightmap pages brightened as in the lit view; faces in fog
-// blended toward its colour, sprite quads turned toward the eye.
+// blended toward its colour.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -14,6 +14,7 @@
 
 #include "level/Vertex.h"
 #include "render/FaceStyle.h"
+#include "render/PassBinder.h"
 #include "render/SpriteCorners.h"
 #include "texture/MaterialMotion.h"
 
@@ -43,15 +44,15 @@ struct TurbCoordScratch {
     std::vector<float> patch;
 };
 
-// What the fog, sprite and turb faces are drawn from, and the arrays the style rewrites for them
-// each frame; all of it lives with the level, so that frames allocate nothing.
+// What the fog, sprite and turb faces are drawn from, and the arrays rewritten for them each
+// frame; all of it lives with the level, so that frames allocate nothing.
 struct FaceEffectScratch {
     // RGBA per level vertex: the fog colour and each fogged vertex's fog alpha. Sized to the
     // level's vertices when the level has fog.
     std::vector<std::uint8_t> fogColours;
     // The same for the tessellated vertices of one patch; grows to the largest patch fogged.
     std::vector<std::uint8_t> patchFogColours;
-    // A sprite quad's vertices, turned toward the eye.
+    // A sprite quad's vertices, turned toward the eye (by its vertex source).
     std::array<Vertex, 4> sprite{};
     // For unit 0's stage and for the overlay's.
     TurbCoordScratch stageTurb;
@@ -66,6 +67,8 @@ struct FaceEffectSources {
     FaceEffectScratch& scratch;
 };
 
+// Binds each pass's state through one PassBinder; where a face's vertices come from (a sprite
+// quad turned to the eye among them) is its vertex source's business.
 class MaterialFaceStyle : public FaceStyle {
 public:
     // seconds: the animation clock.
@@ -77,54 +80,42 @@ public:
     bool beginFace(const Face& face, std::uint32_t faceIndex) override;
     std::size_t passCount(const Face& face) const override;
     void beginPass(const Face& face, std::size_t pass) override;
-    void pointAtFaceVertices(const Face& face, const Vertex& first,
-                             std::size_t firstVertexIndex) override;
-    void pointAtPatch(const Face& face, const BezierPatch& patch) override;
+    void pointAt(const Face& face, const FaceVertices& vertices) override;
     void endFace(const Face& face) override;
-    void end() override;
     std::uint64_t runKey(const Face& face) const override;
 
-    // The per-face decisions, from the face alone. A face in fog, a sprite or a face whose
-    // material turbs per vertex is drawn from arrays the style fills for it, so it is drawn
-    // alone, never together with other faces.
+    // The per-face decisions, from the face alone. A face in fog or a face whose material turbs
+    // per vertex has arrays the style fills for it, so it is drawn alone, never together with
+    // other faces.
     // The fog volume the face lies in, or null.
     const FogVolume* fogOf(const Face& face) const;
     // The face is a fog volume's own surface: drawn as the fog pass alone.
     bool isFogSurface(const Face& face) const;
-    // A four-cornered polygon or mesh face of an autosprite or autosprite2 material.
-    bool isSprite(const Face& face) const;
     // Some pass of the face's material turbs per vertex, in its stage or its overlay.
     bool turbulent(const Face& face) const;
-    bool drawsAlone(const Face& face) const {
-        return fogOf(face) != nullptr || isSprite(face) || turbulent(face);
-    }
+    bool drawsAlone(const Face& face) const { return fogOf(face) != nullptr || turbulent(face); }
 
 private:
-    void setBlendAndDepth(const MaterialPass& pass);
     void bindUnits(const MaterialPass& pass);
     void bindOverlay(const MaterialPass& pass);
     // Points unit 2's coordinates at coords (with stride bytes between vertices), when the pass
     // has an overlay.
     void pointOverlayAt(const float* coords, GLsizei stride);
-    // Points units 0, 1 and 2 at the pass's coordinates: fields of the vertices from first, or,
-    // for a stage that turbs per vertex, what fill(coordinates, fromLightmapCoords, scratch)
-    // writes, which returns where first's entry is.
-    template <typename Fill>
-    void pointAtCoords(const Vertex& first, Fill fill);
+    // Points units 0, 1 and 2 at the pass's coordinates: fields of the vertices, or, for a stage
+    // that turbs per vertex, coordinates worked out from them.
+    void pointAtCoords(const FaceVertices& vertices);
     // The stage's tcMods at the clock when its turbs go per vertex and the scratch is there.
     std::optional<StageTexCoords> perVertexCoords(const MaterialStage* stage,
                                                   const TurbCoordScratch& scratch) const;
-    // Writes (s, t) after coords into out for every vertex the face's triangles reach.
-    void fillTurbCoords(const Face& face, const StageTexCoords& coords, bool fromLightmapCoords,
-                        std::vector<float>& out) const;
+    // Writes (s, t) after coords for every vertex the face reaches; returns first's entry.
+    const float* fillTurbCoords(const FaceVertices& vertices, const StageTexCoords& coords,
+                                bool fromLightmapCoords, TurbCoordScratch& scratch) const;
+    void pointAtColours(const FaceVertices& vertices);
     void chooseColours(const MaterialPass& pass);
     void setCulling(const Face& face);
     void beginFogPass();
-    // Turns the sprite's corners into the scratch quad; false when it cannot be turned.
-    bool turnSprite(const Face& face);
-    // Fills the fog colours of the face's vertices (the turned ones for a sprite).
-    void fillFogColours(const Face& face);
-    void fillPatchFogColours(const BezierPatch& patch);
+    // Fills the fog colours of the vertices; returns first's entry.
+    const std::uint8_t* fillFogColours(const FaceVertices& vertices);
     bool inFogPass() const { return faceFog != nullptr && passIndex == fogPass; }
     bool lightmapCoordsOnUnit0() const;
 
@@ -145,38 +136,13 @@ private:
     std::optional<StageTexCoords> stageCoords;
     std::optional<StageTexCoords> overlayCoords;
 
-    // What the passes of this frame have set so far, so that a pass sets only what differs:
-    // every change of state costs the renderer more than the draw that follows it. -1 and
-    // kUnknown: not set yet this frame.
-    static constexpr GLuint kUnknown = ~GLuint{0};
-    struct PassState {
-        int blend = -1;
-        GLenum source = kUnknown;
-        GLenum destination = kUnknown;
-        int depthWrite = -1;
-        int depthEqual = -1;
-        int alphaTest = -1;
-        int unit0 = -1;
-        int unit1 = -1;
-        GLuint page = kUnknown;
-        GLuint image = kUnknown;
-        int identityMatrix = -1;
-        int environmentMapping = -1;
-        // Unit 2: the overlay's combine (0 for off), its image and whether its matrix is the
-        // identity.
-        int overlay = -1;
-        GLuint overlayImage = kUnknown;
-        int overlayIdentityMatrix = -1;
-    };
-    PassState state;
+    PassBinder binder;
     FaceEffectSources effects;
     // Taken from the modelview matrix in begin.
     EyeFrame eye;
-    // The face's fog (null for none), the index of its fog pass, the pass begun last, and
-    // whether it is drawn from the turned quad.
+    // The face's fog (null for none), the index of its fog pass and the pass begun last.
     const FogVolume* faceFog = nullptr;
     std::size_t fogPass = 0;
     std::size_t passIndex = 0;
     bool fogSurfaceFace = false;
-    bool spriteFace = false;
 };

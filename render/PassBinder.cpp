@@ -1,0 +1,149 @@
+// Setting a pass's GL state, each part only when it changes.
+#include "render/PassBinder.h"
+
+#include "render/StageState.h"
+#include "render/TextureUnits.h"
+
+namespace {
+
+// Sets value through apply unless known is already that value.
+template <typename Value, typename Apply>
+void setOnce(Value& known, Value value, Apply apply) {
+    if (known != value) {
+        known = value;
+        apply(value);
+    }
+}
+
+void setTexturing(bool on) {
+    on ? glEnable(GL_TEXTURE_2D) : glDisable(GL_TEXTURE_2D);
+}
+
+}  // namespace
+
+PassBlend blendOf(const MaterialPass& pass) {
+    return {pass.blend,      pass.source,     pass.destination,
+            pass.depthWrite, pass.depthEqual, pass.alphaTest};
+}
+
+bool readsVertexColour(const MaterialStage& stage) {
+    return stage.colourGen == ColourGen::vertex || stage.colourGen == ColourGen::exactVertex ||
+           stage.colourGen == ColourGen::oneMinusVertex;
+}
+
+bool readsVertexAlpha(const MaterialStage& stage) {
+    return stage.alphaGen == AlphaGen::vertex || stage.alphaGen == AlphaGen::oneMinusVertex;
+}
+
+void setPlainState() {
+    glDisable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glDisable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LEQUAL);
+    glDisableClientState(GL_COLOR_ARRAY);
+    for (const GLenum unit : {kOverlayUnit, GLenum{GL_TEXTURE1_ARB}, GLenum{GL_TEXTURE0_ARB}}) {
+        glActiveTextureARB(unit);
+        if (unit != GL_TEXTURE0_ARB) {
+            glDisable(GL_TEXTURE_2D);
+        }
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glClientActiveTextureARB(unit);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    setStageEnvironmentMapping(false);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+void PassBinder::setBlend(const PassBlend& wanted) {
+    setOnce(known.blend, int(wanted.blend),
+            [](int on) { on ? glEnable(GL_BLEND) : glDisable(GL_BLEND); });
+    if (wanted.blend &&
+        (known.source != wanted.source || known.destination != wanted.destination)) {
+        known.source = wanted.source;
+        known.destination = wanted.destination;
+        glBlendFunc(wanted.source, wanted.destination);
+    }
+    setOnce(known.depthWrite, int(wanted.depthWrite),
+            [](int on) { glDepthMask(on ? GL_TRUE : GL_FALSE); });
+    setOnce(known.depthEqual, int(wanted.depthEqual),
+            [](int equal) { glDepthFunc(equal ? GL_EQUAL : GL_LEQUAL); });
+    setOnce(known.alphaTest, int(wanted.alphaTest),
+            [](int test) { setStageAlphaTest(static_cast<AlphaTest>(test)); });
+}
+
+void PassBinder::setImage(GLuint image) {
+    const bool textured = image != 0;
+    setOnce(known.unit0, int(textured), [](int on) { setTexturing(on != 0); });
+    if (textured) {
+        setOnce(known.image, image, [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
+    }
+}
+
+void PassBinder::setPage(bool on, GLuint page) {
+    if (known.unit1 == int(on) && (!on || known.page == page)) {
+        return;
+    }
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    setOnce(known.unit1, int(on), [](int enable) { setTexturing(enable != 0); });
+    if (on) {
+        setOnce(known.page, page, [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
+    }
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
+void PassBinder::setMatrix(const TexCoordMatrix* moving) {
+    if (moving != nullptr) {
+        loadStageTexCoordMatrix(*moving);
+        known.identityMatrix = 0;
+    } else {
+        setOnce(known.identityMatrix, 1, [](int) { loadStageTexCoordMatrix(TexCoordMatrix()); });
+    }
+}
+
+void PassBinder::setEnvironmentMapping(bool on) {
+    setOnce(known.environmentMapping, int(on),
+            [](int enable) { setStageEnvironmentMapping(enable != 0); });
+}
+
+void PassBinder::setOverlay(OverlayCombine combine, GLuint image, const TexCoordMatrix* moving) {
+    const int overlay = int(combine);
+    if (overlay != 0 && image == 0) {
+        image = known.overlayImage;
+    }
+    if (known.overlay == overlay &&
+        (overlay == 0 ||
+         (image == known.overlayImage && moving == nullptr && known.overlayIdentityMatrix == 1))) {
+        return;
+    }
+    glActiveTextureARB(kOverlayUnit);
+    if (known.overlay != overlay) {
+        setTexturing(overlay != 0);
+        if (overlay != 0) {
+            setOverlayCombine(combine);
+        }
+        known.overlay = overlay;
+    }
+    if (overlay != 0) {
+        setOnce(known.overlayImage, image,
+                [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
+        if (moving != nullptr) {
+            loadStageTexCoordMatrix(*moving);
+            known.overlayIdentityMatrix = 0;
+        } else {
+            setOnce(known.overlayIdentityMatrix, 1,
+                    [](int) { loadStageTexCoordMatrix(TexCoordMatrix()); });
+        }
+    }
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
+void PassBinder::setColourArray(bool on) {
+    setOnce(known.colourArray, int(on), [](int enable) {
+        enable ? glEnableClientState(GL_COLOR_ARRAY) : glDisableClientState(GL_COLOR_ARRAY);
+    });
+}

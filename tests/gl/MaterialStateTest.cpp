@@ -1,0 +1,202 @@
+// What the material view shows for the state a stage asks for: its alpha test, the sides its
+// material culls, depth tested equal, an animated image and a waving colour at two clock times,
+// and faces of one material and page drawn with one call. Walls at known places before a camera
+// at the origin, read back from a real window.
+#include <epoxy/gl.h>
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GlPixels.h"
+#include "SampleSession.h"
+#include "WallLevel.h"
+#include "app/Callbacks.h"
+#include "app/ViewOptions.h"
+#include "app/ViewerSession.h"
+#include "generators/AssetFiles.h"
+#include "geometry/Point.h"
+#include "level/BSPMap.h"
+
+namespace {
+
+constexpr int kTolerance = 3;
+constexpr float kFrontY = 200.0f;
+constexpr float kBackY = 300.0f;
+// Window columns of x = -30, -10, 10 and 30 on the front wall (45 degree vertical field of view,
+// 640 x 480), and its middle row.
+constexpr int kBandColumns[] = {233, 291, 349, 407};
+constexpr int kRow = 240;
+const Rgb kRed{255, 0, 0};
+const Rgb kBlue{0, 0, 255};
+
+// The front wall (x from -40 to 40, texture 0) before a blue back wall (texture 1) that fills
+// the view's middle; both without a lightmap page.
+LevelDescription stateLevel() {
+    LevelDescription level;
+    level.textures = {{"textures/test/front", 0, 1}, {"textures/test/back", 0, 1}};
+    level.planes = {{{1, 0, 0}, -10000}};
+    level.nodes = {{0, -1, -2, {-10000, -1000, -1000}, {1000, 1000, 1000}}};
+    level.leaves = {{0, 0, {-10000, -1000, -1000}, {1000, 1000, 1000}, 0, 2, 0, 0},
+                    {0, 0, {-10001, -1000, -1000}, {-10000, 1000, 1000}, 0, 0, 0, 0}};
+    level.leafFaces = {0, 1};
+    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
+    addQuad(level, {-40, 40, -30, 30, kFrontY, kNoLightmap, 0, white});
+    addQuad(level, {-200, 200, -100, 100, kBackY, kNoLightmap, 1, white});
+    level.models = {{{-200, 0, -100}, {200, 400, 100}, 0, 2, 0, 0}};
+    level.visibility = {1, 1, {0x01}};
+    return level;
+}
+
+// Red, in four bands from left to right with alpha 0, 100, 200 and 255.
+std::vector<std::uint8_t> alphaBands() {
+    std::vector<std::uint8_t> pixels;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const std::uint8_t alphas[] = {0, 100, 200, 255};
+            pixels.insert(pixels.end(), {255, 0, 0, alphas[x / 16]});
+        }
+    }
+    return makeTga(64, 64, 4, pixels);
+}
+
+class MaterialStateTest : public testing::Test {
+protected:
+    void SetUp() override {
+        writeBytes(data.path() / "textures/test/back.tga", solidTga(8, 8, {0, 0, 255}));
+        writeBytes(data.path() / "textures/test/red.tga", solidTga(8, 8, {255, 0, 0}));
+        writeBytes(data.path() / "textures/test/green.tga", solidTga(8, 8, {0, 255, 0}));
+        writeBytes(data.path() / "textures/test/white.tga", solidTga(8, 8, {255, 255, 255}));
+        writeBytes(data.path() / "textures/test/bands.tga", alphaBands());
+    }
+    void TearDown() override { session.reset(); }
+
+    // Opens level with script as the data path's only shader script.
+    void open(const std::string& script, const LevelDescription& level = stateLevel()) {
+        session.reset();
+        writeBytes(data.path() / "maps/walls.bsp", writeLevel(level));
+        writeBytes(data.path() / "scripts/test.shader",
+                   std::vector<std::uint8_t>(script.begin(), script.end()));
+        std::string loadLog;
+        session = startLevelSession(materialViewConfig(data.dataPath(), "maps/walls.bsp"), loadLog);
+        ASSERT_NE(session, nullptr) << loadLog;
+    }
+
+    std::vector<unsigned char> frameAt(double seconds, const Point& eye = Point(0, 0, 0),
+                                       int yaw = 0) {
+        session->getOptions().clockSeconds = seconds;
+        return sessionFrameAt(*session, eye, yaw);
+    }
+
+    ScratchFolder data{"material-state"};
+    std::unique_ptr<ViewerSession> session;
+};
+
+std::string frontMaterial(const std::string& body) {
+    return "textures/test/front\n{\n" + body + "\n}\n";
+}
+
+TEST_F(MaterialStateTest, eachAlphaFuncKeepsTheBandsItPasses) {
+    struct Case {
+        const char* func;
+        bool shown[4];
+    };
+    const Case cases[] = {{"GT0", {false, true, true, true}},
+                          {"LT128", {true, true, false, false}},
+                          {"GE128", {false, false, true, true}}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.func);
+        open(frontMaterial(std::string("{\nmap textures/test/bands.tga\nalphaFunc ") + test.func +
+                           "\n}"));
+        const auto pixels = frameAt(0.0);
+        for (int band = 0; band < 4; ++band) {
+            expectRgbNear(pixelAt(pixels, kBandColumns[band], kRow),
+                          test.shown[band] ? kRed : kBlue, kTolerance,
+                          "band " + std::to_string(band));
+        }
+    }
+}
+
+// From in front (the side its winding shows) and from behind, turned back toward it.
+TEST_F(MaterialStateTest, cullShowsTheSidesItKeeps) {
+    struct Case {
+        const char* cull;
+        bool fromFront;
+        bool fromBehind;
+    };
+    const Case cases[] = {{"", true, false}, {"cull back", false, true}, {"cull none", true, true}};
+    // A wall alone, so that nothing stands behind it from either side.
+    LevelDescription level = stateLevel();
+    level.faces.pop_back();
+    level.leaves[0].numLeafFaces = 1;
+    level.leafFaces = {0};
+    level.models[0].numFaces = 1;
+    // Viewer axes: the file's y is the viewer's -z.
+    const Point behind(0, 0, -2 * kFrontY);
+    for (const Case& test : cases) {
+        SCOPED_TRACE(std::string("'") + test.cull + "'");
+        open(frontMaterial(std::string(test.cull) + "\n{\nmap textures/test/red.tga\n}"), level);
+        EXPECT_EQ(pixelAt(frameAt(0.0), 320, kRow) == kRed, test.fromFront) << "from in front";
+        EXPECT_EQ(pixelAt(frameAt(0.0, behind, 180), 320, kRow) == kRed, test.fromBehind)
+            << "from behind";
+    }
+}
+
+TEST_F(MaterialStateTest, aDepthEqualStageShowsOnlyOverWhatWasDrawnAtItsDepth) {
+    // Over its own first stage the second adds; alone, on the back wall's depth, it draws nothing.
+    open(frontMaterial("{\nmap textures/test/red.tga\n}\n{\nmap textures/test/green.tga\n"
+                       "blendFunc add\ndepthFunc equal\n}") +
+         "textures/test/back\n{\n{\nmap textures/test/back.tga\n}\n}\n"
+         "textures/test/lone\n{\n{\nmap textures/test/red.tga\ndepthFunc equal\n}\n}\n");
+    expectRgbNear(pixelAt(frameAt(0.0), 320, kRow), {255, 255, 0}, kTolerance, "added");
+
+    LevelDescription level = stateLevel();
+    level.textures[0].name = "textures/test/lone";
+    open(frontMaterial("{\nmap textures/test/red.tga\n}") +
+             "textures/test/lone\n{\n{\nmap textures/test/red.tga\ndepthFunc equal\n}\n}\n",
+         level);
+    expectRgbNear(pixelAt(frameAt(0.0), 320, kRow), kBlue, kTolerance, "alone");
+}
+
+TEST_F(MaterialStateTest, theClockPicksTheAnimMapFrameAndTheWavesColour) {
+    open(frontMaterial("{\nanimMap 1 textures/test/red.tga textures/test/green.tga\n}"));
+    expectRgbNear(pixelAt(frameAt(0.25), 320, kRow), kRed, kTolerance, "first frame");
+    expectRgbNear(pixelAt(frameAt(1.25), 320, kRow), {0, 255, 0}, kTolerance, "second frame");
+    expectRgbNear(pixelAt(frameAt(2.25), 320, kRow), kRed, kTolerance, "round again");
+
+    // Half plus half the sine: half at 0 s, all of it a quarter period on.
+    open(frontMaterial("{\nmap textures/test/white.tga\nrgbGen wave sin 0.5 0.5 0 1\n}"));
+    expectRgbNear(pixelAt(frameAt(0.0), 320, kRow), {128, 128, 128}, kTolerance, "at 0 s");
+    expectRgbNear(pixelAt(frameAt(0.25), 320, kRow), {255, 255, 255}, kTolerance, "at 0.25 s");
+}
+
+TEST_F(MaterialStateTest, facesOfOneMaterialAndPageAreOneDraw) {
+    // Three walls of the back's material: one draw; the middle one of another material: one draw
+    // for each.
+    LevelDescription level = stateLevel();
+    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
+    level.faces.clear();
+    level.vertices.clear();
+    level.meshVertices.clear();
+    addQuad(level, {-60, -30, -30, 30, kFrontY, kNoLightmap, 1, white});
+    addQuad(level, {-20, 10, -30, 30, kFrontY, kNoLightmap, 1, white});
+    addQuad(level, {20, 50, -30, 30, kFrontY, kNoLightmap, 1, white});
+    level.leaves[0].numLeafFaces = 3;
+    level.leafFaces = {0, 1, 2};
+    level.models[0].numFaces = 3;
+    open("", level);
+    const auto pixels = frameAt(0.0);
+    EXPECT_EQ(session->getLevel().getLastDrawCount(), 1u);
+    for (const int column : {190, 306, 421}) {
+        expectRgbNear(pixelAt(pixels, column, kRow), kBlue, kTolerance, "each wall");
+    }
+
+    level.faces[1].texture = 0;
+    open(frontMaterial("{\nmap textures/test/red.tga\n}"), level);
+    frameAt(0.0);
+    EXPECT_EQ(session->getLevel().getLastDrawCount(), 2u) << "one for each material";
+}
+
+}  // namespace
