@@ -114,3 +114,49 @@ std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, double cl
     }
     return draws;
 }
+
+namespace {
+
+// The placement's turn applied to (x, y, z), plus its shift when point is true.
+Point applied(const BrushTransform& m, double x, double y, double z, bool point) {
+    const double w = point ? 1.0 : 0.0;
+    return Point(static_cast<float>(m[0] * x + m[4] * y + m[8] * z + m[12] * w),
+                 static_cast<float>(m[1] * x + m[5] * y + m[9] * z + m[13] * w),
+                 static_cast<float>(m[2] * x + m[6] * y + m[10] * z + m[14] * w));
+}
+
+// The same through the inverse of a placement, which is a turn and a shift: the turn's transpose
+// after taking the shift off.
+Point unapplied(const BrushTransform& m, double x, double y, double z, bool point) {
+    if (point) {
+        x -= m[12];
+        y -= m[13];
+        z -= m[14];
+    }
+    return Point(static_cast<float>(m[0] * x + m[1] * y + m[2] * z),
+                 static_cast<float>(m[4] * x + m[5] * y + m[6] * z),
+                 static_cast<float>(m[8] * x + m[9] * y + m[10] * z));
+}
+
+}  // namespace
+
+BrushEntities::Hit BrushEntities::pick(const BSPMap& level, const Point& eye, const Vec3& direction,
+                                       const PickRule& rule, double clockSeconds) const {
+    Hit nearest;
+    for (const std::size_t i : gatheredEntities) {
+        const BrushEntity& brush = brushModels.entities()[i];
+        const BrushTransform placement = BrushModels::transformAt(brush, clockSeconds);
+        const Point localEye = unapplied(placement, eye.getX(), eye.getY(), eye.getZ(), true);
+        const Point along =
+            unapplied(placement, direction.getX(), direction.getY(), direction.getZ(), false);
+        FacePick hit = pickFaceAmong(level, faceOrders[i], localEye,
+                                     Vec3(along.getX(), along.getY(), along.getZ()), rule);
+        if (hit.hit() && (!nearest.face.hit() || hit.distance < nearest.face.distance)) {
+            // A turn keeps lengths, so the distance along the ray holds in the level too.
+            hit.point =
+                applied(placement, hit.point.getX(), hit.point.getY(), hit.point.getZ(), true);
+            nearest = {hit, &brush};
+        }
+    }
+    return nearest;
+}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "level/BrushModels.h"
+#include "level/FacePick.h"
 
 class BSPMap;
 class FaceStyle;
@@ -35,6 +36,15 @@ public:
     // number of draw calls.
     std::size_t draw(const BSPMap& level, FaceStyle& style, double clockSeconds, Part part,
                      std::vector<std::uint32_t>& runCorners) const;
+
+    // The nearest face of the last gathering's entities, at their places at clockSeconds, that a
+    // ray from eye along direction meets, and its entity (null when none is met).
+    struct Hit {
+        FacePick face;
+        const BrushEntity* owner = nullptr;
+    };
+    Hit pick(const BSPMap& level, const Point& eye, const Vec3& direction, const PickRule& rule,
+             double clockSeconds) const;
 
 private:
     BrushModels brushModels;

@@ -15,6 +15,7 @@
 #include "app/Callbacks.h"
 #include "app/LightingModule.h"
 #include "app/OnScreenDisplay.h"
+#include "app/SurfaceReport.h"
 #include "app/ViewOptions.h"
 #include "app/Viewer.h"
 #include "geometry/Camera.h"
@@ -147,4 +148,16 @@ TEST_F(BrushEntityTest, defaultViewWithEntitiesHiddenIsUnchanged) {
     EXPECT_NE(pixelAt(withPlat, belowWall.column, belowWall.row),
               pixelAt(plain, belowWall.column, belowWall.row));
     EXPECT_EQ(overlay, "  Number of visible faces 1");
+}
+
+TEST_F(BrushEntityTest, pickNamesTheDoorsFaceAndItsEntity) {
+    auto level = open(true);
+    std::string overlay;
+    const ViewOptions options = litAt(0.0);
+    renderFrame(*level, options, overlay);
+    std::ostringstream log;
+    const std::string line = inspectViewCentre(*level, options, false, log);
+    EXPECT_TRUE(line.starts_with("face 1 polygon 'textures/test/wall';")) << line;
+    EXPECT_NE(line.find("; point 0.0 0.0 -100.0; distance 100.0"), std::string::npos) << line;
+    EXPECT_TRUE(line.ends_with("; entity 1 func_door targetname gate")) << line;
 }
