@@ -153,3 +153,26 @@ TEST(BrushModelsTest, infoTableListsClassSubmodelFacesAndBox) {
     printBrushTable(BrushModels(), none);
     EXPECT_EQ(none.str(), "");
 }
+
+TEST(BrushModelsTest, rotatingAndPendulumTurnAboutTheirOriginInTheFilesSense) {
+    const auto level = openLevel(
+        withEntities("{ \"classname\" \"func_rotating\" \"model\" \"*1\" \"speed\" \"90\" "
+                     "\"origin\" \"10 20 30\" }\n"
+                     "{ \"classname\" \"func_pendulum\" \"model\" \"*2\" \"speed\" \"45\" }\n"));
+    std::ostringstream log;
+    const BrushModels models(*level, log);
+    ASSERT_EQ(models.entities().size(), 2u);
+    // After a second a quarter turn about file z, counterclockwise seen from above: file +x goes
+    // to file +y, which is viewer -z; the origin stays put.
+    const BrushTransform turned = BrushModels::transformAt(models.entities()[0], 1.0);
+    EXPECT_NEAR(turned[0], 0.0f, 1e-6f);
+    EXPECT_NEAR(turned[2], -1.0f, 1e-6f);
+    EXPECT_NEAR(turned[5], 1.0f, 1e-6f);
+    expectPoint(placeOf(models.entities()[0], 1.0), 10, 30, -20);
+    // The pendulum swings about file x, at most its 45 degrees, through the middle at 0 s.
+    const BrushEntity& pendulum = models.entities()[1];
+    EXPECT_NEAR(BrushModels::transformAt(pendulum, 0.0)[5], 1.0f, 1e-6f);
+    const BrushTransform swung = BrushModels::transformAt(pendulum, pendulum.periodSeconds / 4);
+    EXPECT_NEAR(swung[0], 1.0f, 1e-6f);
+    EXPECT_NEAR(swung[5], std::cos(45.0 * 3.14159265358979 / 180.0), 1e-5);
+}
