@@ -219,6 +219,19 @@ std::string entityLine(const Entity& entity, const EntityHit& hit, const AssetSt
     return line + "; distance " + oneDecimal(hit.distance);
 }
 
+namespace {
+
+// What a brush face adds to its line: the entity it belongs to.
+std::string brushOwnerText(const BrushEntity& owner) {
+    std::string text = "; entity " + std::to_string(owner.entity) + " " + owner.className;
+    if (!owner.targetName.empty()) {
+        text += " targetname " + owner.targetName;
+    }
+    return text;
+}
+
+}  // namespace
+
 PickRule pickRuleFor(BSPMap& level, const ViewOptions& options, bool texturesEnabled) {
     const LevelViews& views = level.views();
     const LevelView view = chooseView(options, texturesEnabled, views);
@@ -236,9 +249,19 @@ std::string inspectViewCentre(BSPMap& level, const ViewOptions& options, bool te
     const Point& eye = camera->getPosition();
     // The heading points back from the view.
     const Vec3 direction = camera->getHeading().scaled(-1.0);
-    const FacePick pick = pickFaceAmong(level, level.getFaceDrawList(), eye, direction,
-                                        pickRuleFor(level, options, texturesEnabled));
+    const PickRule rule = pickRuleFor(level, options, texturesEnabled);
+    FacePick pick = pickFaceAmong(level, level.getFaceDrawList(), eye, direction, rule);
     LevelViews& views = level.views();
+    // Brush entities are drawn, and so met, where the frame drew them.
+    const BrushEntity* owner = nullptr;
+    if (options.litView || options.showEntities) {
+        const BrushEntities::Hit brushHit =
+            views.brushEntities(log).pick(level, eye, direction, rule, options.clockSeconds);
+        if (brushHit.face.hit() && (!pick.hit() || brushHit.face.distance < pick.distance)) {
+            pick = brushHit.face;
+            owner = brushHit.owner;
+        }
+    }
     if (options.showEntities) {
         const std::optional<EntityHit> hit = views.entities(log).pick(eye, direction);
         if (hit && (!pick.hit() || hit->distance < pick.distance)) {
@@ -261,5 +284,6 @@ std::string inspectViewCentre(BSPMap& level, const ViewOptions& options, bool te
     const Face& face = level.getFaces()[std::size_t(pick.face)];
     const std::string name = entryOr(level.getTextureNames(), face.texture, std::string());
     return surfaceLine(level, eye, pick,
-                       textureOriginOf(name, views.shaderScripts(log), assets, usable));
+                       textureOriginOf(name, views.shaderScripts(log), assets, usable)) +
+           (owner != nullptr ? brushOwnerText(*owner) : std::string());
 }

@@ -27,6 +27,7 @@ class Skybox;
 class TextureManager;
 class LazyAssetStore;
 class LevelViews;
+class BrushEntities;
 struct ViewOptions;
 
 class BSPMap {
@@ -150,8 +151,9 @@ private:
     void resetTextureUnits();
     // The opaque faces by their materials, the level's sky behind them, the entities when shown,
     // then the rest in sort order, so that translucent faces blend over the entities behind them.
-    void drawMaterialView(LevelViews& resources, const ViewOptions& options,
-                          const Frustum& frustum);
+    // Brush entities (null: none shown) are drawn with the faces of their kind.
+    void drawMaterialView(LevelViews& resources, const ViewOptions& options, const Frustum& frustum,
+                          BrushEntities* brushEntities);
     // The entities in the look of the view (render/EntityView).
     void drawEntities(LevelViews& resources, const ViewOptions& options, bool materialView,
                       bool faceImages, const Frustum& frustum);

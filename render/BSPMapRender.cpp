@@ -27,6 +27,8 @@ namespace {
 constexpr char kVisibleFacesLabel[] = "  Number of visible faces ";
 // Follows the count only in the lit view, so the default view's line stays as it is.
 constexpr char kLitViewNote[] = "  lightmaps";
+// Follows the count in the lit and material views of a level with brush entities.
+constexpr char kBrushFacesLabel[] = "  brush faces ";
 
 }  // namespace
 
@@ -97,20 +99,34 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     collectVisibleFaces(lastCameraCluster, gatheringFrustum);
     lastVisibleFaceCount = visibleFaceSet.size();
 
+    // The default view with the entities hidden shows the world's faces alone.
+    BrushEntities* brushEntities = nullptr;
+    if (options.litView || options.showEntities) {
+        brushEntities = &resources.brushEntities(std::cerr);
+        brushEntities->gather(*this, lastCameraCluster, gatheringFrustum);
+    }
+    const auto drawBrushes = [&](FaceStyle& style, BrushEntities::Part part) {
+        return brushEntities == nullptr ? std::size_t{0}
+                                        : brushEntities->draw(*this, style, options.clockSeconds,
+                                                              part, resources.runCorners());
+    };
+
     glEnable(GL_CULL_FACE);
     switch (view) {
         case LevelView::clusters: {
             ClusterFaceStyle style(*this);
             lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
+            lastDrawCount += drawBrushes(style, BrushEntities::Part::all);
             break;
         }
         case LevelView::materials:
-            drawMaterialView(resources, options, gatheringFrustum);
+            drawMaterialView(resources, options, gatheringFrustum, brushEntities);
             break;
         case LevelView::lit: {
             LitFaceStyle style(resources.getLightmaps(), textureFlags,
                                resources.getLitVertexColours());
             lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
+            lastDrawCount += drawBrushes(style, BrushEntities::Part::all);
             break;
         }
         case LevelView::plain: {
@@ -118,6 +134,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
             PlainFaceStyle style(*textureManager, faceImages, texturesEnabled, lightingEnabled,
                                  lighting);
             lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
+            lastDrawCount += drawBrushes(style, BrushEntities::Part::all);
             break;
         }
     }
@@ -131,6 +148,10 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     glDisable(GL_CULL_FACE);
 
     overlayText << kVisibleFacesLabel << lastVisibleFaceCount;
+    if (options.litView && brushEntities != nullptr &&
+        !brushEntities->models().entities().empty()) {
+        overlayText << kBrushFacesLabel << brushEntities->gatheredFaceCount();
+    }
     if (options.litView) {
         overlayText << kLitViewNote;
     }
@@ -139,7 +160,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
 }
 
 void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
-                              const Frustum& frustum) {
+                              const Frustum& frustum, BrushEntities* brushEntities) {
     const double clockSeconds = options.clockSeconds;
     const FaceEffectSources faceEffects = resources.faceEffects();
     MaterialFaceStyle style(*resources.getMaterials(), resources.getLightmaps(),
@@ -151,6 +172,11 @@ void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
         resources.inMaterialOrder(faceDrawList, faces, camera->getPosition());
     const std::size_t opaque = resources.opaqueFaceCount();
     lastDrawCount = drawFaces(*this, order.first(opaque), style, sources, resources.runCorners());
+    if (brushEntities != nullptr) {
+        brushEntities->sortByMaterials(*resources.getMaterials(), *this);
+        lastDrawCount += brushEntities->draw(*this, style, clockSeconds,
+                                             BrushEntities::Part::opaque, resources.runCorners());
+    }
     resources.getSky()->draw(clockSeconds, skyTexture);
     if (options.showEntities) {
         // The translucent pass sets again all the state it uses, culling aside.
@@ -159,6 +185,11 @@ void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
     glEnable(GL_CULL_FACE);
     lastDrawCount +=
         drawFaces(*this, order.subspan(opaque), style, sources, resources.runCorners());
+    // Translucent brush faces blend over the world's, which is right for most.
+    if (brushEntities != nullptr) {
+        lastDrawCount += brushEntities->draw(
+            *this, style, clockSeconds, BrushEntities::Part::translucent, resources.runCorners());
+    }
 }
 
 void BSPMap::drawEntities(LevelViews& resources, const ViewOptions& options, bool materialView,

@@ -140,6 +140,13 @@ EntityView& LevelViews::entities(std::ostream& log) {
     return *entityView;
 }
 
+BrushEntities& LevelViews::brushEntities(std::ostream& log) {
+    if (brushes == nullptr) {
+        brushes = std::make_unique<BrushEntities>(level, log);
+    }
+    return *brushes;
+}
+
 FaceEffectSources LevelViews::faceEffects() {
     return {level.getVertices(), level.getMeshVertices(), fog.get(), effectScratch};
 }

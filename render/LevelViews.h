@@ -12,6 +12,7 @@
 #include <span>
 
 #include "geometry/Point.h"
+#include "render/BrushEntities.h"
 #include "render/EntityView.h"
 #include "render/Frustum.h"
 #include "render/LevelFog.h"
@@ -88,6 +89,8 @@ public:
     // The level's entities as models and markers: placed on first use (no GL; a light grid
     // problem goes to log), their models read when first drawn.
     EntityView& entities(std::ostream& log);
+    // The level's brush entities: read on first use (no GL; their problems go to log).
+    BrushEntities& brushEntities(std::ostream& log);
     // The shader scripts; null until loadFaceTextures.
     const MaterialFinder* getScripts() const;
     // Where the face loop joins the triangle corners of a run of faces.
@@ -118,6 +121,7 @@ private:
     FaceEffectScratch effectScratch;
     FrozenCulling frozen;
     std::unique_ptr<EntityView> entityView;
+    std::unique_ptr<BrushEntities> brushes;
     // Sort key, then the face's place in the draw list.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> sortKeys;
     std::vector<std::uint32_t> runCornerScratch;

@@ -30,6 +30,7 @@
 #include "texture/FaceTextures.h"
 #include "texture/ImageLibrary.h"
 #include "texture/MaterialScripts.h"
+#include "tools/BrushTable.h"
 #include "tools/EntityTable.h"
 
 namespace {
@@ -328,6 +329,9 @@ int main(int argc, char** argv) {
     printFaces(level, std::cout);
     printVisibility(level, std::cout);
     printLevelEntityTable(source->shownName, level.getEntityText(), std::cout, std::cerr);
+    if (level.isSound()) {
+        printBrushTable(BrushModels(level, std::cerr), std::cout);
+    }
     printValidation(level, source->shownName, std::cout);
     return level.isSound() ? kSoundStatus : kUnsoundStatus;
 }

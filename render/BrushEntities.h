@@ -1,0 +1,57 @@
+// BrushEntities: the brush entities of one level as a frame draws them: those seen from the eye's
+// cluster and inside the frustum, their faces drawn at their places through the one face loop.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <span>
+#include <vector>
+
+#include "level/BrushModels.h"
+#include "level/FacePick.h"
+
+class BSPMap;
+class FaceStyle;
+class Frustum;
+class LevelMaterials;
+
+class BrushEntities {
+public:
+    // Reads the level's brush entities (their problems on log). Makes no GL call.
+    BrushEntities(const BSPMap& level, std::ostream& log);
+
+    const BrushModels& models() const { return brushModels; }
+    // Keeps the entities whose reach lies in a cluster seen from cameraCluster and meets
+    // frustum. Allocates nothing once the list has grown.
+    void gather(const BSPMap& level, std::int32_t cameraCluster, const Frustum& frustum);
+    // Indices into models().entities() of the last gathering.
+    std::span<const std::size_t> gathered() const { return gatheredEntities; }
+    std::size_t gatheredFaceCount() const { return gatheredFaces; }
+    // Puts each entity's faces in the material view's order, opaque ones first; once.
+    void sortByMaterials(const LevelMaterials& materials, const BSPMap& level);
+
+    enum class Part { all, opaque, translucent };
+    // Draws the part of every gathered entity's faces in style, each entity with the modelview
+    // multiplied by its placement at clockSeconds. Needs what drawFaces needs. Returns the
+    // number of draw calls.
+    std::size_t draw(const BSPMap& level, FaceStyle& style, double clockSeconds, Part part,
+                     std::vector<std::uint32_t>& runCorners) const;
+
+    // The nearest face of the last gathering's entities, at their places at clockSeconds, that a
+    // ray from eye along direction meets, and its entity (null when none is met).
+    struct Hit {
+        FacePick face;
+        const BrushEntity* owner = nullptr;
+    };
+    Hit pick(const BSPMap& level, const Point& eye, const Vec3& direction, const PickRule& rule,
+             double clockSeconds) const;
+
+private:
+    BrushModels brushModels;
+    // Per entity: its faces, opaque ones first once sorted, and how many are opaque.
+    std::vector<std::vector<std::uint32_t>> faceOrders;
+    std::vector<std::size_t> opaqueCounts;
+    bool sorted = false;
+    std::vector<std::size_t> gatheredEntities;
+    std::size_t gatheredFaces = 0;
+};
