@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -115,6 +116,23 @@ TEST_F(EntityViewTest, withEntitiesOffTheWallShowsWhereTheyStand) {
                                std::pair{kSpawnX, kSpawnY}}) {
         expectRgbNear(pixelAt(pixels, x, y), kWallGrey, kTolerance, "wall");
     }
+}
+
+// Turned away, the frustum holds none of them: none is placed or drawn; turned back, all are.
+TEST_F(EntityViewTest, entitiesOutsideTheViewAreNotDrawn) {
+    const EntityView& entities = level->views().entities(std::cerr);
+    frame(true, true, 0.0);
+    EXPECT_EQ(entities.drawnModels(), 1u);
+    EXPECT_EQ(entities.drawnMarkers(), 3u);
+    ViewOptions options;
+    options.litView = true;
+    options.showEntities = true;
+    camera->setYaw(180);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    std::ostringstream overlayText;
+    level->render(overlayText, 0.0f, false, true, options);
+    EXPECT_EQ(entities.drawnModels(), 0u);
+    EXPECT_EQ(entities.drawnMarkers(), 0u);
 }
 
 // In the material view the launcher behind an additive glow shows the glow's colour added to its
