@@ -52,7 +52,8 @@ void printHelp(std::ostream& out, int argc, char** argv) {
         << "  </> curve detail (2..20), l lighting, t face images, e entities, ESC quit\n"
         << "  left drag look, PgUp/PgDn pitch, wheel fly speed, p screenshot, f freeze culling,\n"
         << "  c cluster colours, m lit view (lightmaps), n/b next/previous spawn, r reload level,\n"
-        << "  i what is this: the face (or entity) at the centre of the view, its flags, material,\n"
+        << "  i what is this: the face (or entity) at the centre of the view, its flags, "
+           "material,\n"
         << "    images and where each came from, lightmap, leaf, cluster; an entity's keys, model\n"
         << std::flush;
 }

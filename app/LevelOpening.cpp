@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "level/LevelFile.h"
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "texture/FileStamp.h"
+#include "assets/FileStamp.h"
 
 class LevelWatch {
 public:

@@ -13,11 +13,11 @@
 #include "level/Records.h"
 #include "render/LevelViews.h"
 #include "render/ViewChoice.h"
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 #include "texture/FaceTextures.h"
 #include "texture/ImageLibrary.h"
-#include "texture/Material.h"
-#include "texture/MaterialFinder.h"
+#include "material/Material.h"
+#include "material/MaterialFinder.h"
 
 namespace {
 

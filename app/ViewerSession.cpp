@@ -26,7 +26,7 @@
 #include "level/Face.h"
 #include "render/Frustum.h"
 #include "render/LevelViews.h"
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 #include "texture/TextureCache.h"
 
 Frustum viewFrustum;

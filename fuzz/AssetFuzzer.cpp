@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 #include "texture/DecodedImage.h"
 #include "texture/ImageDecoder.h"
-#include "texture/ShaderScripts.h"
+#include "material/ShaderScripts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::ostream discarded(nullptr);

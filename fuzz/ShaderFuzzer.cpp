@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "texture/LazyMaterials.h"
-#include "texture/MaterialScripts.h"
-#include "texture/ShaderIndex.h"
+#include "material/LazyMaterials.h"
+#include "material/MaterialScripts.h"
+#include "material/ShaderIndex.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "level/ByteReader.h"
 #include "level/LevelFile.h"
 #include "level/LevelValidator.h"
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 #include "texture/Skybox.h"
 #include "texture/TextureManager.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 
 std::string readLevelFile(std::ifstream& stream, const std::string& path,
                           std::vector<std::uint8_t>& bytes) {

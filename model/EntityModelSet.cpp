@@ -7,7 +7,7 @@
 #include <ostream>
 
 #include "level/BSPMap.h"
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 
 namespace {
 

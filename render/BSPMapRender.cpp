@@ -17,7 +17,7 @@
 #include "render/ViewChoice.h"
 #include "texture/FaceTextures.h"
 #include "texture/ImageLibrary.h"
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 #include "texture/SkyTexture.h"
 #include "texture/Skybox.h"
 #include "texture/TextureManager.h"

@@ -11,7 +11,7 @@
 #include "render/FaceStyle.h"
 #include "render/Frustum.h"
 #include "render/LevelMaterials.h"
-#include "texture/Material.h"
+#include "material/Material.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "render/LevelMaterials.h"
 #include "render/TextureUnits.h"
 #include "texture/FaceTextures.h"
-#include "texture/MaterialMotion.h"
+#include "material/MaterialMotion.h"
 
 namespace {
 

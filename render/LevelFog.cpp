@@ -8,8 +8,8 @@
 #include "level/BSPMap.h"
 #include "render/LevelMaterials.h"
 #include "texture/FaceTextures.h"
-#include "texture/Material.h"
-#include "texture/MaterialFinder.h"
+#include "material/Material.h"
+#include "material/MaterialFinder.h"
 
 namespace {
 

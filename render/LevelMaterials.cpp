@@ -4,9 +4,9 @@
 
 #include "level/Records.h"
 #include "texture/FaceTextures.h"
-#include "texture/MaterialMotion.h"
-#include "texture/Material.h"
-#include "texture/MaterialFinder.h"
+#include "material/MaterialMotion.h"
+#include "material/Material.h"
+#include "material/MaterialFinder.h"
 
 namespace {
 

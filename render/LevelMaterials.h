@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "texture/Material.h"
+#include "material/Material.h"
 
 class FaceTextures;
 class MaterialFinder;

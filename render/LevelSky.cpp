@@ -8,7 +8,7 @@
 #include "render/PassBinder.h"
 #include "render/TextureUnits.h"
 #include "texture/ImageLibrary.h"
-#include "texture/MaterialMotion.h"
+#include "material/MaterialMotion.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "level/BSPMap.h"
-#include "texture/AssetStore.h"
-#include "texture/LazyMaterials.h"
+#include "assets/AssetStore.h"
+#include "material/LazyMaterials.h"
 #include "texture/TextureCache.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "render/TextureUnits.h"
 #include "render/ViewChoice.h"
 #include "texture/LightmapSet.h"
-#include "texture/MaterialMotion.h"
+#include "material/MaterialMotion.h"
 
 namespace {
 

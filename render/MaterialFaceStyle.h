@@ -16,7 +16,7 @@
 #include "render/FaceStyle.h"
 #include "render/PassBinder.h"
 #include "render/SpriteCorners.h"
-#include "texture/MaterialMotion.h"
+#include "material/MaterialMotion.h"
 
 class LevelFog;
 class LevelMaterials;

@@ -6,8 +6,8 @@
 #include <epoxy/gl.h>
 
 #include "render/LevelMaterials.h"
-#include "texture/Material.h"
-#include "texture/MaterialMotion.h"
+#include "material/Material.h"
+#include "material/MaterialMotion.h"
 
 // How a pass blends and tests depth and alpha.
 struct PassBlend {

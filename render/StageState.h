@@ -4,8 +4,8 @@
 
 #include <epoxy/gl.h>
 
-#include "texture/Material.h"
-#include "texture/MaterialMotion.h"
+#include "material/Material.h"
+#include "material/MaterialMotion.h"
 
 inline void setStageAlphaTest(AlphaTest test) {
     constexpr GLfloat kHalf = 0.5f;

@@ -6,9 +6,9 @@
 #include <optional>
 #include <ostream>
 
-#include "texture/LazyMaterials.h"
-#include "texture/ShaderIndex.h"
-#include "texture/ShaderScripts.h"
+#include "material/LazyMaterials.h"
+#include "material/ShaderIndex.h"
+#include "material/ShaderScripts.h"
 
 std::string FaceTextures::withoutExtension(const std::string& name) {
     return ImageLibrary::withoutExtension(name);

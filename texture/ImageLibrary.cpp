@@ -6,7 +6,7 @@
 #include <chrono>
 #include <ostream>
 
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 #include "texture/DecodedImage.h"
 #include "texture/ImageDecoder.h"
 

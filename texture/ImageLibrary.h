@@ -6,7 +6,7 @@
 
 #include <epoxy/gl.h>
 
-#include "texture/FileStamp.h"
+#include "assets/FileStamp.h"
 
 #include <iosfwd>
 #include <optional>

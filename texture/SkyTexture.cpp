@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 #include "texture/ImageDecoder.h"
 #include "texture/JPEGTexture.h"
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "texture/AssetStore.h"
-#include "texture/ShaderIndex.h"
+#include "assets/AssetStore.h"
+#include "material/ShaderIndex.h"
 
 TextureCache::TextureCache() = default;
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "texture/AssetStore.h"
-#include "texture/FileStamp.h"
+#include "assets/AssetStore.h"
+#include "assets/FileStamp.h"
 #include "texture/ImageLibrary.h"
 
 class IndexedScript;

@@ -26,7 +26,7 @@
 #include "level/BSPMap.h"
 #include "level/LevelFile.h"
 #include "render/LevelViews.h"
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 #include "tests/support/AllocationCounter.h"
 #include "texture/FaceTextures.h"
 #include "tools/BenchRoute.h"

@@ -26,10 +26,10 @@
 #include "level/LevelValidator.h"
 #include "level/LightGrid.h"
 #include "level/Records.h"
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 #include "texture/FaceTextures.h"
 #include "texture/ImageLibrary.h"
-#include "texture/MaterialScripts.h"
+#include "material/MaterialScripts.h"
 #include "tools/BrushTable.h"
 #include "tools/EntityTable.h"
 

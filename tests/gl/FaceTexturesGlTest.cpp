@@ -12,7 +12,7 @@
 #include "GlPixels.h"
 #include "generators/AssetFiles.h"
 #include "generators/JpegWriter.h"
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 #include "texture/FaceTextures.h"
 #include "texture/ImageLibrary.h"
 #include "texture/SkyTexture.h"

@@ -10,8 +10,8 @@
 #include "level/LevelFile.h"
 #include "generators/AssetFiles.h"
 #include "support/LevelFixtures.h"
-#include "texture/AssetStore.h"
-#include "texture/MaterialScripts.h"
+#include "assets/AssetStore.h"
+#include "material/MaterialScripts.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "generators/AssetFiles.h"
 #include "geometry/Camera.h"
 #include "level/AxisChange.h"
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 
 namespace {
 

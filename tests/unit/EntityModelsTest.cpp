@@ -11,7 +11,7 @@
 #include "render/EntityView.h"
 #include "support/EntityFixtures.h"
 #include "support/LevelFixtures.h"
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 
 TEST(EntityModelsTest, tableNamesTheGameDataModelsAndFamiliesFollowTheClassName) {
     const auto launcher = modelPathsOf("weapon_rocketlauncher");

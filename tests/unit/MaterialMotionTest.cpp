@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "texture/MaterialMotion.h"
+#include "material/MaterialMotion.h"
 
 namespace {
 

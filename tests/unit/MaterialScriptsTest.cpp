@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "generators/AssetFiles.h"
-#include "texture/AssetStore.h"
-#include "texture/MaterialScripts.h"
+#include "assets/AssetStore.h"
+#include "material/MaterialScripts.h"
 
 using namespace std::string_literals;
 

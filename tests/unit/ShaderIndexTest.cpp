@@ -8,10 +8,10 @@
 #include <sstream>
 
 #include "generators/AssetFiles.h"
-#include "texture/AssetStore.h"
-#include "texture/LazyMaterials.h"
-#include "texture/MaterialScripts.h"
-#include "texture/ShaderIndex.h"
+#include "assets/AssetStore.h"
+#include "material/LazyMaterials.h"
+#include "material/MaterialScripts.h"
+#include "material/ShaderIndex.h"
 #include "texture/TextureCache.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "texture/ShaderScripts.h"
+#include "material/ShaderScripts.h"
 
 TEST(ShaderScriptsTest, editorImageWinsElseFirstFileImageOfAStage) {
     ShaderScripts scripts;

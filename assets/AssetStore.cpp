@@ -1,6 +1,6 @@
 // AssetStore: archives are read through libzip, one handle per archive, so the override order is
 // this class's own and an archive can be opened from memory just as from a file.
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 
 #include <zip.h>
 
@@ -11,13 +11,6 @@
 #include <optional>
 #include <ostream>
 #include <set>
-
-std::string lowerCase(std::string_view text) {
-    std::string lowered(text);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lowered;
-}
 
 namespace {
 

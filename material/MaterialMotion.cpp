@@ -1,5 +1,5 @@
 // Waves, texture-coordinate matrices, stage colours and animation frames at a clock time.
-#include "texture/MaterialMotion.h"
+#include "material/MaterialMotion.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "texture/Material.h"
-#include "texture/MaterialFinder.h"
+#include "material/Material.h"
+#include "material/MaterialFinder.h"
 
 class ShaderIndex;
 struct ShaderBody;

@@ -1,6 +1,6 @@
 // ShaderIndex: each script's shaders found by their braces alone, and one table from every name
 // to the definition that stands for it.
-#include "texture/ShaderIndex.h"
+#include "material/ShaderIndex.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 // ShaderScripts: each material's editor image, then the first image of each stage that is a file,
 // gathered once per added script.
-#include "texture/ShaderScripts.h"
+#include "material/ShaderScripts.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "texture/AssetStore.h"
+#include "assets/AssetStore.h"
 
 namespace {
 
@@ -54,4 +54,17 @@ std::string ShaderScripts::imageFor(const std::string& shaderName) const {
 const std::vector<std::string>& ShaderScripts::imagesFor(const std::string& shaderName) const {
     const auto found = images.find(lowerCase(shaderName));
     return found == images.end() ? noImages : found->second;
+}
+
+// Reading every script out of a data path lives here, with the other reads from the store, so
+// that the parser itself holds no archive code.
+MaterialScripts::MaterialScripts(const AssetStore& assets, std::ostream& log) {
+    std::vector<std::uint8_t> bytes;
+    for (const AssetStore::Copy& script : assets.copies("scripts", ".shader")) {
+        if (assets.read(script, bytes)) {
+            addScript(script.relativePath, script.archive,
+                      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                      log);
+        }
+    }
 }

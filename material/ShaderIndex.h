@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "texture/AssetStore.h"
-#include "texture/MaterialScripts.h"
+#include "assets/AssetStore.h"
+#include "material/MaterialScripts.h"
 
 // One copy of a script, its text kept whole, and the shaders written in it in order.
 class IndexedScript {

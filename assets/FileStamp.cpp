@@ -1,5 +1,5 @@
 // FileStamp: one stat() of a file.
-#include "texture/FileStamp.h"
+#include "assets/FileStamp.h"
 
 #include <sys/stat.h>
 

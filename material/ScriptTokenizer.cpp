@@ -1,7 +1,7 @@
 // ScriptTokenizer: every byte up to a space (NUL and the other control bytes included) separates
 // words; // and /* */ comments are dropped; a quote runs to the next quote or the line's end. A
 // line ends at "\n", "\r\n" or a lone "\r", which some of the game's older scripts use.
-#include "texture/ScriptTokenizer.h"
+#include "material/ScriptTokenizer.h"
 
 #include <algorithm>
 

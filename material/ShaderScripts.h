@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "texture/MaterialScripts.h"
+#include "material/MaterialScripts.h"
 
 class AssetStore;
 

@@ -1,7 +1,7 @@
 // MaterialScripts: a reader that walks one script's tokens with a fixed nesting (top level, shader,
 // stage) and turns each keyword line into fields of a Material; what it cannot use it skips, and
 // the script's first problem is its one line on the log.
-#include "texture/MaterialScripts.h"
+#include "material/MaterialScripts.h"
 
 #include <algorithm>
 #include <array>
@@ -13,8 +13,8 @@
 #include <ostream>
 #include <tuple>
 
-#include "texture/AssetStore.h"
-#include "texture/ScriptTokenizer.h"
+#include "assets/LowerCase.h"
+#include "material/ScriptTokenizer.h"
 
 namespace {
 
@@ -817,17 +817,6 @@ std::string ScriptReader::report(std::string_view what) const {
 }
 
 }  // namespace
-
-MaterialScripts::MaterialScripts(const AssetStore& assets, std::ostream& log) {
-    std::vector<std::uint8_t> bytes;
-    for (const AssetStore::Copy& script : assets.copies("scripts", ".shader")) {
-        if (assets.read(script, bytes)) {
-            addScript(script.relativePath, script.archive,
-                      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                      log);
-        }
-    }
-}
 
 void MaterialScripts::addScript(const std::string& scriptPath, const std::string& archiveName,
                                 std::string_view text, std::ostream& log) {

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "texture/Material.h"
-#include "texture/MaterialFinder.h"
+#include "material/Material.h"
+#include "material/MaterialFinder.h"
 
 class AssetStore;
 

@@ -14,8 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-// Names in a data path match without regard to case: this is the one folding of a name.
-std::string lowerCase(std::string_view text);
+#include "assets/LowerCase.h"
 
 class AssetStore {
 public:

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstddef>
 
-#include "texture/Material.h"
+#include "material/Material.h"
 
 // The wave's value at seconds on the clock. The form's argument is taken modulo one period
 // before it is evaluated, so a huge frequency or time gives a value of the wave, not noise from

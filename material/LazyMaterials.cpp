@@ -1,8 +1,8 @@
 // LazyMaterials: an index's definitions read into materials on demand, each once.
-#include "texture/LazyMaterials.h"
+#include "material/LazyMaterials.h"
 
-#include "texture/MaterialScripts.h"
-#include "texture/ShaderIndex.h"
+#include "material/MaterialScripts.h"
+#include "material/ShaderIndex.h"
 
 LazyMaterials::LazyMaterials(std::shared_ptr<const ShaderIndex> shaderIndex, std::ostream& output)
     : index(std::move(shaderIndex)), log(&output) {}
