@@ -1,7 +1,8 @@
 // Entities in a real window: a one-triangle item model lit by a light grid of known cells shows
 // at its origin in the known colour in both views and follows the clock's turn; a model whose
 // counts are broken, and one that is missing, are markers of the item colour; a spawn is a green
-// marker; with entities off the wall shows through; in the material view an additive glow in front
+// marker; with entities off, or markers off, the wall shows through; the launcher bobs by the
+// clock; in the material view an additive glow in front
 // of the model adds to it.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
@@ -25,6 +26,7 @@
 #include "app/Viewer.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
+#include "model/ItemMotion.h"
 #include "render/Frustum.h"
 #include "render/LevelViews.h"
 #include "support/EntityFixtures.h"
@@ -65,10 +67,11 @@ protected:
     }
 
     std::vector<unsigned char> frame(bool lit, bool entities, double clockSeconds,
-                                     bool images = false) {
+                                     bool images = false, bool markers = true) {
         ViewOptions options;
         options.litView = lit;
         options.showEntities = entities;
+        options.showMarkers = markers;
         options.clockSeconds = clockSeconds;
         camera->setPosition(Point(0, 0, 0));
         camera->setYaw(0);
@@ -115,6 +118,50 @@ TEST_F(EntityViewTest, withEntitiesOffTheWallShowsWhereTheyStand) {
                                std::pair{kSpawnX, kSpawnY}}) {
         expectRgbNear(pixelAt(pixels, x, y), kWallGrey, kTolerance, "wall");
     }
+}
+
+// Markers off, the items alone: the wall shows where the spawn's and the missing quad's markers
+// stood, the launcher stays; and the ray passes through where the spawn's marker was.
+TEST_F(EntityViewTest, withMarkersOffTheWallShowsBehindThemAndTheItemsStay) {
+    const std::vector<unsigned char> shown = frame(true, true, 0.0);
+    expectRgbNear(pixelAt(shown, kSpawnX, kSpawnY), kSpawnMarker, kTolerance, "spawn marker");
+    const std::vector<unsigned char> hidden = frame(true, true, 0.0, false, false);
+    expectRgbNear(pixelAt(hidden, kSpawnX, kSpawnY), kWallGrey, kTolerance, "wall behind spawn");
+    expectRgbNear(pixelAt(hidden, kQuadX, kQuadY), kWallGrey, kTolerance, "wall behind quad");
+    expectRgbNear(pixelAt(hidden, kLauncherX, kLauncherY),
+                  {kLitFacingColour[0], kLitFacingColour[1], kLitFacingColour[2]}, kTolerance,
+                  "launcher with markers off");
+
+    std::ostringstream log;
+    const EntityView& entities = level->views().entities(log);
+    const Vec3 towardSpawn(0, 30, -200);
+    const std::optional<EntityHit> spawn = entities.pick(Point(0, 0, 0), towardSpawn, {0.0, true});
+    ASSERT_TRUE(spawn);
+    EXPECT_EQ(spawn->entity, 3u);
+    EXPECT_FALSE(entities.pick(Point(0, 0, 0), towardSpawn, {0.0, false}));
+}
+
+// A quarter of its bob's period after clock 0 the launcher stands four units higher: a pixel just
+// above its lowest edge shows the wall, and a ray just above that edge passes below its box.
+TEST_F(EntityViewTest, theLauncherBobsUpByTheClockInThePictureAndThePick) {
+    // The launcher's origin in viewer axes.
+    const Point launcher(kLauncherAt[0], kLauncherAt[2], -kLauncherAt[1]);
+    const double raised = ItemMotion::bobSeconds(launcher) / 4;
+    ASSERT_NEAR(ItemMotion::at(launcher, raised).lift, 4.0f, 1e-3f);
+    // Its lowest edge, 12 units below the origin at 200 units, is 35 pixels below the centre
+    // row; this row is 30 below it, inside the triangle at rest and under it when raised.
+    constexpr int kNearLowEdgeY = 210;
+    const std::vector<unsigned char> atRest = frame(true, true, 0.0);
+    const Rgb restColour = pixelAt(atRest, kLauncherX, kNearLowEdgeY);
+    EXPECT_GT(restColour[0], kWallGrey[0] + 60) << "the launcher at rest covers the row";
+    expectRgbNear(pixelAt(frame(true, true, raised), kLauncherX, kNearLowEdgeY), kWallGrey,
+                  kTolerance, "the raised launcher clears the row");
+
+    std::ostringstream log;
+    const EntityView& entities = level->views().entities(log);
+    const Vec3 underTheRaisedBox(-40, -10, -200);
+    EXPECT_TRUE(entities.pick(Point(0, 0, 0), underTheRaisedBox, {0.0, true}));
+    EXPECT_FALSE(entities.pick(Point(0, 0, 0), underTheRaisedBox, {raised, true}));
 }
 
 // In the material view the launcher behind an additive glow shows the glow's colour added to its
@@ -193,4 +240,19 @@ TEST(EntityKeyTest, eTurnsTheEntitiesOnAndOffAgainLeavesThePictureAsItWas) {
     keyboard('e', 0, 0);
     EXPECT_FALSE(options.showEntities);
     EXPECT_EQ(sessionFrameAt(*session, kSampleInRoomA, 180), plain);
+}
+
+// x flips the markers alone, whether the entities are shown or not.
+TEST(EntityKeyTest, xTurnsTheMarkersOffAndOnAgain) {
+    if (!std::filesystem::exists(kSampleSessionLevel)) {
+        GTEST_SKIP() << kSampleSessionLevel << " has not been generated";
+    }
+    std::unique_ptr<ViewerSession> session = startSampleSession(kSampleInRoomA);
+    ViewOptions& options = session->getOptions();
+    ASSERT_TRUE(options.showMarkers);
+    keyboard('x', 0, 0);
+    EXPECT_FALSE(options.showMarkers);
+    EXPECT_FALSE(options.showEntities);
+    keyboard('x', 0, 0);
+    EXPECT_TRUE(options.showMarkers);
 }
