@@ -24,6 +24,7 @@
 #include "app/SurfaceReport.h"
 #include "app/ViewOptions.h"
 #include "app/Viewer.h"
+#include "generators/ModelWriter.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "model/ItemMotion.h"
@@ -189,6 +190,49 @@ TEST_F(EntityViewTest, theLauncherBehindAGlowShowsThroughItInTheMaterialView) {
     }
     expectRgbNear(pixelAt(frame(true, true, 0.0, true), kLauncherX, kLauncherY), seenThrough,
                   kTolerance, "launcher through the glow");
+}
+
+// A power-up's sphere: the launcher's model with a second, additive surface in front of its
+// opaque one but first in the file. Drawn in file order the opaque surface behind would cover
+// the glow (a blended stage writes no depth); drawn after it, the glow adds to it.
+TEST_F(EntityViewTest, aModelsBlendedSurfaceIsDrawnOverItsOpaqueOneInTheMaterialView) {
+    constexpr char kScript[] =
+        "models/test/sphere\n{\n{\nmap models/test/sphereimage.tga\n"
+        "blendFunc add\n}\n}\n";
+    constexpr std::array<std::uint8_t, 3> kGlow{40, 50, 60};
+    writeBytes(data.path() / "scripts/test.shader",
+               std::vector<std::uint8_t>(kScript, kScript + sizeof kScript - 1));
+    writeBytes(data.path() / "models/test/sphereimage.tga",
+               solidTga(8, 8, {kGlow.begin(), kGlow.end()}));
+    writeBytes(data.path() / "models/weapons2/rocketl/rocketl.tga",
+               solidTga(8, 8, {255, 255, 255}));
+    RawModelSurface sphere;
+    sphere.shader = "models/test/sphere";
+    // 20 units nearer the camera than the opaque triangle, and larger.
+    sphere.vertices = {{{-16, -20, -16}, 64, 192, {0, 0}},
+                       {{16, -20, -16}, 64, 192, {1, 0}},
+                       {{0, -20, 16}, 64, 192, {0.5f, 1}}};
+    sphere.indices = {0, 1, 2};
+    RawModelSurface body;
+    body.shader = "models/weapons2/rocketl/rocketl.tga";
+    body.vertices = {{{-12, 0, -12}, 64, 192, {0, 0}},
+                     {{12, 0, -12}, 64, 192, {1, 0}},
+                     {{0, 0, 12}, 64, 192, {0.5f, 1}}};
+    body.indices = {0, 1, 2};
+    ModelDescription launcher;
+    launcher.surfaces = {sphere, body};
+    writeBytes(data.path() / "models/weapons2/rocketl/rocketl.md3", writeModel(launcher));
+    std::ostringstream log;
+    level = std::make_unique<BSPMap>(data.dataPath(), "entities.bsp", entityLevelBytes(),
+                                     display.get(), lighting.get(), log);
+    level->setCamera(camera.get());
+    level->views().loadFaceTextures(log);
+    Rgb seenThrough;
+    for (int c = 0; c < 3; ++c) {
+        seenThrough[c] = kLitFacingColour[c] + kGlow[c];
+    }
+    expectRgbNear(pixelAt(frame(true, true, 0.0, true), kLauncherX, kLauncherY), seenThrough,
+                  kTolerance, "launcher through its own sphere");
 }
 
 // The i key's question with entities shown: the spawn's marker and the launcher's model answer
