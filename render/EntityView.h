@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/EntityModelSet.h"
+#include "model/ItemMotion.h"
 #include "render/EntityDrawer.h"
 
 class AssetStore;
