@@ -42,9 +42,9 @@ constexpr float kPitchStepDegrees = 2.0f;
 constexpr int kWheelUpButton = 3;
 constexpr int kWheelDownButton = 4;
 
-// `m`, `c`, `f`, `e` and `p`, which need the controls; false for any other key.
+// `m`, `c`, `f`, `e`, `x` and `p`, which need the controls; false for any other key.
 bool viewKey(unsigned char key) {
-    if (key != 'm' && key != 'c' && key != 'f' && key != 'e' && key != 'p') {
+    if (key != 'm' && key != 'c' && key != 'f' && key != 'e' && key != 'x' && key != 'p') {
         return false;
     }
     if (viewerControls == nullptr) {
@@ -63,6 +63,9 @@ bool viewKey(unsigned char key) {
             break;
         case 'e':
             options.showEntities = !options.showEntities;
+            break;
+        case 'x':
+            options.showMarkers = !options.showMarkers;
             break;
         default:
             viewerControls->screenShotPending = true;

@@ -135,18 +135,22 @@ constexpr SwitchKey kSwitchKeys[] = {
     {"lightmaps", &ViewerConfig::lightmaps},
     {"textures", &ViewerConfig::textures},
     {"entities", &ViewerConfig::entities},
+    {"markers", &ViewerConfig::markers},
 };
 
-// "on" or "off"; any other value leaves the switch off, with a line that says so.
+// "on" or "off"; any other value leaves the switch off, with a line that says so (a switch that
+// starts on, as the markers do, "is" off rather than "stays" off).
 bool readSwitch(const std::string& key, std::istream& in, bool& value, std::ostream& log) {
     std::string token;
     if (!(in >> token)) {
         return false;
     }
+    const bool wasOn = value;
     value = token == "on";
     say(log, "setting " + token);
     if (token != "on" && token != "off") {
-        say(log, key + " must be on or off, not " + token + "; it stays off");
+        say(log,
+            key + " must be on or off, not " + token + (wasOn ? "; it is off" : "; it stays off"));
     }
     return true;
 }

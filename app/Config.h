@@ -40,6 +40,8 @@ struct ViewerConfig {
     bool startAtFirstSpawn = false;
     // Entities shown as models and markers at start; key e flips it.
     bool entities = false;
+    // With the entities, markers for those without a model; key x flips it.
+    bool markers = true;
 };
 
 // Reads path into config, overwriting only the values whose keys appear, and echoes each entry to

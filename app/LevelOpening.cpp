@@ -167,6 +167,7 @@ ViewerConfig levelConfig(const LaunchRequest& request, std::vector<std::string> 
     config.lightmaps = true;
     config.textures = true;
     config.entities = true;
+    config.markers = true;
     config.startAtFirstSpawn = true;
     if (request.form == LaunchForm::kLevelName) {
         config.levelFile = "maps/" + request.argument + ".bsp";

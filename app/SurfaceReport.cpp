@@ -263,7 +263,8 @@ std::string inspectViewCentre(BSPMap& level, const ViewOptions& options, bool te
         }
     }
     if (options.showEntities) {
-        const std::optional<EntityHit> hit = views.entities(log).pick(eye, direction);
+        const std::optional<EntityHit> hit =
+            views.entities(log).pick(eye, direction, {options.clockSeconds, options.showMarkers});
         if (hit && (!pick.hit() || hit->distance < pick.distance)) {
             const EntityList& entities = level.getEntities();
             if (hit->entity < entities.entities.size()) {

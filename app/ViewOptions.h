@@ -26,6 +26,7 @@ struct ViewOptions {
     explicit ViewOptions(const ViewerConfig& config)
         : litView(config.lightmaps),
           showEntities(config.entities),
+          showMarkers(config.markers),
           flySpeed(config.speed),
           mouseSensitivity(config.mouseSensitivity) {}
 
@@ -37,6 +38,8 @@ struct ViewOptions {
     bool cullingFrozen = false;
     // Items as their models and markers for the other entities (key e).
     bool showEntities = false;
+    // With the entities shown, the markers too (key x); off, items alone, as in the game.
+    bool showMarkers = true;
     FlySpeed flySpeed;
     // The clock that materials animate by, in seconds: the viewer advances it with real time,
     // the probe and the benchmark set it.

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "level/BSPMap.h"
+#include "model/ItemMotion.h"
 #include "assets/AssetStore.h"
 
 namespace {
@@ -163,7 +164,8 @@ std::optional<std::size_t> EntityModelSet::readModel(
     return read.size() - 1;
 }
 
-std::optional<EntityHit> EntityModelSet::pick(const Point& eye, const Vec3& direction) const {
+std::optional<EntityHit> EntityModelSet::pick(const Point& eye, const Vec3& direction,
+                                              const EntityPickSettings& settings) const {
     const float length =
         std::sqrt(direction.getX() * direction.getX() + direction.getY() * direction.getY() +
                   direction.getZ() * direction.getZ());
@@ -177,7 +179,12 @@ std::optional<EntityHit> EntityModelSet::pick(const Point& eye, const Vec3& dire
         float radius = kMarkerHalfSize;
         float low = -kMarkerHalfSize;
         float high = kMarkerHalfSize;
+        if (instance.parts.empty() && !settings.markers) {
+            continue;
+        }
         if (!instance.parts.empty()) {
+            const float lift =
+                ItemMotion::at(instance.placement.origin, settings.clockSeconds).lift;
             radius = 0.0f;
             low = std::numeric_limits<float>::max();
             high = -low;
@@ -186,6 +193,8 @@ std::optional<EntityHit> EntityModelSet::pick(const Point& eye, const Vec3& dire
                 low = std::min(low, read[part].low);
                 high = std::max(high, read[part].high);
             }
+            low += lift;
+            high += lift;
         }
         const Point& origin = instance.placement.origin;
         const std::optional<float> distance = rayMeetsBox(

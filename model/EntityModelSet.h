@@ -36,6 +36,12 @@ struct EntityHit {
     std::vector<std::string> modelFiles;
 };
 
+// What the pick meets: the items where the clock has them, and the markers when they are shown.
+struct EntityPickSettings {
+    double clockSeconds = 0.0;
+    bool markers = true;
+};
+
 // The entities that have an origin, in text order.
 std::vector<EntityPlacement> placementsOf(const EntityList& entities);
 
@@ -81,9 +87,11 @@ public:
     // The light a model at position gets: the grid's sample, or without a grid a plain light from
     // above.
     LightSample lightAt(const Point& position) const;
-    // The nearest entity whose model (by the box it sweeps as it turns) or marker a ray from eye
-    // along direction meets at a positive distance, if any.
-    std::optional<EntityHit> pick(const Point& eye, const Vec3& direction) const;
+    // The nearest entity whose model (by the box it sweeps as it turns, at its height at the
+    // settings' clock) or marker (when they are shown) a ray from eye along direction meets at a
+    // positive distance, if any.
+    std::optional<EntityHit> pick(const Point& eye, const Vec3& direction,
+                                  const EntityPickSettings& settings = {}) const;
 
     const LightGrid* lightGrid() const { return grid ? &*grid : nullptr; }
     const std::vector<EntityInstance>& instances() const { return placed; }

@@ -203,7 +203,7 @@ void BSPMap::drawEntities(LevelViews& resources, const ViewOptions& options, boo
                             : materialView         ? EntityLook::materials
                             : faceImages           ? EntityLook::images
                                                    : EntityLook::plain;
-    entities.draw({options.clockSeconds, look, lastCameraCluster, &frustum});
+    entities.draw({options.clockSeconds, look, lastCameraCluster, &frustum, options.showMarkers});
 }
 
 void BSPMap::resetTextureUnits() {

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "level/BSPMap.h"
+#include "model/ItemMotion.h"
 #include "model/ModelLighting.h"
 #include "render/Frustum.h"
 #include "render/LevelMaterials.h"
@@ -164,8 +165,6 @@ void EntityDrawer::draw(const EntityDrawSettings& settings) {
     setUpModulatedUnit(GL_TEXTURE0_ARB);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
-    const double turnDegrees = std::fmod(settings.clockSeconds * kTurnDegreesPerSecond, 360.0);
-    const auto turnRadians = static_cast<float>(turnDegrees * std::numbers::pi / 180.0);
     const std::vector<EntityInstance>& instances = set.instances();
     for (std::size_t i = 0; i < instances.size(); ++i) {
         const EntityInstance& instance = instances[i];
@@ -173,12 +172,16 @@ void EntityDrawer::draw(const EntityDrawSettings& settings) {
             continue;
         }
         if (instance.parts.empty()) {
+            if (!settings.markers) {
+                continue;
+            }
             for (std::uint32_t v = 0; v < markers[i].count; ++v) {
                 markerIndices.push_back(markers[i].first + v);
             }
             ++lastMarkers;
         } else {
-            placeInstance(instance, turnRadians);
+            placeInstance(instance,
+                          ItemMotion::at(instance.placement.origin, settings.clockSeconds));
             ++lastModels;
         }
     }
@@ -211,11 +214,12 @@ void EntityDrawer::buildBatches() {
     }
 }
 
-void EntityDrawer::placeInstance(const EntityInstance& instance, float turnRadians) {
-    // As a turn about the vertical axis by turnRadians: x' = x c + z s, z' = z c - x s.
-    const float c = std::cos(turnRadians);
-    const float s = std::sin(turnRadians);
+void EntityDrawer::placeInstance(const EntityInstance& instance, const ItemPose& pose) {
+    // As a turn about the vertical axis by the pose's: x' = x c + z s, z' = z c - x s.
+    const float c = std::cos(pose.turnRadians);
+    const float s = std::sin(pose.turnRadians);
     const Point& at = instance.placement.origin;
+    const float height = at.getY() + pose.lift;
     for (const std::size_t part : instance.parts) {
         const EntityModel& loaded = set.models()[part];
         const std::size_t copy = batches[part].placed++;
@@ -229,7 +233,7 @@ void EntityDrawer::placeInstance(const EntityInstance& instance, float turnRadia
                 const float* p = &surface.positions[v];
                 const float* n = &surface.normals[v];
                 positions[v] = at.getX() + p[0] * c + p[2] * s;
-                positions[v + 1] = at.getY() + p[1];
+                positions[v + 1] = height + p[1];
                 positions[v + 2] = at.getZ() + p[2] * c - p[0] * s;
                 normals[v] = n[0] * c + n[2] * s;
                 normals[v + 1] = n[1];
@@ -242,13 +246,33 @@ void EntityDrawer::placeInstance(const EntityInstance& instance, float turnRadia
 }
 
 void EntityDrawer::drawBatches(const EntityDrawSettings& settings) {
+    // Blended surfaces over every opaque one, so that a power-up's sphere shows what it holds
+    // and the items behind it.
+    drawBatchRound(settings, false);
+    if (settings.look == EntityLook::materials) {
+        drawBatchRound(settings, true);
+    }
+    for (ModelBatches& modelBatches : batches) {
+        modelBatches.placed = 0;
+    }
+}
+
+bool EntityDrawer::translucent(std::int32_t look, const EntityDrawSettings& settings) const {
+    return settings.look == EntityLook::materials && look >= 0 && surfaceMaterials != nullptr &&
+           surfaceMaterials->of(look).sort > MaterialSort::kOpaque;
+}
+
+void EntityDrawer::drawBatchRound(const EntityDrawSettings& settings, bool translucentRound) {
     for (std::size_t model = 0; model < batches.size(); ++model) {
         const EntityModel& loaded = set.models()[model];
-        ModelBatches& modelBatches = batches[model];
+        const ModelBatches& modelBatches = batches[model];
         if (modelBatches.placed == 0) {
             continue;
         }
         for (std::size_t i = 0; i < loaded.model.surfaces.size(); ++i) {
+            if (translucent(loaded.looks[i], settings) != translucentRound) {
+                continue;
+            }
             const SurfaceBatch& batch = modelBatches.surfaces[i];
             glVertexPointer(3, GL_FLOAT, 0, batch.positions.data());
             glNormalPointer(GL_FLOAT, 0, batch.normals.data());
@@ -259,7 +283,6 @@ void EntityDrawer::drawBatches(const EntityDrawSettings& settings) {
             drawSurface(static_cast<GLsizei>(indices), batch.indices.data(), loaded.looks[i],
                         settings);
         }
-        modelBatches.placed = 0;
     }
 }
 

@@ -1,6 +1,6 @@
-// EntityDrawer: draws an EntityModelSet: every visible copy of a model placed, turned and lit into
-// one batch a surface, each batch drawn by its surface's look (white, its image, or its
-// material's passes through the pass binder), and the entities without a model as markers.
+// EntityDrawer: draws an EntityModelSet: every visible copy of a model placed in its pose (turned
+// and bobbing) and lit into one batch a surface, each batch drawn by its surface's look (white,
+// its image, or its material's passes, blended ones last), and, when asked, the markers.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/EntityModelSet.h"
+#include "model/ItemMotion.h"
 #include "render/PassBinder.h"
 
 class AssetStore;
@@ -30,13 +31,12 @@ struct EntityDrawSettings {
     std::int32_t cameraCluster = -1;
     // Null: no frustum test.
     const Frustum* frustum = nullptr;
+    // The entities without a model drawn as markers.
+    bool markers = true;
 };
 
 class EntityDrawer {
 public:
-    // Turning speed of items, degrees per second of the animation clock.
-    static constexpr double kTurnDegreesPerSecond = 60.0;
-
     // No GL. Both must outlive the drawer.
     EntityDrawer(const BSPMap& level, const EntityModelSet& models);
     ~EntityDrawer();
@@ -62,9 +62,9 @@ public:
     std::size_t drawnMarkers() const { return lastMarkers; }
 
 private:
-    // One surface of every visible copy of a model, placed, turned and lit in world space, so
-    // that they are drawn with one call a pass: all items turn alike, and a level holds many of
-    // a kind. Sized at build for every copy of the model.
+    // One surface of every visible copy of a model, placed in its pose and lit in world space, so
+    // that they are drawn with one call a pass: a level holds
+    // many of a kind. Sized at build for every copy of the model.
     struct SurfaceBatch {
         std::vector<float> positions;
         std::vector<float> normals;
@@ -85,9 +85,13 @@ private:
 
     bool visible(const EntityInstance& instance, const EntityDrawSettings& settings) const;
     void buildBatches();
-    // Places the instance's parts in their models' batches, turned and lit.
-    void placeInstance(const EntityInstance& instance, float turnRadians);
+    // Places the instance's parts in their models' batches, in its pose and lit.
+    void placeInstance(const EntityInstance& instance, const ItemPose& pose);
+    // The opaque surfaces, then in the material look the blended ones.
     void drawBatches(const EntityDrawSettings& settings);
+    void drawBatchRound(const EntityDrawSettings& settings, bool translucentRound);
+    // A surface whose material blends, drawn after the opaque ones.
+    bool translucent(std::int32_t look, const EntityDrawSettings& settings) const;
     void drawSurface(GLsizei indexCount, const std::uint32_t* indices, std::int32_t look,
                      const EntityDrawSettings& settings);
     void drawPass(GLsizei indexCount, const std::uint32_t* indices, const MaterialPass& pass,

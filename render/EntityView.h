@@ -1,7 +1,7 @@
-// EntityView: a level's entities in either view: items as their models (frame 0, turning slowly
-// by the animation clock, lit by the level's light grid), everything else with an origin as a
-// small marker whose colour tells its family, a spawn's pointing along its angle. The models are
-// an EntityModelSet, drawn by an EntityDrawer; this joins them and times their loads.
+// EntityView: a level's entities in either view: items as their models (frame 0, turning and
+// bobbing by the animation clock, lit by the level's light grid), everything else with an origin
+// as a small marker whose colour tells its family, a spawn's pointing along its angle. The models
+// are an EntityModelSet, drawn by an EntityDrawer; this joins them and times their loads.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/EntityModelSet.h"
+#include "model/ItemMotion.h"
 #include "render/EntityDrawer.h"
 
 class AssetStore;
@@ -20,7 +21,7 @@ class MaterialFinder;
 
 class EntityView {
 public:
-    static constexpr double kTurnDegreesPerSecond = EntityDrawer::kTurnDegreesPerSecond;
+    static constexpr double kTurnDegreesPerSecond = ItemMotion::kTurnDegreesPerSecond;
     static constexpr float kMarkerHalfSize = EntityModelSet::kMarkerHalfSize;
 
     // No GL. Builds the light grid from the level (a lump too short is one line on log naming the
@@ -47,8 +48,9 @@ public:
     void draw(const EntityDrawSettings& settings) { drawer.draw(settings); }
 
     LightSample lightAt(const Point& position) const { return models.lightAt(position); }
-    std::optional<EntityHit> pick(const Point& eye, const Vec3& direction) const {
-        return models.pick(eye, direction);
+    std::optional<EntityHit> pick(const Point& eye, const Vec3& direction,
+                                  const EntityPickSettings& settings = {}) const {
+        return models.pick(eye, direction, settings);
     }
     const LightGrid* lightGrid() const { return models.lightGrid(); }
     std::size_t placementCount() const { return models.instances().size(); }

@@ -32,7 +32,7 @@ constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
     "usage: velmora-probe CONFIG | LEVEL.bsp | NAME [--data DIR]... --at X,Y,Z,YAW[,PITCH] "
     "[--at X,Y,Z,YAW[,PITCH] ...] [--shot FILE.png] [--time SECONDS] [--pick] "
-    "[--light-at X,Y,Z ...] [--entities]";
+    "[--light-at X,Y,Z ...] [--entities] [--markers on|off]";
 
 struct Pose {
     float x = 0.0f;
@@ -143,6 +143,11 @@ int main(int argc, char** argv) {
     double clockSeconds = 0.0;
     app.add_option("--time", clockSeconds, "the materials' animation clock, in seconds (default 0)")
         ->check(CLI::Range(0.0, 1e9));
+    std::string markers;
+    app.add_option("--markers", markers,
+                   "with the entities shown, their markers on or off (default: as the "
+                   "configuration's markers key says, else on)")
+        ->check(CLI::IsMember({"on", "off"}));
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -202,6 +207,9 @@ int main(int argc, char** argv) {
     }
     session.showWithoutLoop();
     session.getOptions().clockSeconds = clockSeconds;
+    if (!markers.empty()) {
+        session.getOptions().showMarkers = markers == "on";
+    }
 
     BSPMap& level = session.getLevel();
     if (listEntities) {

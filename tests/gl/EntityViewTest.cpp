@@ -1,7 +1,8 @@
 // Entities in a real window: a one-triangle item model lit by a light grid of known cells shows
 // at its origin in the known colour in both views and follows the clock's turn; a model whose
 // counts are broken, and one that is missing, are markers of the item colour; a spawn is a green
-// marker; with entities off the wall shows through; in the material view an additive glow in front
+// marker; with entities off, or markers off, the wall shows through; the launcher bobs by the
+// clock; in the material view an additive glow in front
 // of the model adds to it.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
@@ -24,8 +25,10 @@
 #include "app/SurfaceReport.h"
 #include "app/ViewOptions.h"
 #include "app/Viewer.h"
+#include "generators/ModelWriter.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
+#include "model/ItemMotion.h"
 #include "render/Frustum.h"
 #include "render/LevelViews.h"
 #include "support/EntityFixtures.h"
@@ -66,10 +69,11 @@ protected:
     }
 
     std::vector<unsigned char> frame(bool lit, bool entities, double clockSeconds,
-                                     bool images = false) {
+                                     bool images = false, bool markers = true) {
         ViewOptions options;
         options.litView = lit;
         options.showEntities = entities;
+        options.showMarkers = markers;
         options.clockSeconds = clockSeconds;
         camera->setPosition(Point(0, 0, 0));
         camera->setYaw(0);
@@ -118,7 +122,7 @@ TEST_F(EntityViewTest, withEntitiesOffTheWallShowsWhereTheyStand) {
     }
 }
 
-// Turned away, the frustum holds none of them: none is placed or drawn; turned back, all are.
+// Turned away, the frustum holds none of them: none is drawn.
 TEST_F(EntityViewTest, entitiesOutsideTheViewAreNotDrawn) {
     const EntityView& entities = level->views().entities(std::cerr);
     frame(true, true, 0.0);
@@ -133,6 +137,50 @@ TEST_F(EntityViewTest, entitiesOutsideTheViewAreNotDrawn) {
     level->render(overlayText, 0.0f, false, true, options);
     EXPECT_EQ(entities.drawnModels(), 0u);
     EXPECT_EQ(entities.drawnMarkers(), 0u);
+}
+
+// Markers off, the items alone: the wall shows where the spawn's and the missing quad's markers
+// stood, the launcher stays; and the ray passes through where the spawn's marker was.
+TEST_F(EntityViewTest, withMarkersOffTheWallShowsBehindThemAndTheItemsStay) {
+    const std::vector<unsigned char> shown = frame(true, true, 0.0);
+    expectRgbNear(pixelAt(shown, kSpawnX, kSpawnY), kSpawnMarker, kTolerance, "spawn marker");
+    const std::vector<unsigned char> hidden = frame(true, true, 0.0, false, false);
+    expectRgbNear(pixelAt(hidden, kSpawnX, kSpawnY), kWallGrey, kTolerance, "wall behind spawn");
+    expectRgbNear(pixelAt(hidden, kQuadX, kQuadY), kWallGrey, kTolerance, "wall behind quad");
+    expectRgbNear(pixelAt(hidden, kLauncherX, kLauncherY),
+                  {kLitFacingColour[0], kLitFacingColour[1], kLitFacingColour[2]}, kTolerance,
+                  "launcher with markers off");
+
+    std::ostringstream log;
+    const EntityView& entities = level->views().entities(log);
+    const Vec3 towardSpawn(0, 30, -200);
+    const std::optional<EntityHit> spawn = entities.pick(Point(0, 0, 0), towardSpawn, {0.0, true});
+    ASSERT_TRUE(spawn);
+    EXPECT_EQ(spawn->entity, 3u);
+    EXPECT_FALSE(entities.pick(Point(0, 0, 0), towardSpawn, {0.0, false}));
+}
+
+// A quarter of its bob's period after clock 0 the launcher stands four units higher: a pixel just
+// above its lowest edge shows the wall, and a ray just above that edge passes below its box.
+TEST_F(EntityViewTest, theLauncherBobsUpByTheClockInThePictureAndThePick) {
+    // The launcher's origin in viewer axes.
+    const Point launcher(kLauncherAt[0], kLauncherAt[2], -kLauncherAt[1]);
+    const double raised = ItemMotion::bobSeconds(launcher) / 4;
+    ASSERT_NEAR(ItemMotion::at(launcher, raised).lift, 4.0f, 1e-3f);
+    // Its lowest edge, 12 units below the origin at 200 units, is 35 pixels below the centre
+    // row; this row is 30 below it, inside the triangle at rest and under it when raised.
+    constexpr int kNearLowEdgeY = 210;
+    const std::vector<unsigned char> atRest = frame(true, true, 0.0);
+    const Rgb restColour = pixelAt(atRest, kLauncherX, kNearLowEdgeY);
+    EXPECT_GT(restColour[0], kWallGrey[0] + 60) << "the launcher at rest covers the row";
+    expectRgbNear(pixelAt(frame(true, true, raised), kLauncherX, kNearLowEdgeY), kWallGrey,
+                  kTolerance, "the raised launcher clears the row");
+
+    std::ostringstream log;
+    const EntityView& entities = level->views().entities(log);
+    const Vec3 underTheRaisedBox(-40, -10, -200);
+    EXPECT_TRUE(entities.pick(Point(0, 0, 0), underTheRaisedBox, {0.0, true}));
+    EXPECT_FALSE(entities.pick(Point(0, 0, 0), underTheRaisedBox, {raised, true}));
 }
 
 // In the material view the launcher behind an additive glow shows the glow's colour added to its
@@ -160,6 +208,49 @@ TEST_F(EntityViewTest, theLauncherBehindAGlowShowsThroughItInTheMaterialView) {
     }
     expectRgbNear(pixelAt(frame(true, true, 0.0, true), kLauncherX, kLauncherY), seenThrough,
                   kTolerance, "launcher through the glow");
+}
+
+// A power-up's sphere: the launcher's model with a second, additive surface in front of its
+// opaque one but first in the file. Drawn in file order the opaque surface behind would cover
+// the glow (a blended stage writes no depth); drawn after it, the glow adds to it.
+TEST_F(EntityViewTest, aModelsBlendedSurfaceIsDrawnOverItsOpaqueOneInTheMaterialView) {
+    constexpr char kScript[] =
+        "models/test/sphere\n{\n{\nmap models/test/sphereimage.tga\n"
+        "blendFunc add\n}\n}\n";
+    constexpr std::array<std::uint8_t, 3> kGlow{40, 50, 60};
+    writeBytes(data.path() / "scripts/test.shader",
+               std::vector<std::uint8_t>(kScript, kScript + sizeof kScript - 1));
+    writeBytes(data.path() / "models/test/sphereimage.tga",
+               solidTga(8, 8, {kGlow.begin(), kGlow.end()}));
+    writeBytes(data.path() / "models/weapons2/rocketl/rocketl.tga",
+               solidTga(8, 8, {255, 255, 255}));
+    RawModelSurface sphere;
+    sphere.shader = "models/test/sphere";
+    // 20 units nearer the camera than the opaque triangle, and larger.
+    sphere.vertices = {{{-16, -20, -16}, 64, 192, {0, 0}},
+                       {{16, -20, -16}, 64, 192, {1, 0}},
+                       {{0, -20, 16}, 64, 192, {0.5f, 1}}};
+    sphere.indices = {0, 1, 2};
+    RawModelSurface body;
+    body.shader = "models/weapons2/rocketl/rocketl.tga";
+    body.vertices = {{{-12, 0, -12}, 64, 192, {0, 0}},
+                     {{12, 0, -12}, 64, 192, {1, 0}},
+                     {{0, 0, 12}, 64, 192, {0.5f, 1}}};
+    body.indices = {0, 1, 2};
+    ModelDescription launcher;
+    launcher.surfaces = {sphere, body};
+    writeBytes(data.path() / "models/weapons2/rocketl/rocketl.md3", writeModel(launcher));
+    std::ostringstream log;
+    level = std::make_unique<BSPMap>(data.dataPath(), "entities.bsp", entityLevelBytes(),
+                                     display.get(), lighting.get(), log);
+    level->setCamera(camera.get());
+    level->views().loadFaceTextures(log);
+    Rgb seenThrough;
+    for (int c = 0; c < 3; ++c) {
+        seenThrough[c] = kLitFacingColour[c] + kGlow[c];
+    }
+    expectRgbNear(pixelAt(frame(true, true, 0.0, true), kLauncherX, kLauncherY), seenThrough,
+                  kTolerance, "launcher through its own sphere");
 }
 
 // The i key's question with entities shown: the spawn's marker and the launcher's model answer
@@ -211,4 +302,19 @@ TEST(EntityKeyTest, eTurnsTheEntitiesOnAndOffAgainLeavesThePictureAsItWas) {
     keyboard('e', 0, 0);
     EXPECT_FALSE(options.showEntities);
     EXPECT_EQ(sessionFrameAt(*session, kSampleInRoomA, 180), plain);
+}
+
+// x flips the markers alone, whether the entities are shown or not.
+TEST(EntityKeyTest, xTurnsTheMarkersOffAndOnAgain) {
+    if (!std::filesystem::exists(kSampleSessionLevel)) {
+        GTEST_SKIP() << kSampleSessionLevel << " has not been generated";
+    }
+    std::unique_ptr<ViewerSession> session = startSampleSession(kSampleInRoomA);
+    ViewOptions& options = session->getOptions();
+    ASSERT_TRUE(options.showMarkers);
+    keyboard('x', 0, 0);
+    EXPECT_FALSE(options.showMarkers);
+    EXPECT_FALSE(options.showEntities);
+    keyboard('x', 0, 0);
+    EXPECT_TRUE(options.showMarkers);
 }

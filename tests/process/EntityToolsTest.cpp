@@ -122,3 +122,37 @@ TEST(EntityToolsTest, originsThatAreNotNumbersALevelHoldsAreOneLineEachAndTheFra
     EXPECT_GT(pixelsOf(shot, kLitFacingColour), 20);
     EXPECT_EQ(pixelsOf(shot, {255, 51, 255}), 0);
 }
+
+// The configuration's markers key and the probe's --markers: with markers off the launcher
+// stands alone, as the game shows items; --markers on brings back the spawn's green marker.
+TEST(EntityToolsTest, markersOffLeaveTheItemsAloneAndTheProbeCanTurnThemOn) {
+    if (std::getenv("DISPLAY") == nullptr) {
+        GTEST_SKIP() << "no X display for the probe";
+    }
+    ScratchFolder data("entity-markers");
+    writeEntityModels(data);
+    const std::string levelPath = (data.path() / "maps/entities.bsp").string();
+    writeBytes(levelPath, entityLevelBytes());
+    const std::string config = data.dataPath() + "markers.cfg";
+    std::ofstream(config) << "width = 640\nheight = 480\nentities = on\nmarkers = off\n"
+                          << "datapath = " << data.dataPath() << "\nlevel = " << levelPath << "\n";
+    const std::array<int, 3> kSpawnGreen{51, 255, 51};
+    for (const bool forceOn : {false, true}) {
+        const std::string shot = data.dataPath() + (forceOn ? "on.png" : "off.png");
+        std::vector<std::string> arguments = {
+            kTools + "/velmora-probe", config, "--at", "0,0,0,0", "--shot", shot};
+        if (forceOn) {
+            arguments.insert(arguments.end(), {"--markers", "on"});
+        }
+        const ChildOutcome probe = runProgram(arguments, kLimit);
+        ASSERT_FALSE(probe.timedOut);
+        EXPECT_EQ(probe.exitStatus, 0) << probe.err;
+        EXPECT_NE(probe.err.find("setting off"), std::string::npos) << probe.err;
+        EXPECT_GT(pixelsOf(shot, kLitFacingColour), 20);
+        if (forceOn) {
+            EXPECT_GT(pixelsOf(shot, kSpawnGreen), 20);
+        } else {
+            EXPECT_EQ(pixelsOf(shot, kSpawnGreen), 0);
+        }
+    }
+}

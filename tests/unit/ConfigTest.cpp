@@ -263,3 +263,25 @@ TEST_F(ConfigFileTest, lightmapAndTextureSwitchesAreOnOrOffAndEchoed) {
     EXPECT_TRUE(config.entities);
     EXPECT_TRUE(ViewOptions(config).showEntities);
 }
+
+TEST_F(ConfigFileTest, markersAreOnUnlessTheConfigurationTurnsThemOff) {
+    EXPECT_EQ(read("width = 640 height = 480 entities = on\n"),
+              (Lines{"setting 640", "setting 480", "setting on"}));
+    EXPECT_TRUE(config.markers);
+    EXPECT_TRUE(ViewOptions(config).showMarkers);
+
+    config = ViewerConfig();
+    log.str("");
+    EXPECT_EQ(read("width = 640 height = 480 entities = on markers = off\n"),
+              (Lines{"setting 640", "setting 480", "setting on", "setting off"}));
+    EXPECT_TRUE(config.entities);
+    EXPECT_FALSE(config.markers);
+    EXPECT_FALSE(ViewOptions(config).showMarkers);
+
+    config = ViewerConfig();
+    log.str("");
+    EXPECT_EQ(read("width = 640 height = 480 markers = maybe\n"),
+              (Lines{"setting 640", "setting 480", "setting maybe",
+                     "markers must be on or off, not maybe; it is off"}));
+    EXPECT_FALSE(config.markers);
+}
