@@ -54,11 +54,13 @@ TEST(MaterialScriptsTest, generalKeywords) {
     EXPECT_EQ(m.skyParms->nearBox, "env/near");
     EXPECT_EQ(m.fogParms->colour, (std::array<float, 3>{0.5f, 0.25f, 1.0f}));
     EXPECT_EQ(m.fogParms->distanceToOpaque, 300.0f);
-    ASSERT_EQ(m.deforms.size(), 2u);  // bulge is not drawn
+    ASSERT_EQ(m.deforms.size(), 3u);
     EXPECT_EQ(m.deforms[0].spread, 100.0f);
     EXPECT_EQ(m.deforms[0].wave.amplitude, -0.25f);
     EXPECT_EQ(m.deforms[0].wave.frequency, 2.0f);
     EXPECT_EQ(m.deforms[1].kind, DeformKind::autosprite2);
+    EXPECT_EQ(m.deforms[2].kind, DeformKind::bulge);
+    EXPECT_EQ(m.deforms[2].bulge, (std::array<float, 3>{1, 2, 3}));
     EXPECT_TRUE(m.polygonOffset && m.noMipmaps);
 
     EXPECT_EQ(readShader("cull twosided\n").cull, CullMode::none);
