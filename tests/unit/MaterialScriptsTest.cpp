@@ -362,8 +362,7 @@ TEST(MaterialScriptsTest, absurdDeformNumbersSkipTheDeformWithOneLine) {
         const char* line;
         const char* message;
     } cases[] = {
-        {"deformVertexes wave nan sin 0 1 0 1",
-         "deformVertexes: \"nan\" is not a number; skipped"},
+        {"deformVertexes wave nan sin 0 1 0 1", "deformVertexes: \"nan\" is not a number; skipped"},
         {"deformVertexes wave 100 sin 0 1e9 0 1",
          "deformVertexes wave: \"1e9\" is beyond 65536; skipped"},
         {"deformVertexes wave 1e-30 sin 0 1 0 1",
