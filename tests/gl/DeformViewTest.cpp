@@ -1,5 +1,5 @@
 // Deformed faces in the material view, read back from a real window: a wave deform moves a
-// wall's edge between two clock times, a move deform shifts the whole wall.
+// wall's edge and a patch between two clock times, a move deform shifts the whole wall.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kTolerance = 3;
 // Window pixels for the camera at the origin (45 degrees high, 640 x 480): at depth 200 a unit
-// is 1.45 columns and 1.45 rows from the middle.
+// is 2.9 columns and 2.9 rows from the middle.
 constexpr int kMiddleRow = 240;
 // z = 25: above the wave wall's top as stored (20), below it when raised (30).
 constexpr int kAboveWaveTopRow = 312;
@@ -21,6 +21,11 @@ constexpr int kWaveColumn = 204;
 // x = 10 and x = 70: beside the move wall as stored (20..60), inside it when moved 20 units.
 constexpr int kLeftOfMoveColumn = 349;
 constexpr int kRightOfMoveColumn = 523;
+// x = 0, z = 25 and z = 55: below and above the patch as stored (z 30..50), inside it when it is
+// lowered (20..40) and raised (40..60).
+constexpr int kPatchColumn = 320;
+constexpr int kBelowPatchRow = 312;
+constexpr int kAbovePatchRow = 399;
 
 bool isColour(const Rgb& pixel, const Rgb& colour) {
     for (int i = 0; i < 3; ++i) {
@@ -78,4 +83,19 @@ TEST_F(DeformViewTest, aMoveDeformShiftsTheWholeWall) {
                   kTolerance, "moved left");
     EXPECT_FALSE(isColour(pixelAt(left, kRightOfMoveColumn, kMiddleRow), deform_level::kMoveColour))
         << "right of it, moved left";
+}
+
+TEST_F(DeformViewTest, aWaveDeformMovesAPatchsTessellatedVertices) {
+    const auto raised = frameAt(0.25);
+    expectRgbNear(pixelAt(raised, kPatchColumn, kAbovePatchRow), deform_level::kPatchColour,
+                  kTolerance, "above, raised");
+    EXPECT_FALSE(
+        isColour(pixelAt(raised, kPatchColumn, kBelowPatchRow), deform_level::kPatchColour))
+        << "below, raised";
+    const auto lowered = frameAt(0.75);
+    expectRgbNear(pixelAt(lowered, kPatchColumn, kBelowPatchRow), deform_level::kPatchColour,
+                  kTolerance, "below, lowered");
+    EXPECT_FALSE(
+        isColour(pixelAt(lowered, kPatchColumn, kAbovePatchRow), deform_level::kPatchColour))
+        << "above, lowered";
 }

@@ -136,7 +136,7 @@ TEST(MaterialFrameAllocationTest, deformedFramesAllocateOnlyTheVisibleFaceSetEnt
         const AllocationCount allocations;
         session->drawFrame(0.0f);
         EXPECT_EQ(allocations.count(), session->getLevel().getLastVisibleFaceCount());
-        EXPECT_EQ(session->getLevel().getLastVisibleFaceCount(), 2u);
+        EXPECT_EQ(session->getLevel().getLastVisibleFaceCount(), 3u);
     }
 }
 
