@@ -135,12 +135,19 @@ struct FogParms {
     bool operator==(const FogParms&) const = default;
 };
 
-enum class DeformKind : std::uint8_t { wave, autosprite, autosprite2 };
+enum class DeformKind : std::uint8_t { wave, normal, bulge, move, autosprite, autosprite2 };
 
+// One deformVertexes line. wave: each vertex along its normal by the wave, its phase moved on by
+// (x + y + z) / spread of its file-axes position (a spread of 0: no offset). normal: the normals
+// swayed by wave's amplitude and frequency. bulge: along the normal by bulge[1] (height) times
+// sin(bulge[0] (width) * s + bulge[2] (speed) * seconds). move: every vertex along vector (file
+// axes) by the wave.
 struct Deform {
     DeformKind kind = DeformKind::wave;
-    float spread = 0.0f;  // wave: divisor of the vertex position added to the phase
+    float spread = 0.0f;
     Wave wave;
+    std::array<float, 3> bulge{};
+    std::array<float, 3> vector{};
 
     bool operator==(const Deform&) const = default;
 };
@@ -176,3 +183,6 @@ inline constexpr std::size_t kMaxMaterialStages = 8;
 inline constexpr std::size_t kMaxTexCoordMods = 4;
 inline constexpr std::size_t kMaxAnimationFrames = 8;
 inline constexpr std::size_t kMaxDeforms = 3;
+// A deform number (spread, wave, bulge or vector) beyond this is no level's size: the keyword is
+// skipped; so is a spread whose inverse would be.
+inline constexpr float kMaxDeformNumber = 65536.0f;

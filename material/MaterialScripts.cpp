@@ -241,6 +241,10 @@ private:
     bool present(const KeywordLine& line, std::size_t count);
     bool numbers(const KeywordLine& line, std::size_t from, float* out, std::size_t count);
     bool wave(const KeywordLine& line, std::size_t from, Wave& out);
+    // The count numbers of a deform line from word from are within kMaxDeformNumber.
+    bool deformNumbersBounded(const KeywordLine& line, std::size_t from, std::size_t count);
+    // A wave deform's divisor is 0 or has an inverse within kMaxDeformNumber.
+    bool spreadBounded(const KeywordLine& line, float spread);
     void unknown(std::string keyword);
     void problemAt(int line, const std::string& what);
     void problem(std::string message);
@@ -563,16 +567,43 @@ void ScriptReader::deform(Material& material, const KeywordLine& line) {
         return;
     }
     Deform deform;
+    // How many words from the second are numbers (or a wave's form), for the range check.
+    std::size_t count = 0;
     if (sameWord(line[0], "wave")) {
         if (!numbers(line, 1, &deform.spread, 1) || !wave(line, 2, deform.wave)) {
             return;
         }
+        count = 6;
+    } else if (sameWord(line[0], "normal")) {
+        deform.kind = DeformKind::normal;
+        if (!numbers(line, 1, &deform.wave.amplitude, 1) ||
+            !numbers(line, 2, &deform.wave.frequency, 1)) {
+            return;
+        }
+        count = 2;
+    } else if (sameWord(line[0], "bulge")) {
+        deform.kind = DeformKind::bulge;
+        if (!numbers(line, 1, deform.bulge.data(), deform.bulge.size())) {
+            return;
+        }
+        count = 3;
+    } else if (sameWord(line[0], "move")) {
+        deform.kind = DeformKind::move;
+        if (!numbers(line, 1, deform.vector.data(), deform.vector.size()) ||
+            !wave(line, 4, deform.wave)) {
+            return;
+        }
+        count = 8;
     } else if (sameWord(line[0], "autosprite")) {
         deform.kind = DeformKind::autosprite;
     } else if (sameWord(line[0], "autosprite2")) {
         deform.kind = DeformKind::autosprite2;
     } else {
         return;  // the other deforms are not drawn
+    }
+    if (!deformNumbersBounded(line, 1, count) ||
+        (deform.kind == DeformKind::wave && !spreadBounded(line, deform.spread))) {
+        return;
     }
     if (material.deforms.size() >= kMaxDeforms) {
         problemAt(line.line, "more than " + std::to_string(kMaxDeforms) +
@@ -765,6 +796,31 @@ bool ScriptReader::numbers(const KeywordLine& line, std::size_t from, float* out
         parsed[i] = static_cast<float>(*value);
     }
     std::copy_n(parsed.begin(), count, out);
+    return true;
+}
+
+bool ScriptReader::deformNumbersBounded(const KeywordLine& line, std::size_t from,
+                                        std::size_t count) {
+    for (std::size_t i = from; i < from + count; ++i) {
+        // A wave's form is the one word among the numbers.
+        const std::optional<double> value = parseNumber(line[i]);
+        if (value && std::abs(*value) > double(kMaxDeformNumber)) {
+            problemAt(line.line, std::string(line.keyword) + " " + lowerCase(line[0]) + ": " +
+                                     quoted(line[i]) + " is beyond " +
+                                     std::to_string(int(kMaxDeformNumber)) + "; skipped");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ScriptReader::spreadBounded(const KeywordLine& line, float spread) {
+    // Its inverse multiplies positions: one beyond the bound would put the phase out of reach.
+    if (spread != 0.0f && std::abs(spread) < 1.0f / kMaxDeformNumber) {
+        problemAt(line.line, std::string(line.keyword) + " " + lowerCase(line[0]) + ": " +
+                                 quoted(line[1]) + " is too small a divisor; skipped");
+        return false;
+    }
     return true;
 }
 

@@ -167,7 +167,8 @@ void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
                             resources.vertexColours(), clockSeconds, faceEffects);
     MaterialVertexSources sources(*resources.getMaterials(), faceEffects.vertices,
                                   faceEffects.meshVertices, eyeOfCurrentModelview(),
-                                  faceEffects.scratch.sprite);
+                                  faceEffects.scratch.sprite, clockSeconds,
+                                  faceEffects.scratch.deformed);
     const std::span<const std::uint32_t> order =
         resources.inMaterialOrder(faceDrawList, faces, camera->getPosition());
     const std::size_t opaque = resources.opaqueFaceCount();

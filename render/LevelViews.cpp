@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "level/BSPMap.h"
+#include "render/MaterialVertexSources.h"
 #include "assets/AssetStore.h"
 #include "material/LazyMaterials.h"
 #include "texture/TextureCache.h"
@@ -105,6 +106,7 @@ void LevelViews::loadFaceTextures(std::ostream& log) {
     sky = std::make_unique<LevelSky>(skyMaterial, skyPasses, faceTextures->images());
     loadFog();
     sizeTurbScratch();
+    effectScratch.deformed.assign(deformScratchSize(*materials, level.getFaces()), Vertex());
 }
 
 void LevelViews::sizeTurbScratch() {

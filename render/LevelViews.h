@@ -1,7 +1,7 @@
 // LevelViews: what the views beside the default one keep for one level: the lightmap pages, the
 // vertex colours brightened like them, the face images, the materials and the sky drawn from
-// them, the fog volumes and the arrays fog, sprite and turb faces are drawn from, and the culling
-// frozen by f.
+// them, the fog volumes and the arrays fog, sprite, deformed and turb faces are drawn from, and
+// the culling frozen by f.
 #pragma once
 
 #include <cstdint>

@@ -54,6 +54,9 @@ struct FaceEffectScratch {
     std::vector<std::uint8_t> patchFogColours;
     // A sprite quad's vertices, turned toward the eye (by its vertex source).
     std::array<Vertex, 4> sprite{};
+    // One face's (or patch's) vertices deformed at the clock; sized at load to the most any
+    // deformed face of the level needs.
+    std::vector<Vertex> deformed;
     // For unit 0's stage and for the overlay's.
     TurbCoordScratch stageTurb;
     TurbCoordScratch overlayTurb;

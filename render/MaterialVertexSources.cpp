@@ -1,4 +1,5 @@
-// Choosing each face's vertex source in the material view, and turning sprite quads.
+// Choosing each face's vertex source in the material view, turning sprite quads and deforming
+// copies.
 #include "render/MaterialVertexSources.h"
 
 #include <epoxy/gl.h>
@@ -7,7 +8,9 @@
 #include <optional>
 
 #include "level/Face.h"
+#include "patch/BezierPatch.h"
 #include "render/LevelMaterials.h"
+#include "render/VertexDeforms.h"
 
 namespace {
 
@@ -100,16 +103,95 @@ bool SpriteVertexSource::turn(const Face& face) {
     return true;
 }
 
+DeformVertexSource::DeformVertexSource(const LevelMaterials& levelMaterials,
+                                       LevelVertexSource& levelSource,
+                                       std::span<const Vertex> levelVertices,
+                                       std::span<const std::int32_t> levelMeshVertices,
+                                       double clockSeconds, std::vector<Vertex>& copyScratch)
+    : materials(levelMaterials),
+      level(levelSource),
+      vertices(levelVertices),
+      meshVertices(levelMeshVertices),
+      seconds(clockSeconds),
+      copy(copyScratch) {}
+
+bool DeformVertexSource::takes(const Face& face) const {
+    if (!deformsVertices(materials.of(face.texture).material)) {
+        return false;
+    }
+    if (face.type == kPatchFace) {
+        return true;
+    }
+    if ((face.type != kPolygonFace && face.type != kMeshFace) || face.numVertices < 0 ||
+        std::size_t(face.numVertices) > copy.size()) {
+        return false;
+    }
+    // The validator checked the ranges; the copy stands for the face's own vertices only.
+    const auto corners =
+        meshVertices.subspan(std::size_t(face.firstMeshVertex), std::size_t(face.numMeshVertices));
+    return std::all_of(corners.begin(), corners.end(), [&face](std::int32_t offset) {
+        return offset >= 0 && offset < face.numVertices;
+    });
+}
+
+bool DeformVertexSource::deformCopy(const Face& face, std::span<const Vertex> from) {
+    const Material* material = materials.of(face.texture).material;
+    if (material == nullptr || from.size() > copy.size()) {
+        return false;
+    }
+    std::copy(from.begin(), from.end(), copy.begin());
+    deformVertices(*material, seconds, std::span<Vertex>(copy).first(from.size()));
+    return true;
+}
+
+FaceVertices DeformVertexSource::ofFace(const Face& face) {
+    FaceVertices faceVertices = level.ofFace(face);
+    if (takes(face) &&
+        deformCopy(face, std::span<const Vertex>(faceVertices.first, faceVertices.ownCount))) {
+        // The copy stands for the face's own vertices, in their order.
+        faceVertices.first = copy.data();
+    }
+    return faceVertices;
+}
+
+FaceVertices DeformVertexSource::ofPatch(const Face& face, const BezierPatch& patch) {
+    FaceVertices faceVertices = level.ofPatch(face, patch);
+    if (deformCopy(face, patch.getVertices())) {
+        faceVertices.first = copy.data();
+    }
+    return faceVertices;
+}
+
+std::size_t deformScratchSize(const LevelMaterials& materials, std::span<const Face> faces) {
+    std::size_t most = 0;
+    for (const Face& face : faces) {
+        if (!deformsVertices(materials.of(face.texture).material)) {
+            continue;
+        }
+        if (face.type == kPatchFace) {
+            most = std::max(most, BezierPatch::gridVertexCount(kTopPatchLevel));
+        } else if ((face.type == kPolygonFace || face.type == kMeshFace) && face.numVertices > 0) {
+            most = std::max(most, std::size_t(face.numVertices));
+        }
+    }
+    return most;
+}
+
 MaterialVertexSources::MaterialVertexSources(const LevelMaterials& materials,
                                              std::span<const Vertex> vertices,
                                              std::span<const std::int32_t> meshVertices,
-                                             const EyeFrame& eye, std::array<Vertex, 4>& spriteQuad)
+                                             const EyeFrame& eye, std::array<Vertex, 4>& spriteQuad,
+                                             double seconds, std::vector<Vertex>& deformCopy)
     : level(vertices, meshVertices),
-      sprite(materials, level, vertices, meshVertices, eye, spriteQuad) {}
+      sprite(materials, level, vertices, meshVertices, eye, spriteQuad),
+      deform(materials, level, vertices, meshVertices, seconds, deformCopy) {}
 
 VertexSource& MaterialVertexSources::of(const Face& face) {
     if (sprite.takes(face)) {
         return sprite;
+    }
+    if (deform.takes(face)) {
+        return deform;
     }
     return level;
 }

@@ -1,6 +1,6 @@
 // Frames drawn the viewer's way allocate nothing but the visible-face set's entries, and the draw
 // list keeps its storage from frame to frame; so do frames of fog and sprites in the lit view with
-// face images, and frames of moving brush entities in the lit view.
+// face images, and frames of moving brush entities and of deformed faces in the lit view.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "BrushLevel.h"
+#include "DeformLevel.h"
 #include "FogLevel.h"
 #include "SampleSession.h"
 #include "app/Callbacks.h"
@@ -113,6 +114,29 @@ TEST(MaterialFrameAllocationTest, fogAndSpriteFramesAllocateOnlyTheVisibleFaceSe
         session->drawFrame(0.0f);
         EXPECT_EQ(allocations.count(), session->getLevel().getLastVisibleFaceCount());
         EXPECT_GT(session->getLevel().getLastVisibleFaceCount(), 0u);
+    }
+}
+
+TEST(MaterialFrameAllocationTest, deformedFramesAllocateOnlyTheVisibleFaceSetEntries) {
+    if (!kAllocationsCounted) {
+        GTEST_SKIP() << "allocations are not counted in this build";
+    }
+    ScratchFolder data("deform-frames");
+    std::unique_ptr<ViewerSession> session = deform_level::startSession(data.path());
+    ASSERT_NE(session, nullptr);
+    reshape(kGlTestWindowWidth, kGlTestWindowHeight);
+    session->placeEye(Point(0, 0, 0), 0);
+    for (int frame = 0; frame < kWarmUpFrames; ++frame) {
+        session->getOptions().clockSeconds = 0.1 * frame;
+        session->drawFrame(0.0f);
+    }
+    for (const double seconds : {0.25, 0.75, 1.3}) {
+        SCOPED_TRACE(seconds);
+        session->getOptions().clockSeconds = seconds;
+        const AllocationCount allocations;
+        session->drawFrame(0.0f);
+        EXPECT_EQ(allocations.count(), session->getLevel().getLastVisibleFaceCount());
+        EXPECT_EQ(session->getLevel().getLastVisibleFaceCount(), 3u);
     }
 }
 

@@ -54,11 +54,13 @@ TEST(MaterialScriptsTest, generalKeywords) {
     EXPECT_EQ(m.skyParms->nearBox, "env/near");
     EXPECT_EQ(m.fogParms->colour, (std::array<float, 3>{0.5f, 0.25f, 1.0f}));
     EXPECT_EQ(m.fogParms->distanceToOpaque, 300.0f);
-    ASSERT_EQ(m.deforms.size(), 2u);  // bulge is not drawn
+    ASSERT_EQ(m.deforms.size(), 3u);
     EXPECT_EQ(m.deforms[0].spread, 100.0f);
     EXPECT_EQ(m.deforms[0].wave.amplitude, -0.25f);
     EXPECT_EQ(m.deforms[0].wave.frequency, 2.0f);
     EXPECT_EQ(m.deforms[1].kind, DeformKind::autosprite2);
+    EXPECT_EQ(m.deforms[2].kind, DeformKind::bulge);
+    EXPECT_EQ(m.deforms[2].bulge, (std::array<float, 3>{1, 2, 3}));
     EXPECT_TRUE(m.polygonOffset && m.noMipmaps);
 
     EXPECT_EQ(readShader("cull twosided\n").cull, CullMode::none);
@@ -333,4 +335,50 @@ TEST(MaterialScriptsTest, aNumberBeyondAFloatIsNamedAndItsKeywordSkipped) {
     ASSERT_EQ(wild->stages.size(), 1u);
     EXPECT_NE(wild->stages[0].colourGen, ColourGen::wave);
     EXPECT_EQ(wild->stages[0].texCoordMods.size(), 1u);
+}
+
+TEST(MaterialScriptsTest, deformsKeepTheirNumbersInFileAxes) {
+    std::string log;
+    const Material m = readShader(
+        " deformVertexes wave 0 triangle 1 2 0.25 3\n deformVertexes normal 0.5 4\n"
+        " deformVertexes move 0 0 8 square 0 1 0 0.5\n",
+        &log);
+    EXPECT_EQ(log, "");
+    ASSERT_EQ(m.deforms.size(), 3u);
+    EXPECT_EQ(m.deforms[0].spread, 0.0f);
+    EXPECT_EQ(m.deforms[0].wave, (Wave{WaveForm::triangle, 1, 2, 0.25f, 3}));
+    EXPECT_EQ(m.deforms[1].kind, DeformKind::normal);
+    EXPECT_EQ(m.deforms[1].wave.amplitude, 0.5f);
+    EXPECT_EQ(m.deforms[1].wave.frequency, 4.0f);
+    EXPECT_EQ(m.deforms[2].kind, DeformKind::move);
+    EXPECT_EQ(m.deforms[2].vector, (std::array<float, 3>{0, 0, 8}));
+    EXPECT_EQ(m.deforms[2].wave, (Wave{WaveForm::square, 0, 1, 0, 0.5f}));
+}
+
+// A deform whose divisor, amplitude or frequency is not finite or beyond any level's size is one
+// line naming the script and the shader, and the deform is skipped; the next line is read.
+TEST(MaterialScriptsTest, absurdDeformNumbersSkipTheDeformWithOneLine) {
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"deformVertexes wave nan sin 0 1 0 1", "deformVertexes: \"nan\" is not a number; skipped"},
+        {"deformVertexes wave 100 sin 0 1e9 0 1",
+         "deformVertexes wave: \"1e9\" is beyond 65536; skipped"},
+        {"deformVertexes wave 1e-30 sin 0 1 0 1",
+         "deformVertexes wave: \"1e-30\" is too small a divisor; skipped"},
+        {"deformVertexes move 0 0 1 sin 0 1 0 1e40",
+         "deformVertexes: \"1e40\" is beyond a float's range; skipped"},
+        {"deformVertexes normal 1 inf", "deformVertexes: \"inf\" is not a number; skipped"},
+        {"deformVertexes bulge 1 100000 1",
+         "deformVertexes bulge: \"100000\" is beyond 65536; skipped"},
+    };
+    for (const auto& c : cases) {
+        std::string log;
+        const Material m = readShader(" "s + c.line + "\n deformVertexes autosprite\n", &log);
+        EXPECT_EQ(log, "scripts/t.shader: line 3: shader textures/t/x: "s + c.message + "\n")
+            << c.line;
+        ASSERT_EQ(m.deforms.size(), 1u) << c.line;
+        EXPECT_EQ(m.deforms[0].kind, DeformKind::autosprite) << c.line;
+    }
 }
