@@ -10,6 +10,7 @@
 #include "level/BSPMap.h"
 #include "render/FaceStyle.h"
 #include "render/Frustum.h"
+#include "render/VertexSource.h"
 #include "render/LevelMaterials.h"
 #include "material/Material.h"
 
@@ -94,6 +95,14 @@ void BrushEntities::sortByMaterials(const LevelMaterials& materials, const BSPMa
 
 std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, double clockSeconds,
                                 Part part, std::vector<std::uint32_t>& runCorners) const {
+    LevelVertexSource levelArrays(level.getVertices(), level.getMeshVertices());
+    LevelVertexSources sources(levelArrays);
+    return draw(level, style, sources, clockSeconds, part, runCorners);
+}
+
+std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, VertexSources& sources,
+                                double clockSeconds, Part part,
+                                std::vector<std::uint32_t>& runCorners) const {
     std::size_t draws = 0;
     for (const std::size_t i : gatheredEntities) {
         std::span<const std::uint32_t> faces = faceOrders[i];
@@ -109,8 +118,10 @@ std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, double cl
             BrushModels::transformAt(brushModels.entities()[i], clockSeconds);
         glPushMatrix();
         glMultMatrixf(placement.data());
-        draws += drawFaces(level, faces, style, runCorners);
+        sources.modelviewChanged();
+        draws += drawFaces(level, faces, style, sources, runCorners);
         glPopMatrix();
+        sources.modelviewChanged();
     }
     return draws;
 }

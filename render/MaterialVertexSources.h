@@ -33,6 +33,7 @@ public:
     FaceVertices ofPatch(const Face& face, const BezierPatch& patch) override {
         return level.ofPatch(face, patch);
     }
+    void setEye(const EyeFrame& eyeFrame) { eye = eyeFrame; }
 
 private:
     // Turns the face's corners into the quad; false when it cannot be turned.
@@ -93,6 +94,7 @@ public:
     bool inPlace(const Face& face) const override {
         return !sprite.takes(face) && !deform.takes(face);
     }
+    void modelviewChanged() override { sprite.setEye(eyeOfCurrentModelview()); }
 
 private:
     LevelVertexSource level;

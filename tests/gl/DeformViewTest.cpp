@@ -1,5 +1,6 @@
 // Deformed faces in the material view, read back from a real window: a wave deform moves a
-// wall's edge and a patch between two clock times, a move deform shifts the whole wall.
+// wall's edge and a patch between two clock times, a move deform shifts the whole wall, and a
+// platform's faces ripple where the platform stands.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -38,8 +39,10 @@ bool isColour(const Rgb& pixel, const Rgb& colour) {
 
 class DeformViewTest : public testing::Test {
 protected:
-    void SetUp() override {
-        session = deform_level::startSession(data.path());
+    void SetUp() override { start(deform_level::deformLevel()); }
+    void start(const LevelDescription& level) {
+        session.reset();
+        session = deform_level::startSession(data.path(), level);
         ASSERT_NE(session, nullptr);
         reshape(kGlTestWindowWidth, kGlTestWindowHeight);
     }
@@ -98,4 +101,17 @@ TEST_F(DeformViewTest, aWaveDeformMovesAPatchsTessellatedVertices) {
     EXPECT_FALSE(
         isColour(pixelAt(lowered, kPatchColumn, kAbovePatchRow), deform_level::kPatchColour))
         << "above, lowered";
+}
+
+TEST_F(DeformViewTest, aBrushEntitysFaceRipplesWhereTheEntityStands) {
+    start(deform_level::deformPlatLevel());
+    // x = 0, z = 25 at the platform's depth: inside the lowered platform (0..20) only while the
+    // wave raises it (10..30), and inside the face as stored only while the wave lowers it.
+    const int row = 240 + static_cast<int>(25.0f / deform_level::kPlatY * 240.0f / 0.41421356f);
+    const auto raised = frameAt(0.25);
+    expectRgbNear(pixelAt(raised, kPatchColumn, row), deform_level::kWaveColour, kTolerance,
+                  "raised");
+    const auto lowered = frameAt(0.75);
+    EXPECT_FALSE(isColour(pixelAt(lowered, kPatchColumn, row), deform_level::kWaveColour))
+        << "lowered";
 }
