@@ -152,7 +152,8 @@ Point unapplied(const BrushTransform& m, double x, double y, double z, bool poin
 }  // namespace
 
 BrushEntities::Hit BrushEntities::pick(const BSPMap& level, const Point& eye, const Vec3& direction,
-                                       const PickRule& rule, double clockSeconds) const {
+                                       const PickRule& rule, double clockSeconds,
+                                       const PickVertices& moved) const {
     Hit nearest;
     for (const std::size_t i : gatheredEntities) {
         const BrushEntity& brush = brushModels.entities()[i];
@@ -161,7 +162,7 @@ BrushEntities::Hit BrushEntities::pick(const BSPMap& level, const Point& eye, co
         const Point along =
             unapplied(placement, direction.getX(), direction.getY(), direction.getZ(), false);
         FacePick hit = pickFaceAmong(level, faceOrders[i], localEye,
-                                     Vec3(along.getX(), along.getY(), along.getZ()), rule);
+                                     Vec3(along.getX(), along.getY(), along.getZ()), rule, moved);
         if (hit.hit() && (!nearest.face.hit() || hit.distance < nearest.face.distance)) {
             // A turn keeps lengths, so the distance along the ray holds in the level too.
             hit.point =

@@ -162,6 +162,20 @@ FaceVertices DeformVertexSource::ofPatch(const Face& face, const BezierPatch& pa
     return faceVertices;
 }
 
+PickVertices deformedForPick(const LevelMaterials& materials, double seconds,
+                             std::vector<Vertex>& copy) {
+    return [&materials, seconds, &copy](const Face& face,
+                                        std::span<const Vertex> stored) -> std::span<const Vertex> {
+        const Material* material = materials.of(face.texture).material;
+        if (!deformsVertices(material)) {
+            return stored;
+        }
+        copy.assign(stored.begin(), stored.end());
+        deformVertices(*material, seconds, copy);
+        return copy;
+    };
+}
+
 std::size_t deformScratchSize(const LevelMaterials& materials, std::span<const Face> faces) {
     std::size_t most = 0;
     for (const Face& face : faces) {

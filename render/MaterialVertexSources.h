@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "level/FacePick.h"
 #include "level/Vertex.h"
 #include "render/SpriteCorners.h"
 #include "render/VertexSource.h"
@@ -73,6 +74,12 @@ private:
     double seconds;
     std::vector<Vertex>& copy;
 };
+
+// Where the material view draws a face's vertices at seconds, for a pick: the faces of materials
+// that deform them (deformsVertices) as a copy deformed in copy, the rest as stored. The copy
+// must outlive the function's use.
+PickVertices deformedForPick(const LevelMaterials& materials, double seconds,
+                             std::vector<Vertex>& copy);
 
 // The vertices the deform copy must hold for the level's faces: the most of one polygon or mesh
 // face, or of a patch grid at the top level, among the faces of materials that deform them.
