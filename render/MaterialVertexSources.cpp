@@ -76,6 +76,10 @@ FaceVertices SpriteVertexSource::ofFace(const Face& face) {
 }
 
 bool SpriteVertexSource::turn(const Face& face) {
+    if (eyeStale) {
+        eye = eyeOfCurrentModelview();
+        eyeStale = false;
+    }
     const Vertex* corners = &vertices[std::size_t(face.firstVertex)];
     QuadCorners turnedFrom;
     for (std::size_t i = 0; i < turnedFrom.size(); ++i) {

@@ -34,7 +34,8 @@ public:
     FaceVertices ofPatch(const Face& face, const BezierPatch& patch) override {
         return level.ofPatch(face, patch);
     }
-    void setEye(const EyeFrame& eyeFrame) { eye = eyeFrame; }
+    // The modelview changed: the eye is read from GL again before the next quad is turned.
+    void readEyeAgain() { eyeStale = true; }
 
 private:
     // Turns the face's corners into the quad; false when it cannot be turned.
@@ -45,6 +46,7 @@ private:
     std::span<const Vertex> vertices;
     std::span<const std::int32_t> meshVertices;
     EyeFrame eye;
+    bool eyeStale = false;
     std::array<Vertex, 4>& quad;
 };
 
@@ -101,7 +103,7 @@ public:
     bool inPlace(const Face& face) const override {
         return !sprite.takes(face) && !deform.takes(face);
     }
-    void modelviewChanged() override { sprite.setEye(eyeOfCurrentModelview()); }
+    void modelviewChanged() override { sprite.readEyeAgain(); }
 
 private:
     LevelVertexSource level;
