@@ -64,8 +64,10 @@ LevelDescription roomsWithBrushEntities(LevelDescription rooms) {
         "\"100 0 50\" \"wait\" \"0.5\" \"speed\" \"1e-30\"}\n"
         "{\"classname\" \"func_train\" \"model\" \"*2\" \"target\" \"q1\"}\n"
         "{\"classname\" \"path_corner\" \"targetname\" \"q1\" \"target\" \"q1\" \"origin\" "
-        "\"0 0 inf\" \"wait\" \"-1\"}\n"
-        "{\"classname\" \"func_train\" \"model\" \"*1\" \"target\" \"missing\"}\n"
+        "\"0 0 64\" \"wait\" \"-1\"}\n"
+        "{\"classname\" \"func_train\" \"model\" \"*1\" \"target\" \"r1\"}\n"
+        "{\"classname\" \"path_corner\" \"targetname\" \"r1\" \"target\" \"missing\" \"origin\" "
+        "\"0 1e9 inf\" \"wait\" \"1e999\"}\n"
         "{\"classname\" \"func_door\" \"model\" \"*4\"}\n"
         "{\"classname\" \"func_door\" \"model\" \"*99\"}\n"
         "{\"classname\" \"trigger_multiple\" \"model\" \"*1\"}\n";

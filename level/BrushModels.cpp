@@ -260,7 +260,9 @@ float cornerSpeed(const Entity& corner, float trainSpeed, const EntityReader& re
     if (text.empty()) {
         return trainSpeed;
     }
-    if (const std::optional<double> value = parseNumber(text); value && *value > 0.0) {
+    const std::optional<double> value = parseNumber(text);
+    // Tested as the float it is kept in, which a speed too small for it would make 0.
+    if (value && static_cast<float>(*value) > 0.0f) {
         return static_cast<float>(*value);
     }
     std::ostringstream line;
