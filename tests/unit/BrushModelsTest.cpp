@@ -157,7 +157,7 @@ TEST(BrushModelsTest, trainWaitsAtCornersAndTakesEachLegAtItsCornersSpeed) {
 TEST(BrushModelsTest, badCornerAndTrainValuesAreOneLineAndTheTrainsOwn) {
     const auto level = openLevel(withEntities(
         trainPath("\"wait\" \"nan\" \"speed\" \"-10\"", "\"wait\" \"-5\" \"speed\" \"1e999\"",
-                  "\"speed\" \"0\"", "a", "\"speed\" \"-3\"")));
+                  "\"speed\" \"1e-60\"", "a", "\"speed\" \"-3\"")));
     std::ostringstream log;
     const BrushModels models(*level, log);
     const BrushEntity& train = only(models);
@@ -182,7 +182,7 @@ TEST(BrushModelsTest, badCornerAndTrainValuesAreOneLineAndTheTrainsOwn) {
                   "path_corner \"b\" speed \"1e999\" is not a usable positive number; the "
                   "train's 100 used\n" +
                   prefix +
-                  "path_corner \"c\" speed \"0\" is not a usable positive number; the "
+                  "path_corner \"c\" speed \"1e-60\" is not a usable positive number; the "
                   "train's 100 used\n");
 }
 
