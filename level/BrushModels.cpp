@@ -378,7 +378,8 @@ Matrix turn(const Point& axis, double degrees) {
     return m;
 }
 
-// The seconds a train takes over the leg from corner from: its wait there, then its move.
+// The seconds a train spends on one leg: its wait at the corner the leg starts from, then its
+// move to the next.
 struct TrainLeg {
     double waitSeconds = 0.0;
     double moveSeconds = 0.0;
