@@ -12,6 +12,7 @@
 #include "level/Face.h"
 #include "level/Records.h"
 #include "render/LevelViews.h"
+#include "render/MaterialVertexSources.h"
 #include "render/ViewChoice.h"
 #include "assets/AssetStore.h"
 #include "texture/FaceTextures.h"
@@ -250,13 +251,19 @@ std::string inspectViewCentre(BSPMap& level, const ViewOptions& options, bool te
     // The heading points back from the view.
     const Vec3 direction = camera->getHeading().scaled(-1.0);
     const PickRule rule = pickRuleFor(level, options, texturesEnabled);
-    FacePick pick = pickFaceAmong(level, level.getFaceDrawList(), eye, direction, rule);
     LevelViews& views = level.views();
+    // The material view draws deformed faces where their deforms put them at its clock.
+    std::vector<Vertex> deformCopy;
+    const PickVertices moved =
+        chooseView(options, texturesEnabled, views) == LevelView::materials
+            ? deformedForPick(*views.getMaterials(), options.clockSeconds, deformCopy)
+            : PickVertices();
+    FacePick pick = pickFaceAmong(level, level.getFaceDrawList(), eye, direction, rule, moved);
     // Brush entities are drawn, and so met, where the frame drew them.
     const BrushEntity* owner = nullptr;
     if (options.litView || options.showEntities) {
         const BrushEntities::Hit brushHit =
-            views.brushEntities(log).pick(level, eye, direction, rule, options.clockSeconds);
+            views.brushEntities(log).pick(level, eye, direction, rule, options.clockSeconds, moved);
         if (brushHit.face.hit() && (!pick.hit() || brushHit.face.distance < pick.distance)) {
             pick = brushHit.face;
             owner = brushHit.owner;

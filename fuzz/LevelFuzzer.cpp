@@ -1,14 +1,17 @@
 // libFuzzer target: arbitrary bytes go to the level loader and validator. A level they call sound
 // must then hold up under everything the per-frame path reads without checks of its own, under a
-// change of patch level, and under the entity view's light for each entity it places; none of it
-// needs a GL context.
+// change of patch level, under the entity view's light for each entity it places, and under its
+// brush entities' faces, placements and picks at any clock time; none of it needs a GL context.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <vector>
 
 #include "level/BSPMap.h"
+#include "level/BrushModels.h"
 #include "level/Entities.h"
+#include "level/FacePick.h"
 #include "level/Face.h"
 #include "level/LightGrid.h"
 #include "level/Records.h"
@@ -74,6 +77,38 @@ void lightPlacedEntities(const BSPMap& level) {
     }
 }
 
+// What the brush-entity view reads: each entity's faces and clusters, which it follows without
+// checks, and its placement at clock times from the start to far on, which must stay finite so
+// that the pick's inverse and GL's matrix do. The pick runs against the placed faces.
+void placeBrushEntities(const BSPMap& level) {
+    std::ostream discardedLog(nullptr);
+    const BrushModels models(level, discardedLog);
+    const std::size_t faceCount = level.getFaces().size();
+    std::vector<std::uint32_t> faces;
+    for (const BrushEntity& brush : models.entities()) {
+        require(brush.firstFace >= 0 && brush.numFaces >= 0 &&
+                std::size_t(brush.firstFace) + std::size_t(brush.numFaces) <= faceCount);
+        require(brush.motion != BrushMotion::train || !brush.path.empty());
+        for (const std::int32_t cluster : brush.clusters) {
+            level.isClusterVisible(cluster, cluster);
+            level.isClusterVisible(-1, cluster);
+        }
+        require(models.ownerOfFace(brush.firstFace) != nullptr || brush.numFaces == 0);
+        faces.clear();
+        for (std::int32_t k = 0; k < brush.numFaces; ++k) {
+            faces.push_back(std::uint32_t(brush.firstFace + k));
+        }
+        for (const double seconds : {-1.0, 0.0, 0.37, 2.5, 97.0, 1.0e5, 1.0e12}) {
+            const BrushTransform placement = BrushModels::transformAt(brush, seconds);
+            for (const float value : placement) {
+                require(std::isfinite(value));
+            }
+            const Point eye(placement[12], placement[13] + 64.0f, placement[14]);
+            pickFaceAmong(level, faces, eye, Vec3(0.1f, -1.0f, 0.2f));
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -84,6 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         readDrawnFaces(level);
         descendAndTestVisibility(level);
         lightPlacedEntities(level);
+        placeBrushEntities(level);
         // The keys' re-tessellation, shrinking the arrays built at the load level.
         level.setPatchLevel(3);
     }

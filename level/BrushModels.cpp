@@ -8,6 +8,7 @@
 #include <numbers>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string_view>
 
 #include "level/AxisChange.h"
@@ -69,7 +70,12 @@ public:
 
     float positive(std::string_view key, float fallback) const {
         const float value = number(key, fallback);
-        return value > 0.0f ? value : fallback;
+        if (value > 0.0f) {
+            return value;
+        }
+        log << prefix << key << " \"" << entity.value(key).substr(0, 32)
+            << "\" is not a positive number; " << fallback << " used" << std::endl;
+        return fallback;
     }
 
     std::int32_t flags() const {
@@ -176,9 +182,9 @@ BrushBox reachOf(const BrushEntity& brush) {
             return shifted(reach, brush.origin);
         }
         case BrushMotion::train: {
-            BrushBox reach = shifted(brush.box, brush.path.front());
-            for (const Point& corner : brush.path) {
-                reach = joined(reach, shifted(brush.box, corner));
+            BrushBox reach = shifted(brush.box, brush.path.front().place);
+            for (const TrainCorner& corner : brush.path) {
+                reach = joined(reach, shifted(brush.box, corner.place));
             }
             return reach;
         }
@@ -230,9 +236,48 @@ std::vector<std::int32_t> clustersTouched(const BSPMap& level, const BrushBox& b
     return clusters;
 }
 
+// A path_corner's wait: 0 when absent, -1 (stop for good) as written, and 0 after one line when
+// it is neither -1 nor a usable number of seconds.
+float cornerWait(const Entity& corner, const EntityReader& read) {
+    const std::string_view text = corner.value("wait");
+    if (text.empty()) {
+        return 0.0f;
+    }
+    const std::optional<double> value = parseNumber(text);
+    if (value && (*value >= 0.0 || *value == -1.0)) {
+        return static_cast<float>(*value);
+    }
+    read.problem("path_corner \"" + std::string(corner.value("targetname").substr(0, 32)) +
+                 "\" wait \"" + std::string(text.substr(0, 32)) +
+                 "\" is neither -1 nor a usable number of seconds; 0 used");
+    return 0.0f;
+}
+
+// A path_corner's speed for the leg from it: the train's when absent, and after one line when it
+// is not a usable positive number.
+float cornerSpeed(const Entity& corner, float trainSpeed, const EntityReader& read) {
+    const std::string_view text = corner.value("speed");
+    if (text.empty()) {
+        return trainSpeed;
+    }
+    const std::optional<double> value = parseNumber(text);
+    // Tested as the float it is kept in, which a speed too small for it would make 0.
+    if (value && static_cast<float>(*value) > 0.0f) {
+        return static_cast<float>(*value);
+    }
+    std::ostringstream line;
+    line << "path_corner \"" << corner.value("targetname").substr(0, 32) << "\" speed \""
+         << text.substr(0, 32) << "\" is not a usable positive number; the train's " << trainSpeed
+         << " used";
+    read.problem(line.str());
+    return trainSpeed;
+}
+
 // The train's corners from its target on: each path_corner's own target next, until a target
-// names no corner (the train stops at the last) or one already on the path (it goes round).
-void followPath(const EntityList& list, const Entity& train, BrushEntity& brush) {
+// names no corner or a corner waits for good (the train stops at the last), or one already on
+// the path (it goes round).
+void followPath(const EntityList& list, const Entity& train, const EntityReader& read,
+                BrushEntity& brush) {
     std::vector<std::size_t> visited;
     std::string_view target = train.value("target");
     while (!target.empty()) {
@@ -255,7 +300,12 @@ void followPath(const EntityList& list, const Entity& train, BrushEntity& brush)
             return;
         }
         visited.push_back(index);
-        brush.path.push_back(*corner);
+        const float wait = cornerWait(*found, read);
+        brush.path.push_back(
+            {*corner, std::max(wait, 0.0f), cornerSpeed(*found, brush.unitsPerSecond, read)});
+        if (wait < 0.0f) {
+            return;
+        }
         target = found->value("target");
     }
 }
@@ -288,12 +338,12 @@ void readMotion(const EntityList& list, const Entity& entity, const EntityReader
             static_cast<float>(2.0 * std::numbers::pi / std::sqrt(kGravity / (3.0 * length)));
         brush.axis = 0;
     } else if (name == "func_train") {
-        followPath(list, entity, brush);
+        brush.unitsPerSecond = read.positive("speed", kTrainUnitsPerSecond);
+        followPath(list, entity, read, brush);
         if (brush.path.empty()) {
             read.problem("no path_corner at its target; drawn where compiled");
         } else {
             brush.motion = BrushMotion::train;
-            brush.unitsPerSecond = read.positive("speed", kTrainUnitsPerSecond);
         }
     }
 }
@@ -328,42 +378,60 @@ Matrix turn(const Point& axis, double degrees) {
     return m;
 }
 
-// Where a train is at seconds along its path.
+// The seconds a train spends on one leg: its wait at the corner the leg starts from, then its
+// move to the next.
+struct TrainLeg {
+    double waitSeconds = 0.0;
+    double moveSeconds = 0.0;
+};
+
+std::size_t legEnd(const BrushEntity& brush, std::size_t from) {
+    return from + 1 < brush.path.size() ? from + 1 : std::size_t(brush.loopStart);
+}
+
+TrainLeg trainLeg(const BrushEntity& brush, std::size_t from) {
+    const Point& a = brush.path[from].place;
+    const Point& b = brush.path[legEnd(brush, from)].place;
+    const double dx = double(b.getX()) - a.getX();
+    const double dy = double(b.getY()) - a.getY();
+    const double dz = double(b.getZ()) - a.getZ();
+    return {brush.path[from].waitSeconds,
+            std::sqrt(dx * dx + dy * dy + dz * dz) / brush.path[from].unitsPerSecond};
+}
+
+// Where a train is at seconds along its path: at rest on a corner for its wait, then on the way
+// to the next at the corner's speed.
 Point trainPosition(const BrushEntity& brush, double seconds) {
-    const std::vector<Point>& path = brush.path;
-    const std::size_t count = path.size();
-    const auto legSeconds = [&](std::size_t from) {
-        const std::size_t to = from + 1 < count ? from + 1 : std::size_t(brush.loopStart);
-        const double dx = double(path[to].getX()) - path[from].getX();
-        const double dy = double(path[to].getY()) - path[from].getY();
-        const double dz = double(path[to].getZ()) - path[from].getZ();
-        return std::sqrt(dx * dx + dy * dy + dz * dz) / brush.unitsPerSecond;
-    };
-    const std::size_t legs = brush.loopStart >= 0 ? count : count - 1;
+    const std::vector<TrainCorner>& path = brush.path;
+    const std::size_t legs = brush.loopStart >= 0 ? path.size() : path.size() - 1;
     double cycleSeconds = 0.0;
     double leadSeconds = 0.0;
     for (std::size_t leg = 0; leg < legs; ++leg) {
+        const TrainLeg times = trainLeg(brush, leg);
         (leg < std::size_t(std::max(brush.loopStart, 0)) ? leadSeconds : cycleSeconds) +=
-            legSeconds(leg);
+            times.waitSeconds + times.moveSeconds;
     }
     seconds = std::max(seconds, 0.0);
     if (brush.loopStart >= 0 && seconds > leadSeconds && cycleSeconds > 0.0) {
         seconds = leadSeconds + std::fmod(seconds - leadSeconds, cycleSeconds);
     }
     for (std::size_t leg = 0; leg < legs; ++leg) {
-        const double length = legSeconds(leg);
-        if (seconds < length) {
-            const std::size_t to = leg + 1 < count ? leg + 1 : std::size_t(brush.loopStart);
-            const double f = seconds / length;
-            const Point& a = path[leg];
-            const Point& b = path[to];
+        const TrainLeg times = trainLeg(brush, leg);
+        if (seconds < times.waitSeconds) {
+            return path[leg].place;
+        }
+        seconds -= times.waitSeconds;
+        if (seconds < times.moveSeconds) {
+            const double f = seconds / times.moveSeconds;
+            const Point& a = path[leg].place;
+            const Point& b = path[legEnd(brush, leg)].place;
             return Point(static_cast<float>(a.getX() + f * (double(b.getX()) - a.getX())),
                          static_cast<float>(a.getY() + f * (double(b.getY()) - a.getY())),
                          static_cast<float>(a.getZ() + f * (double(b.getZ()) - a.getZ())));
         }
-        seconds -= length;
+        seconds -= times.moveSeconds;
     }
-    return brush.loopStart >= 0 ? path[std::size_t(brush.loopStart)] : path.back();
+    return brush.loopStart >= 0 ? path[std::size_t(brush.loopStart)].place : path.back().place;
 }
 
 }  // namespace

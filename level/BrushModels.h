@@ -21,6 +21,15 @@ struct BrushBox {
     std::array<float, 3> high{};
 };
 
+// One corner of a train's path, in viewer axes.
+struct TrainCorner {
+    Point place;
+    // Seconds the train stands here each time it arrives (and at the start, for the first).
+    float waitSeconds = 0.0f;
+    // The speed of the leg that starts here, units per second.
+    float unitsPerSecond = 100.0f;
+};
+
 struct BrushEntity {
     std::size_t entity = 0;  // its place in the level's entity list
     std::string className;
@@ -43,9 +52,10 @@ struct BrushEntity {
     float phase = 0.0f;
     // Rotating: degrees per second; pendulum: the swing either way in degrees.
     float degrees = 0.0f;
-    // Train: its corners (viewer axes) in travel order, units per second, and the corner the
-    // path goes back to after the last; -1 when it stops there.
-    std::vector<Point> path;
+    // Train: its corners in travel order, its own speed (units per second) for the corners that
+    // give none, and the corner the path goes back to after the last; -1 when it stops there
+    // (the path ends at a corner whose wait is -1).
+    std::vector<TrainCorner> path;
     float unitsPerSecond = 100.0f;
     std::int32_t loopStart = -1;
     // Sorted, each once; empty when the reach lies in no cluster.

@@ -94,13 +94,42 @@ private:
     std::int32_t bestFace = -1;
 };
 
+// The face's own vertices as the view draws them, or an empty span when it draws them where the
+// level stores them.
+std::span<const Vertex> movedOwnVertices(const BSPMap& level, const Face& face,
+                                         const PickVertices& moved) {
+    const std::vector<Vertex>& vertices = level.getVertices();
+    if (!moved || face.firstVertex < 0 || face.numVertices <= 0 ||
+        std::size_t(face.firstVertex) + std::size_t(face.numVertices) > vertices.size()) {
+        return {};
+    }
+    const std::span<const Vertex> stored(&vertices[std::size_t(face.firstVertex)],
+                                         std::size_t(face.numVertices));
+    const std::span<const Vertex> drawn = moved(face, stored);
+    if (drawn.data() == stored.data() || drawn.size() != stored.size()) {
+        return {};
+    }
+    const auto corners =
+        std::span<const std::int32_t>(level.getMeshVertices())
+            .subspan(std::size_t(face.firstMeshVertex), std::size_t(face.numMeshVertices));
+    for (const std::int32_t offset : corners) {
+        if (offset < 0 || offset >= face.numVertices) {
+            return {};
+        }
+    }
+    return drawn;
+}
+
 // The validator guarantees every mesh-vertex range and offset of a sound level.
 void testPolygon(const BSPMap& level, const Face& face, PickSides sides, std::int32_t index,
-                 RayTest& test) {
+                 const PickVertices& moved, RayTest& test) {
     const std::vector<Vertex>& vertices = level.getVertices();
     const std::vector<std::int32_t>& meshVertices = level.getMeshVertices();
+    const std::span<const Vertex> drawn = movedOwnVertices(level, face, moved);
     auto corner = [&](std::int32_t k) -> const Vertex& {
-        return vertices[std::size_t(face.firstVertex + meshVertices[std::size_t(k)])];
+        const std::int32_t offset = meshVertices[std::size_t(k)];
+        return drawn.empty() ? vertices[std::size_t(face.firstVertex + offset)]
+                             : drawn[std::size_t(offset)];
     };
     const std::int32_t end = face.firstMeshVertex + face.numMeshVertices - 2;
     for (std::int32_t k = face.firstMeshVertex; k < end; k += 3) {
@@ -110,11 +139,18 @@ void testPolygon(const BSPMap& level, const Face& face, PickSides sides, std::in
 
 // Each strip's triangles as GL_TRIANGLE_STRIP makes them; a patch is seen from both sides, so
 // the alternating winding does not matter.
-void testPatch(const Face& face, PickSides sides, std::int32_t index, RayTest& test) {
+void testPatch(const Face& face, PickSides sides, std::int32_t index, const PickVertices& moved,
+               RayTest& test) {
     for (const BezierPatch& patch : face.patches) {
-        const std::span<const Vertex> grid = patch.getVertices();
+        std::span<const Vertex> grid = patch.getVertices();
         if (grid.empty()) {
             continue;
+        }
+        if (moved) {
+            if (const std::span<const Vertex> drawn = moved(face, grid);
+                drawn.size() == grid.size()) {
+                grid = drawn;
+            }
         }
         const std::uint32_t* strip = patch.getIndices().data();
         for (const std::int32_t count : patch.getStripCounts()) {
@@ -126,7 +162,8 @@ void testPatch(const Face& face, PickSides sides, std::int32_t index, RayTest& t
     }
 }
 
-void testFace(const BSPMap& level, std::uint32_t index, const PickRule& rule, RayTest& test) {
+void testFace(const BSPMap& level, std::uint32_t index, const PickRule& rule,
+              const PickVertices& moved, RayTest& test) {
     const Face& face = level.getFaces()[index];
     const PickSides sides = rule(face);
     if (sides == PickSides::none) {
@@ -134,9 +171,9 @@ void testFace(const BSPMap& level, std::uint32_t index, const PickRule& rule, Ra
     }
     const auto faceIndex = static_cast<std::int32_t>(index);
     if (face.type == kPolygonFace || face.type == kMeshFace) {
-        testPolygon(level, face, sides, faceIndex, test);
+        testPolygon(level, face, sides, faceIndex, moved, test);
     } else if (face.type == kPatchFace) {
-        testPatch(face, sides, faceIndex, test);
+        testPatch(face, sides, faceIndex, moved, test);
     }
 }
 
@@ -162,13 +199,14 @@ FacePick pickFace(const BSPMap& level, const Point& eye, const Vec3& direction,
     RayTest test(eye, direction);
     const auto faceCount = static_cast<std::uint32_t>(level.getFaces().size());
     for (std::uint32_t index = 0; index < faceCount; ++index) {
-        testFace(level, index, rule, test);
+        testFace(level, index, rule, {}, test);
     }
     return test.result();
 }
 
 FacePick pickFaceAmong(const BSPMap& level, std::span<const std::uint32_t> candidates,
-                       const Point& eye, const Vec3& direction, const PickRule& rule) {
+                       const Point& eye, const Vec3& direction, const PickRule& rule,
+                       const PickVertices& moved) {
     if (direction.getLength() <= 0.0f) {
         return {};
     }
@@ -176,7 +214,7 @@ FacePick pickFaceAmong(const BSPMap& level, std::span<const std::uint32_t> candi
     const std::size_t faceCount = level.getFaces().size();
     for (const std::uint32_t index : candidates) {
         if (index < faceCount) {
-            testFace(level, index, rule, test);
+            testFace(level, index, rule, moved, test);
         }
     }
     return test.result();

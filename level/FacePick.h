@@ -9,6 +9,7 @@
 
 #include "geometry/Point.h"
 #include "geometry/Vec3.h"
+#include "level/Vertex.h"
 
 class BSPMap;
 class Face;
@@ -36,8 +37,15 @@ struct FacePick {
 // zero) meets, of every face of the level. The level must be sound.
 FacePick pickFace(const BSPMap& level, const Point& eye, const Vec3& direction,
                   const PickRule& rule = drawnSidesOf);
+// Where a view draws a face's vertices when it moves them (the material view's deforms): given
+// the face and the vertices it is stored with (a polygon's or mesh's own, or one patch's grid),
+// a moved copy of the same size, or stored itself. An empty function leaves every face stored.
+using PickVertices =
+    std::function<std::span<const Vertex>(const Face& face, std::span<const Vertex> stored)>;
+
 // The same among candidates only (a frame's draw list: what that frame drew); indices that name
-// no face are passed over.
+// no face are passed over. A polygon whose corners reach beyond its own vertices is met where
+// it is stored, as it is drawn.
 FacePick pickFaceAmong(const BSPMap& level, std::span<const std::uint32_t> candidates,
-                       const Point& eye, const Vec3& direction,
-                       const PickRule& rule = drawnSidesOf);
+                       const Point& eye, const Vec3& direction, const PickRule& rule = drawnSidesOf,
+                       const PickVertices& moved = {});

@@ -175,7 +175,7 @@ void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
     lastDrawCount = drawFaces(*this, order.first(opaque), style, sources, resources.runCorners());
     if (brushEntities != nullptr) {
         brushEntities->sortByMaterials(*resources.getMaterials(), *this);
-        lastDrawCount += brushEntities->draw(*this, style, clockSeconds,
+        lastDrawCount += brushEntities->draw(*this, style, sources, clockSeconds,
                                              BrushEntities::Part::opaque, resources.runCorners());
     }
     resources.getSky()->draw(clockSeconds, skyTexture);
@@ -188,8 +188,9 @@ void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
         drawFaces(*this, order.subspan(opaque), style, sources, resources.runCorners());
     // Translucent brush faces blend over the world's, which is right for most.
     if (brushEntities != nullptr) {
-        lastDrawCount += brushEntities->draw(
-            *this, style, clockSeconds, BrushEntities::Part::translucent, resources.runCorners());
+        lastDrawCount +=
+            brushEntities->draw(*this, style, sources, clockSeconds,
+                                BrushEntities::Part::translucent, resources.runCorners());
     }
 }
 

@@ -10,6 +10,7 @@
 #include "level/BSPMap.h"
 #include "render/FaceStyle.h"
 #include "render/Frustum.h"
+#include "render/VertexSource.h"
 #include "render/LevelMaterials.h"
 #include "material/Material.h"
 
@@ -94,6 +95,14 @@ void BrushEntities::sortByMaterials(const LevelMaterials& materials, const BSPMa
 
 std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, double clockSeconds,
                                 Part part, std::vector<std::uint32_t>& runCorners) const {
+    LevelVertexSource levelArrays(level.getVertices(), level.getMeshVertices());
+    LevelVertexSources sources(levelArrays);
+    return draw(level, style, sources, clockSeconds, part, runCorners);
+}
+
+std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, VertexSources& sources,
+                                double clockSeconds, Part part,
+                                std::vector<std::uint32_t>& runCorners) const {
     std::size_t draws = 0;
     for (const std::size_t i : gatheredEntities) {
         std::span<const std::uint32_t> faces = faceOrders[i];
@@ -109,8 +118,10 @@ std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, double cl
             BrushModels::transformAt(brushModels.entities()[i], clockSeconds);
         glPushMatrix();
         glMultMatrixf(placement.data());
-        draws += drawFaces(level, faces, style, runCorners);
+        sources.modelviewChanged();
+        draws += drawFaces(level, faces, style, sources, runCorners);
         glPopMatrix();
+        sources.modelviewChanged();
     }
     return draws;
 }
@@ -141,7 +152,8 @@ Point unapplied(const BrushTransform& m, double x, double y, double z, bool poin
 }  // namespace
 
 BrushEntities::Hit BrushEntities::pick(const BSPMap& level, const Point& eye, const Vec3& direction,
-                                       const PickRule& rule, double clockSeconds) const {
+                                       const PickRule& rule, double clockSeconds,
+                                       const PickVertices& moved) const {
     Hit nearest;
     for (const std::size_t i : gatheredEntities) {
         const BrushEntity& brush = brushModels.entities()[i];
@@ -150,7 +162,7 @@ BrushEntities::Hit BrushEntities::pick(const BSPMap& level, const Point& eye, co
         const Point along =
             unapplied(placement, direction.getX(), direction.getY(), direction.getZ(), false);
         FacePick hit = pickFaceAmong(level, faceOrders[i], localEye,
-                                     Vec3(along.getX(), along.getY(), along.getZ()), rule);
+                                     Vec3(along.getX(), along.getY(), along.getZ()), rule, moved);
         if (hit.hit() && (!nearest.face.hit() || hit.distance < nearest.face.distance)) {
             // A turn keeps lengths, so the distance along the ray holds in the level too.
             hit.point =

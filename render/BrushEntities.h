@@ -14,6 +14,7 @@ class BSPMap;
 class FaceStyle;
 class Frustum;
 class LevelMaterials;
+class VertexSources;
 
 class BrushEntities {
 public:
@@ -36,15 +37,20 @@ public:
     // number of draw calls.
     std::size_t draw(const BSPMap& level, FaceStyle& style, double clockSeconds, Part part,
                      std::vector<std::uint32_t>& runCorners) const;
+    // The same with each face's vertices from sources (the material view's deformed and sprite
+    // copies), which are made in the entity's own axes and so move with it.
+    std::size_t draw(const BSPMap& level, FaceStyle& style, VertexSources& sources,
+                     double clockSeconds, Part part, std::vector<std::uint32_t>& runCorners) const;
 
     // The nearest face of the last gathering's entities, at their places at clockSeconds, that a
-    // ray from eye along direction meets, and its entity (null when none is met).
+    // ray from eye along direction meets, and its entity (null when none is met);
     struct Hit {
         FacePick face;
         const BrushEntity* owner = nullptr;
     };
+    // moved: where the view draws the faces' vertices in the entity's own axes (see FacePick).
     Hit pick(const BSPMap& level, const Point& eye, const Vec3& direction, const PickRule& rule,
-             double clockSeconds) const;
+             double clockSeconds, const PickVertices& moved = {}) const;
 
 private:
     BrushModels brushModels;

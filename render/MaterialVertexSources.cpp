@@ -76,6 +76,10 @@ FaceVertices SpriteVertexSource::ofFace(const Face& face) {
 }
 
 bool SpriteVertexSource::turn(const Face& face) {
+    if (eyeStale) {
+        eye = eyeOfCurrentModelview();
+        eyeStale = false;
+    }
     const Vertex* corners = &vertices[std::size_t(face.firstVertex)];
     QuadCorners turnedFrom;
     for (std::size_t i = 0; i < turnedFrom.size(); ++i) {
@@ -160,6 +164,20 @@ FaceVertices DeformVertexSource::ofPatch(const Face& face, const BezierPatch& pa
         faceVertices.first = copy.data();
     }
     return faceVertices;
+}
+
+PickVertices deformedForPick(const LevelMaterials& materials, double seconds,
+                             std::vector<Vertex>& copy) {
+    return [&materials, seconds, &copy](const Face& face,
+                                        std::span<const Vertex> stored) -> std::span<const Vertex> {
+        const Material* material = materials.of(face.texture).material;
+        if (!deformsVertices(material)) {
+            return stored;
+        }
+        copy.assign(stored.begin(), stored.end());
+        deformVertices(*material, seconds, copy);
+        return copy;
+    };
 }
 
 std::size_t deformScratchSize(const LevelMaterials& materials, std::span<const Face> faces) {

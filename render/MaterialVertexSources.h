@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "level/FacePick.h"
 #include "level/Vertex.h"
 #include "render/SpriteCorners.h"
 #include "render/VertexSource.h"
@@ -33,6 +34,8 @@ public:
     FaceVertices ofPatch(const Face& face, const BezierPatch& patch) override {
         return level.ofPatch(face, patch);
     }
+    // The modelview changed: the eye is read from GL again before the next quad is turned.
+    void readEyeAgain() { eyeStale = true; }
 
 private:
     // Turns the face's corners into the quad; false when it cannot be turned.
@@ -43,6 +46,7 @@ private:
     std::span<const Vertex> vertices;
     std::span<const std::int32_t> meshVertices;
     EyeFrame eye;
+    bool eyeStale = false;
     std::array<Vertex, 4>& quad;
 };
 
@@ -73,6 +77,12 @@ private:
     std::vector<Vertex>& copy;
 };
 
+// Where the material view draws a face's vertices at seconds, for a pick: the faces of materials
+// that deform them (deformsVertices) as a copy deformed in copy, the rest as stored. The copy
+// must outlive the function's use.
+PickVertices deformedForPick(const LevelMaterials& materials, double seconds,
+                             std::vector<Vertex>& copy);
+
 // The vertices the deform copy must hold for the level's faces: the most of one polygon or mesh
 // face, or of a patch grid at the top level, among the faces of materials that deform them.
 std::size_t deformScratchSize(const LevelMaterials& materials, std::span<const Face> faces);
@@ -93,6 +103,7 @@ public:
     bool inPlace(const Face& face) const override {
         return !sprite.takes(face) && !deform.takes(face);
     }
+    void modelviewChanged() override { sprite.readEyeAgain(); }
 
 private:
     LevelVertexSource level;

@@ -78,6 +78,9 @@ public:
     virtual VertexSource& of(const Face& face) = 0;
     // The face is drawn from the level's arrays in place, so it may share a draw with others.
     virtual bool inPlace(const Face& face) const = 0;
+    // The modelview matrix changed (a brush entity's placement pushed or popped): a source that
+    // turns copies toward the eye reads it again.
+    virtual void modelviewChanged() {}
 };
 
 // Every face from the level's arrays.

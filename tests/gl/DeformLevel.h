@@ -94,8 +94,29 @@ inline LevelDescription deformLevel() {
     return level;
 }
 
-inline std::unique_ptr<ViewerSession> startSession(const std::filesystem::path& folder) {
-    writeBytes(folder / "maps/deform.bsp", writeLevel(deformLevel()));
+inline constexpr float kPlatY = 150.0f;
+inline constexpr float kPlatHeight = 20.0f;
+
+// The deform level with a platform of the wave material, its normals up, across x -10..10 at
+// kPlatY: stored at z 20..40, it stands kPlatHeight lower (0..20), in front of the patch.
+inline LevelDescription deformPlatLevel() {
+    LevelDescription level = deformLevel();
+    const auto face = static_cast<std::int32_t>(level.faces.size());
+    const auto first = level.vertices.size();
+    addQuad(level, {-10, 10, 20, 40, kPlatY, kNoLightmap, 0, {255, 255, 255, 255}});
+    for (std::size_t i = first; i < level.vertices.size(); ++i) {
+        level.vertices[i].normal = {0, 0, 1};
+    }
+    level.models.push_back({{-10, kPlatY, 20}, {10, kPlatY, 40}, face, 1, 0, 0});
+    level.entityText =
+        "{ \"classname\" \"worldspawn\" }\n"
+        "{ \"classname\" \"func_plat\" \"model\" \"*1\" \"height\" \"20\" }\n";
+    return level;
+}
+
+inline std::unique_ptr<ViewerSession> startSession(const std::filesystem::path& folder,
+                                                   const LevelDescription& level = deformLevel()) {
+    writeBytes(folder / "maps/deform.bsp", writeLevel(level));
     writeBytes(folder / "scripts/test.shader",
                std::vector<std::uint8_t>(kScript, kScript + sizeof kScript - 1));
     writeBytes(folder / "textures/test/red.tga",

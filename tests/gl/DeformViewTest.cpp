@@ -1,11 +1,16 @@
 // Deformed faces in the material view, read back from a real window: a wave deform moves a
-// wall's edge and a patch between two clock times, a move deform shifts the whole wall.
+// wall's edge and a patch between two clock times, a move deform shifts the whole wall, and a
+// platform's faces ripple where the platform stands; the centre pick meets them where drawn.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
+
 #include "DeformLevel.h"
 #include "app/Callbacks.h"
+#include "app/SurfaceReport.h"
 #include "app/ViewOptions.h"
 
 namespace {
@@ -38,8 +43,10 @@ bool isColour(const Rgb& pixel, const Rgb& colour) {
 
 class DeformViewTest : public testing::Test {
 protected:
-    void SetUp() override {
-        session = deform_level::startSession(data.path());
+    void SetUp() override { start(deform_level::deformLevel()); }
+    void start(const LevelDescription& level) {
+        session.reset();
+        session = deform_level::startSession(data.path(), level);
         ASSERT_NE(session, nullptr);
         reshape(kGlTestWindowWidth, kGlTestWindowHeight);
     }
@@ -98,4 +105,40 @@ TEST_F(DeformViewTest, aWaveDeformMovesAPatchsTessellatedVertices) {
     EXPECT_FALSE(
         isColour(pixelAt(lowered, kPatchColumn, kAbovePatchRow), deform_level::kPatchColour))
         << "above, lowered";
+}
+
+TEST_F(DeformViewTest, aBrushEntitysFaceRipplesWhereTheEntityStands) {
+    start(deform_level::deformPlatLevel());
+    // x = 0, z = 25 at the platform's depth: inside the lowered platform (0..20) only while the
+    // wave raises it (10..30), and inside the face as stored only while the wave lowers it.
+    const int row = 240 + static_cast<int>(25.0f / deform_level::kPlatY * 240.0f / 0.41421356f);
+    const auto raised = frameAt(0.25);
+    expectRgbNear(pixelAt(raised, kPatchColumn, row), deform_level::kWaveColour, kTolerance,
+                  "raised");
+    const auto lowered = frameAt(0.75);
+    EXPECT_FALSE(isColour(pixelAt(lowered, kPatchColumn, row), deform_level::kWaveColour))
+        << "lowered";
+}
+
+TEST_F(DeformViewTest, theCentrePickMeetsDeformedFacesWhereTheyAreDrawn) {
+    start(deform_level::deformPlatLevel());
+    // Viewer axes: file (x, y, z) is (x, z, -y). Looking along +y from z = 25 at x = -40, the
+    // wave wall (z -20..20 as stored) is met only while it is raised; from z = 5 at x = -2, the
+    // platform (0..20 where it stands) only while it is lowered.
+    const auto pickFrom = [&](const Point& eye, double seconds) {
+        session->getOptions().clockSeconds = seconds;
+        session->placeEye(eye, 0);
+        session->drawFrame(0.0f);
+        std::ostringstream log;
+        return inspectViewCentre(session->getLevel(), session->getOptions(), true, log);
+    };
+    const Point wallEye(-40, 25, 0);
+    const Point platEye(-2, 5, 0);
+    const std::string wallRaised = pickFrom(wallEye, 0.25);
+    EXPECT_TRUE(wallRaised.starts_with("face 0 polygon 'textures/test/wave';")) << wallRaised;
+    EXPECT_EQ(pickFrom(wallEye, 0.75), kNoFaceLine);
+    EXPECT_EQ(pickFrom(platEye, 0.25), kNoFaceLine);
+    const std::string platLowered = pickFrom(platEye, 0.75);
+    EXPECT_TRUE(platLowered.starts_with("face 3 polygon 'textures/test/wave';")) << platLowered;
+    EXPECT_TRUE(platLowered.ends_with("; entity 1 func_plat")) << platLowered;
 }

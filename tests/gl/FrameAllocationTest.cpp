@@ -117,12 +117,11 @@ TEST(MaterialFrameAllocationTest, fogAndSpriteFramesAllocateOnlyTheVisibleFaceSe
     }
 }
 
-TEST(MaterialFrameAllocationTest, deformedFramesAllocateOnlyTheVisibleFaceSetEntries) {
-    if (!kAllocationsCounted) {
-        GTEST_SKIP() << "allocations are not counted in this build";
-    }
+// Frames of the deform level (or a variant of it) at a few clock times allocate only the entries
+// of the ordered face set, the three world faces.
+void expectDeformedFramesAllocateOnlyTheFaceSet(const LevelDescription& level) {
     ScratchFolder data("deform-frames");
-    std::unique_ptr<ViewerSession> session = deform_level::startSession(data.path());
+    std::unique_ptr<ViewerSession> session = deform_level::startSession(data.path(), level);
     ASSERT_NE(session, nullptr);
     reshape(kGlTestWindowWidth, kGlTestWindowHeight);
     session->placeEye(Point(0, 0, 0), 0);
@@ -143,6 +142,15 @@ TEST(MaterialFrameAllocationTest, deformedFramesAllocateOnlyTheVisibleFaceSetEnt
         EXPECT_EQ(allocations.count(), session->getLevel().getLastVisibleFaceCount());
         EXPECT_EQ(session->getLevel().getLastVisibleFaceCount(), 3u);
     }
+}
+
+TEST(MaterialFrameAllocationTest, deformedFramesAllocateOnlyTheVisibleFaceSetEntries) {
+    if (!kAllocationsCounted) {
+        GTEST_SKIP() << "allocations are not counted in this build";
+    }
+    expectDeformedFramesAllocateOnlyTheFaceSet(deform_level::deformLevel());
+    // A platform's deformed faces come from the same copy as the world's.
+    expectDeformedFramesAllocateOnlyTheFaceSet(deform_level::deformPlatLevel());
 }
 
 // The fewest allocations of lit frames at a few clock times, after a warm-up: what every frame

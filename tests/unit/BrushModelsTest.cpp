@@ -104,6 +104,88 @@ TEST(BrushModelsTest, trainRunsAlongItsCornersAndGoesRoundALoop) {
     EXPECT_EQ(log.str(), "");
 }
 
+// Corners a (0 0 0), b (100 0 0) and c (100 0 50) with the given extra keys, c's target last,
+// and a train of speed 100 from a.
+std::string trainPath(const std::string& a, const std::string& b, const std::string& c,
+                      const std::string& tail, const std::string& train = "") {
+    return "{ \"classname\" \"path_corner\" \"targetname\" \"a\" \"target\" \"b\" "
+           "\"origin\" \"0 0 0\" " +
+           a +
+           " }\n"
+           "{ \"classname\" \"path_corner\" \"targetname\" \"b\" \"target\" \"c\" "
+           "\"origin\" \"100 0 0\" " +
+           b +
+           " }\n"
+           "{ \"classname\" \"path_corner\" \"targetname\" \"c\" \"target\" \"" +
+           tail + "\" \"origin\" \"100 0 50\" " + c +
+           " }\n"
+           "{ \"classname\" \"func_train\" \"model\" \"*1\" \"target\" \"a\" " +
+           train + " }\n";
+}
+
+TEST(BrushModelsTest, trainWaitsAtCornersAndTakesEachLegAtItsCornersSpeed) {
+    std::ostringstream log;
+    {
+        // Two seconds at a, a at the train's 100 to b, b's 50 to c, and c's -1 holds it there
+        // for good although its target leads back to a.
+        const auto level = openLevel(
+            withEntities(trainPath("\"wait\" \"2\"", "\"speed\" \"50\"", "\"wait\" \"-1\"", "a")));
+        const BrushModels models(*level, log);
+        const BrushEntity& train = only(models);
+        EXPECT_EQ(train.loopStart, -1);
+        expectPoint(placeOf(train, 1.9), 0, 0, 0);
+        expectPoint(placeOf(train, 2.5), 50, 0, 0);
+        expectPoint(placeOf(train, 3.5), 100, 25, 0);
+        expectPoint(placeOf(train, 4.5), 100, 50, 0);
+        expectPoint(placeOf(train, 1.0e6), 100, 50, 0);
+    }
+    {
+        // Round the loop: 1 s at a, half a second at b, 261.8 units at 100.
+        const auto level =
+            openLevel(withEntities(trainPath("\"wait\" \"1\"", "\"wait\" \"0.5\"", "", "a")));
+        const BrushModels models(*level, log);
+        const BrushEntity& train = only(models);
+        const double round = 1.5 + (150.0 + std::sqrt(100.0 * 100.0 + 50.0 * 50.0)) / 100.0;
+        expectPoint(placeOf(train, 3 * round + 0.5), 0, 0, 0);
+        expectPoint(placeOf(train, 3 * round + 1.5), 50, 0, 0);
+        expectPoint(placeOf(train, 3 * round + 2.25), 100, 0, 0);
+        expectPoint(placeOf(train, 3 * round + 2.75), 100, 25, 0);
+    }
+    EXPECT_EQ(log.str(), "");
+}
+
+TEST(BrushModelsTest, badCornerAndTrainValuesAreOneLineAndTheTrainsOwn) {
+    const auto level = openLevel(withEntities(
+        trainPath("\"wait\" \"nan\" \"speed\" \"-10\"", "\"wait\" \"-5\" \"speed\" \"1e999\"",
+                  "\"speed\" \"1e-60\"", "a", "\"speed\" \"-3\"")));
+    std::ostringstream log;
+    const BrushModels models(*level, log);
+    const BrushEntity& train = only(models);
+    ASSERT_EQ(train.path.size(), 3u);
+    for (const TrainCorner& corner : train.path) {
+        EXPECT_EQ(corner.waitSeconds, 0.0f);
+        EXPECT_EQ(corner.unitsPerSecond, 100.0f);
+    }
+    expectPoint(placeOf(train, 0.5), 50, 0, 0);
+    const std::string prefix = "brush.bsp: entity 4 func_train: ";
+    EXPECT_EQ(log.str(),
+              prefix + "speed \"-3\" is not a positive number; 100 used\n" + prefix +
+                  "path_corner \"a\" wait \"nan\" is neither -1 nor a usable number of "
+                  "seconds; 0 used\n" +
+                  prefix +
+                  "path_corner \"a\" speed \"-10\" is not a usable positive number; the "
+                  "train's 100 used\n" +
+                  prefix +
+                  "path_corner \"b\" wait \"-5\" is neither -1 nor a usable number of "
+                  "seconds; 0 used\n" +
+                  prefix +
+                  "path_corner \"b\" speed \"1e999\" is not a usable positive number; the "
+                  "train's 100 used\n" +
+                  prefix +
+                  "path_corner \"c\" speed \"1e-60\" is not a usable positive number; the "
+                  "train's 100 used\n");
+}
+
 TEST(BrushModelsTest, numbersThatAreNotFiniteAreOneLineAndTheDefault) {
     const auto level = openLevel(
         withEntities("{ \"classname\" \"func_bobbing\" \"model\" \"*3\" \"height\" \"nan\" "
