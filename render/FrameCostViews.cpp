@@ -26,6 +26,11 @@ constexpr float kLineStep = 30.0f;
 // Pulls the lines a little toward the eye, so the faces' own depth does not hide their edges.
 constexpr float kLineOffsetFactor = -1.0f;
 constexpr float kLineOffsetUnits = -2.0f;
+// The legend's swatches around the baseline of its 24-pixel text.
+constexpr float kSwatchWidth = 36.0f;
+constexpr float kSwatchBelow = 6.0f;
+constexpr float kSwatchAbove = 20.0f;
+constexpr float kSwatchPadding = 6.0f;
 
 struct WireColour {
     float red, green, blue;
@@ -245,22 +250,43 @@ void FrameCostViews::drawLines(const BSPMap& level, std::span<const std::uint32_
 }
 
 void FrameCostViews::drawLegend(const OnScreenDisplay& display, float y) const {
-    static constexpr char kTitle[] = "fragments per pixel";
+    static constexpr char kTitle[] = "fragments per pixel ";
     static constexpr const char* kCounts[kTopCount] = {"1", "2", "3", "4", "5", "6", "7", "8+"};
-    // Each count in its own colour, so the legend is the ramp.
-    float x = OnScreenDisplay::kOverlayX;
     glColor3f(1.0f, 1.0f, 1.0f);
-    display.drawText(x, y, kTitle);
-    x += float(glutBitmapLength(display.getFont(), reinterpret_cast<const unsigned char*>(kTitle)));
+    display.drawText(OnScreenDisplay::kOverlayX, y, kTitle);
+    const float left =
+        OnScreenDisplay::kOverlayX +
+        float(glutBitmapLength(display.getFont(), reinterpret_cast<const unsigned char*>(kTitle)));
+    // Swatches in window pixels, each with its count written over it: the text alone in the
+    // ramp's colour would vanish on a picture of that colour.
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, display.getWidth(), 0.0, display.getHeight(), -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
     for (int count = 1; count <= kTopCount; ++count) {
         const std::array<float, 3> colour = heatColour(float(count - 1) / float(kTopCount - 1));
+        const float x = left + float(count - 1) * kSwatchWidth;
         glColor3f(colour[0], colour[1], colour[2]);
-        const char* text = kCounts[count - 1];
-        x +=
-            float(glutBitmapLength(display.getFont(), reinterpret_cast<const unsigned char*>(" ")));
-        display.drawText(x, y, text);
-        x += float(
-            glutBitmapLength(display.getFont(), reinterpret_cast<const unsigned char*>(text)));
+        glRectf(x, y - kSwatchBelow, x + kSwatchWidth, y + kSwatchAbove);
+    }
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glPopAttrib();
+    for (int count = 1; count <= kTopCount; ++count) {
+        // Dark text on the light swatches, light on the dark ones.
+        const std::array<float, 3> colour = heatColour(float(count - 1) / float(kTopCount - 1));
+        const float shade = colour[1] > 0.5f ? 0.0f : 1.0f;
+        glColor3f(shade, shade, shade);
+        display.drawText(left + float(count - 1) * kSwatchWidth + kSwatchPadding, y,
+                         kCounts[count - 1]);
     }
     glColor3f(1.0f, 1.0f, 1.0f);
 }
