@@ -1,5 +1,6 @@
 // The frame-cost looks in a real window, on a wall with a smaller wall in front of part of it:
-// the overdraw view colours two fragments apart from one, the wireframe draws the edges and not
+// the overdraw view colours two fragments apart from one, the wireframe draws the edges (brush
+// entities in their own colour) and not
 // the middle, and the cost line counts the faces, draws and fragments the test knows, while the
 // first overlay line stays as it was.
 #include <epoxy/gl.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BrushLevel.h"
 #include "GlPixels.h"
 #include "WallLevel.h"
 #include "app/Callbacks.h"
@@ -66,6 +68,20 @@ Rgb rampPixel(int count) {
             int(std::lround(colour[2] * 255))};
 }
 
+// The first column of row whose red and green are near colour's, searched from first to last;
+// -1 when none is.
+int columnOf(const std::vector<unsigned char>& pixels, int row, int first, int last,
+             const Rgb& colour) {
+    for (int column = first; column <= last; ++column) {
+        const Rgb pixel = pixelAt(pixels, column, row);
+        if (std::abs(pixel[0] - colour[0]) <= kTolerance &&
+            std::abs(pixel[1] - colour[1]) <= kTolerance) {
+            return column;
+        }
+    }
+    return -1;
+}
+
 class FrameCostTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -83,11 +99,15 @@ protected:
     }
 
     std::vector<unsigned char> renderFrame(const ViewOptions& options, std::string& overlay) {
+        return renderFrame(*level, options, overlay);
+    }
+    std::vector<unsigned char> renderFrame(BSPMap& shown, const ViewOptions& options,
+                                           std::string& overlay) {
         camera->setPosition(Point(0, 0, 0));
         camera->setYaw(0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         std::ostringstream overlayText;
-        level->render(overlayText, 0.0f, false, true, options);
+        shown.render(overlayText, 0.0f, false, true, options);
         overlay = overlayText.str();
         return readWindowPixels();
     }
@@ -134,21 +154,37 @@ TEST_F(FrameCostTest, wireframeColoursTheEdgesAndLeavesTheMiddleOfAFace) {
     const auto wired = renderFrame(options, overlay);
     // The polygon colour on or next to the back wall's left edge, in the middle row.
     const Rgb polygonWire = {26, 230, 26};
-    int edgeColumn = -1;
-    for (int column = 140; column < 152 && edgeColumn < 0; ++column) {
-        const Rgb pixel = pixelAt(wired, column, kMiddleRow);
-        if (std::abs(pixel[0] - polygonWire[0]) <= kTolerance &&
-            std::abs(pixel[1] - polygonWire[1]) <= kTolerance) {
-            edgeColumn = column;
-        }
-    }
-    EXPECT_GE(edgeColumn, 0) << "no edge pixel near column 146";
+    EXPECT_GE(columnOf(wired, kMiddleRow, 140, 152, polygonWire), 0)
+        << "no edge pixel near column 146";
     // The middle of a triangle is as the picture drew it.
     expectRgbNear(pixelAt(wired, kBackOnlyColumn, kMiddleRow), kBackColour, kTolerance,
                   "the middle of the back wall");
     expectRgbNear(pixelAt(plain, kBackOnlyColumn, kMiddleRow), kBackColour, kTolerance,
                   "the middle of the back wall without the wireframe");
     EXPECT_EQ(overlay, "  Number of visible faces 2  lightmaps");
+}
+
+TEST_F(FrameCostTest, brushEntityEdgesAreTheirOwnColourAndTheirFacesAreCounted) {
+    std::ostringstream transcript;
+    BSPMap brushes("no-data/", "brush.bsp", writeLevel(brush_level::brushLevel()), display.get(),
+                   lighting.get(), transcript);
+    ASSERT_TRUE(brushes.isSound());
+    brushes.setCamera(camera.get());
+    ViewOptions options = lit();
+    options.wireframe = true;
+    options.showStats = true;
+    std::string overlay;
+    testing::internal::CaptureStderr();
+    const auto pixels = renderFrame(brushes, options, overlay);
+    testing::internal::GetCapturedStderr();
+    // The door spans columns 262..378 at y 100, the wall columns 30..610 at y 200.
+    EXPECT_GE(columnOf(pixels, kMiddleRow, 255, 270, {255, 140, 0}), 0) << "no door edge";
+    EXPECT_GE(columnOf(pixels, kMiddleRow, 24, 36, {26, 230, 26}), 0) << "no wall edge";
+    const FrameCost& cost = brushes.views().frameCost().lastCost();
+    EXPECT_EQ(cost.faces, 1u);
+    EXPECT_EQ(cost.brushFaces, 3u);
+    EXPECT_EQ(cost.triangles, 8u);
+    EXPECT_EQ(overlay, "  Number of visible faces 1  brush faces 3  lightmaps");
 }
 
 TEST_F(FrameCostTest, costLineCountsFacesDrawsAndFragmentsOfTheFrame) {
