@@ -1,8 +1,7 @@
 // The frame-cost looks in a real window, on a wall with a smaller wall in front of part of it:
 // the overdraw view colours two fragments apart from one, the wireframe draws the edges (brush
-// entities in their own colour) and not
-// the middle, and the cost line counts the faces, draws and fragments the test knows, while the
-// first overlay line stays as it was.
+// entities' in their own colour) and not the middle, and the cost line counts the faces, draws
+// and fragments the test knows, while the first overlay line stays as it was.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
