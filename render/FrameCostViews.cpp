@@ -115,8 +115,16 @@ bool FrameCostViews::queriesAvailable() {
 }
 
 void FrameCostViews::beginFaces(const ViewOptions& options, std::ostream& log) {
+    queryBegun = false;
     if (options.showStats && queriesAvailable()) {
-        glBeginQuery(GL_SAMPLES_PASSED, queries[current]);
+        // A caller that counts the whole frame in a query of its own (the benchmark) keeps it:
+        // queries of one kind do not nest.
+        GLint active = 0;
+        glGetQueryiv(GL_SAMPLES_PASSED, GL_CURRENT_QUERY, &active);
+        if (active == 0) {
+            glBeginQuery(GL_SAMPLES_PASSED, queries[current]);
+            queryBegun = true;
+        }
     }
     if (!options.overdraw) {
         return;
@@ -143,9 +151,10 @@ void FrameCostViews::endFaces(const ViewOptions& options, int windowPixels) {
         glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
         glDisable(GL_STENCIL_TEST);
     }
-    if (!options.showStats || queryState != 1) {
+    if (!queryBegun) {
         return;
     }
+    queryBegun = false;
     glEndQuery(GL_SAMPLES_PASSED);
     pending[current] = true;
     pixelsOfQuery[current] = windowPixels;

@@ -61,6 +61,7 @@ private:
     bool pending[2] = {false, false};
     unsigned current = 0;
     int pixelsOfQuery[2] = {0, 0};
-    int queryState = -1;   // -1 not looked at yet, 0 no queries, 1 made
+    int queryState = -1;  // -1 not looked at yet, 0 no queries, 1 made
+    bool queryBegun = false;
     int stencilBits = -1;  // -1 not looked at yet
 };
