@@ -42,34 +42,44 @@ constexpr float kPitchStepDegrees = 2.0f;
 constexpr int kWheelUpButton = 3;
 constexpr int kWheelDownButton = 4;
 
-// `m`, `c`, `f`, `e`, `x` and `p`, which need the controls; false for any other key.
+// The switch of a view key: `m`, `c`, `f`, `e`, `x`, `v`, `y` and `o`; null for any other key.
+bool ViewOptions::*switchOfKey(unsigned char key) {
+    switch (key) {
+        case 'm':
+            return &ViewOptions::litView;
+        case 'c':
+            return &ViewOptions::clusterColours;
+        case 'f':
+            return &ViewOptions::cullingFrozen;
+        case 'e':
+            return &ViewOptions::showEntities;
+        case 'x':
+            return &ViewOptions::showMarkers;
+        case 'v':
+            return &ViewOptions::showStats;
+        case 'y':
+            return &ViewOptions::wireframe;
+        case 'o':
+            return &ViewOptions::overdraw;
+        default:
+            return nullptr;
+    }
+}
+
+// The view keys and `p`, which need the controls; false for any other key.
 bool viewKey(unsigned char key) {
-    if (key != 'm' && key != 'c' && key != 'f' && key != 'e' && key != 'x' && key != 'p') {
+    bool ViewOptions::*const flipped = switchOfKey(key);
+    if (flipped == nullptr && key != 'p') {
         return false;
     }
     if (viewerControls == nullptr) {
         return true;
     }
-    ViewOptions& options = viewerControls->options;
-    switch (key) {
-        case 'm':
-            options.litView = !options.litView;
-            break;
-        case 'c':
-            options.clusterColours = !options.clusterColours;
-            break;
-        case 'f':
-            options.cullingFrozen = !options.cullingFrozen;
-            break;
-        case 'e':
-            options.showEntities = !options.showEntities;
-            break;
-        case 'x':
-            options.showMarkers = !options.showMarkers;
-            break;
-        default:
-            viewerControls->screenShotPending = true;
-            break;
+    if (flipped != nullptr) {
+        ViewOptions& options = viewerControls->options;
+        options.*flipped = !(options.*flipped);
+    } else {
+        viewerControls->screenShotPending = true;
     }
     return true;
 }

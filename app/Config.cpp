@@ -132,10 +132,9 @@ struct SwitchKey {
 };
 
 constexpr SwitchKey kSwitchKeys[] = {
-    {"lightmaps", &ViewerConfig::lightmaps},
-    {"textures", &ViewerConfig::textures},
-    {"entities", &ViewerConfig::entities},
-    {"markers", &ViewerConfig::markers},
+    {"lightmaps", &ViewerConfig::lightmaps}, {"textures", &ViewerConfig::textures},
+    {"entities", &ViewerConfig::entities},   {"markers", &ViewerConfig::markers},
+    {"stats", &ViewerConfig::stats},
 };
 
 // "on" or "off"; any other value leaves the switch off, with a line that says so (a switch that

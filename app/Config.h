@@ -42,6 +42,8 @@ struct ViewerConfig {
     bool entities = false;
     // With the entities, markers for those without a model; key x flips it.
     bool markers = true;
+    // The frame-cost line over the overlay line at start; key v flips it.
+    bool stats = false;
 };
 
 // Reads path into config, overwriting only the values whose keys appear, and echoes each entry to

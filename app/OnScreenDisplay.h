@@ -11,6 +11,8 @@ public:
     void setHeight(int value) { height = value; }
     int getWidth() const { return width; }
     int getHeight() const { return height; }
+    // The GLUT bitmap font the text is drawn in.
+    void* getFont() const { return font; }
 
     // Draws text with its first character's origin at window pixel (x, y) from the lower-left
     // corner. Leaves every piece of GL state as it was except the raster position.

@@ -27,6 +27,7 @@ struct ViewOptions {
         : litView(config.lightmaps),
           showEntities(config.entities),
           showMarkers(config.markers),
+          showStats(config.stats),
           flySpeed(config.speed),
           mouseSensitivity(config.mouseSensitivity) {}
 
@@ -40,6 +41,12 @@ struct ViewOptions {
     bool showEntities = false;
     // With the entities shown, the markers too (key x); off, items alone, as in the game.
     bool showMarkers = true;
+    // The frame-cost line above the overlay line (key v).
+    bool showStats = false;
+    // Every drawn triangle's edges over the picture (key y).
+    bool wireframe = false;
+    // Fragments per pixel as a colour ramp instead of the picture (key o).
+    bool overdraw = false;
     FlySpeed flySpeed;
     // The clock that materials animate by, in seconds: the viewer advances it with real time,
     // the probe and the benchmark set it.

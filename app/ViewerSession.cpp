@@ -137,7 +137,7 @@ bool ViewerSession::start(int& argc, char** argv) {
 
 void ViewerSession::openWindow(int& argc, char** argv) {
     glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | GLUT_STENCIL);
     glutInitWindowSize(config.width, config.height);
     glutCreateWindow(kWindowTitle);
     checkLeaksBeforeLibrariesUnload();

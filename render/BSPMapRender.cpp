@@ -111,6 +111,8 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
                                                               part, resources.runCorners());
     };
 
+    FrameCostViews& cost = resources.frameCost();
+    cost.beginFaces(options, std::cerr);
     glEnable(GL_CULL_FACE);
     switch (view) {
         case LevelView::clusters: {
@@ -142,6 +144,9 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     if (options.showEntities && !materialView) {
         drawEntities(resources, options, false, faceImages != nullptr, gatheringFrustum);
     }
+    cost.endFaces(options, display->getWidth() * display->getHeight());
+    cost.showOverdraw(options);
+    cost.drawWireframe(*this, faceDrawList, brushEntities, options, resources.runCorners());
     glPopMatrix();
 
     resetTextureUnits();
@@ -157,6 +162,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     }
     overlayLine.assign(overlayText.view());
     display->drawOverlayLine(overlayLine.c_str());
+    cost.drawLines(*this, faceDrawList, brushEntities, options, timeStep * 1000.0, *display);
 }
 
 void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,

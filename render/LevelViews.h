@@ -14,6 +14,7 @@
 #include "geometry/Point.h"
 #include "render/BrushEntities.h"
 #include "render/EntityView.h"
+#include "render/FrameCostViews.h"
 #include "render/Frustum.h"
 #include "render/LevelFog.h"
 #include "render/LevelMaterials.h"
@@ -95,6 +96,8 @@ public:
     const MaterialFinder* getScripts() const;
     // Where the face loop joins the triangle corners of a run of faces.
     std::vector<std::uint32_t>& runCorners() { return runCornerScratch; }
+    // The frame-cost line, the wireframe and the overdraw view.
+    FrameCostViews& frameCost() { return costViews; }
 
 private:
     // The fog volumes of the level's effects, and the fog colour array when there are any.
@@ -122,6 +125,7 @@ private:
     FrozenCulling frozen;
     std::unique_ptr<EntityView> entityView;
     std::unique_ptr<BrushEntities> brushes;
+    FrameCostViews costViews;
     // Sort key, then the face's place in the draw list.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> sortKeys;
     std::vector<std::uint32_t> runCornerScratch;

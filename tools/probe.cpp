@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <iomanip>
@@ -32,7 +33,7 @@ constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
     "usage: velmora-probe CONFIG | LEVEL.bsp | NAME [--data DIR]... --at X,Y,Z,YAW[,PITCH] "
     "[--at X,Y,Z,YAW[,PITCH] ...] [--shot FILE.png] [--time SECONDS] [--pick] "
-    "[--light-at X,Y,Z ...] [--entities] [--markers on|off]";
+    "[--light-at X,Y,Z ...] [--entities] [--markers on|off] [--stats]";
 
 struct Pose {
     float x = 0.0f;
@@ -143,6 +144,10 @@ int main(int argc, char** argv) {
     double clockSeconds = 0.0;
     app.add_option("--time", clockSeconds, "the materials' animation clock, in seconds (default 0)")
         ->check(CLI::Range(0.0, 1e9));
+    bool stats = false;
+    app.add_flag("--stats", stats,
+                 "after each pose's line, its frame cost as the v key shows it, with the frame's "
+                 "time to the end of its drawing");
     std::string markers;
     app.add_option("--markers", markers,
                    "with the entities shown, their markers on or off (default: as the "
@@ -210,6 +215,7 @@ int main(int argc, char** argv) {
     if (!markers.empty()) {
         session.getOptions().showMarkers = markers == "on";
     }
+    session.getOptions().showStats = stats || session.getOptions().showStats;
 
     BSPMap& level = session.getLevel();
     if (listEntities) {
@@ -225,10 +231,21 @@ int main(int argc, char** argv) {
     }
     for (const Pose& pose : poses) {
         session.placeEye(Point(pose.x, pose.y, pose.z), pose.yaw, pose.pitch);
+        const auto started = std::chrono::steady_clock::now();
         session.drawFrame(0.0f);
+        glFinish();
+        const std::chrono::duration<double, std::milli> took =
+            std::chrono::steady_clock::now() - started;
         std::cout << "leaf=" << level.getLastCameraLeaf()
                   << " cluster=" << level.getLastCameraCluster()
                   << " visible=" << level.getLastVisibleFaceCount() << std::endl;
+        if (stats) {
+            FrameCostViews& cost = level.views().frameCost();
+            cost.waitForFragments();
+            FrameCost figures = cost.lastCost();
+            figures.milliseconds = took.count();
+            std::cout << frameCostLine(figures).c_str() << std::endl;
+        }
         if (pick) {
             std::cout << inspectViewCentre(level, session.getOptions(), texturesEnabled, std::cerr)
                       << std::endl;

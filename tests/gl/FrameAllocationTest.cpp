@@ -1,6 +1,7 @@
 // Frames drawn the viewer's way allocate nothing but the visible-face set's entries, and the draw
 // list keeps its storage from frame to frame; so do frames of fog and sprites in the lit view with
-// face images, and frames of moving brush entities and of deformed faces in the lit view.
+// face images, and frames of moving brush entities, of deformed faces in the lit view and with
+// the frame-cost line, the wireframe and the overdraw view on.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -72,6 +73,20 @@ TEST_F(FrameAllocationTest, framesAllocateOnlyTheVisibleFaceSetEntries) {
         framesWithFaces += level().getLastVisibleFaceCount() > 0 ? 1 : 0;
     }
     EXPECT_GT(framesWithFaces, 0u);
+}
+
+TEST_F(FrameAllocationTest, costLineWireframeAndOverdrawAddNoAllocationToAFrame) {
+    ViewOptions& options = session->getOptions();
+    options.showStats = true;
+    options.wireframe = true;
+    options.overdraw = true;
+    for (int yaw = 0; yaw < 360; yaw += kTurnStep) {
+        drawCounted(kInRoomA, yaw);
+    }
+    for (int yaw = 0; yaw < 360; yaw += kTurnStep) {
+        const std::size_t allocations = drawCounted(kInRoomA, yaw);
+        EXPECT_EQ(allocations, level().getLastVisibleFaceCount()) << "yaw " << yaw;
+    }
 }
 
 TEST_F(FrameAllocationTest, drawListKeepsItsStorageWhenAFrameSeesFewerFaces) {

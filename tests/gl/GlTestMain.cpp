@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
         return RUN_ALL_TESTS();
     }
     glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | GLUT_STENCIL);
     glutInitWindowSize(kGlTestWindowWidth, kGlTestWindowHeight);
     glutCreateWindow("Velmora");
     checkLeaksBeforeLibrariesUnload();

@@ -1,5 +1,5 @@
 // velmora-probe as a process on the sample level: what the camera sees from each room, the PNG of
-// the last frame, and the refusal of bad arguments.
+// the last frame, the frame cost of each pose, and the refusal of bad arguments.
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -178,4 +180,34 @@ TEST(ProbeProcessTest, lightmapsKeyGivesTheLitViewWithTheSameCounts) {
         std::vector<png_byte>(litPixels.begin() + long(wall), litPixels.begin() + long(wall) + 3),
         std::vector<png_byte>(plainPixels.begin() + long(wall),
                               plainPixels.begin() + long(wall) + 3));
+}
+
+TEST(ProbeProcessTest, statsPrintTheFrameCostOfEachPose) {
+    if (!canRender()) {
+        GTEST_SKIP() << "no X display or no sample level";
+    }
+    const ChildOutcome outcome = runProgram({kProbe, sampleConfig("stats = on\n"), "--stats",
+                                             "--at", "256,64,-128,0", "--at", "1280,64,-960,-90"},
+                                            kLimit);
+    ASSERT_FALSE(outcome.timedOut);
+    ASSERT_EQ(outcome.exitStatus, 0) << outcome.err;
+    EXPECT_NE(outcome.err.find("setting on\n"), std::string::npos);
+    std::istringstream lines(outcome.out);
+    std::vector<std::string> got;
+    for (std::string line; std::getline(lines, line);) {
+        got.push_back(line);
+    }
+    ASSERT_EQ(got.size(), 4u) << outcome.out;
+    EXPECT_EQ(got[0], "leaf=0 cluster=0 visible=20");
+    EXPECT_EQ(got[2], "leaf=3 cluster=2 visible=21");
+    // Room A's twenty faces, its arch at detail 10, one lightmap page; a frame's own fragments.
+    const std::regex cost(
+        "faces (\\d+)\\+0  triangles \\d+  draws \\d+  materials \\d+  lightmaps 1  "
+        "fragments/pixel (\\d+\\.\\d\\d)  \\d+\\.\\d ms");
+    std::smatch figures;
+    ASSERT_TRUE(std::regex_match(got[1], figures, cost)) << got[1];
+    EXPECT_EQ(figures[1], "20");
+    EXPECT_GE(std::stod(figures[2]), 0.9) << "the room fills the window";
+    ASSERT_TRUE(std::regex_match(got[3], figures, cost)) << got[3];
+    EXPECT_EQ(figures[1], "21");
 }

@@ -1,14 +1,18 @@
 // The callbacks' arithmetic and key tables, without a window: frame timing and frames per second,
-// the overlay line, the patch-level bounds, the keys that must do nothing and the mouse.
+// the overlay line, the patch-level bounds, the keys that must do nothing, the view keys and the
+// mouse.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <sstream>
+#include <string>
+#include <utility>
 
 #include "app/Callbacks.h"
 #include "app/Viewer.h"
+#include "app/ViewerControls.h"
 #include "app/ViewerSession.h"
 #include "geometry/Camera.h"
 #include "render/Frustum.h"
@@ -147,6 +151,28 @@ TEST_F(KeyTableTest, lowerCaseLAndTFlipTheToggles) {
     keyboard('t', 0, 0);
     EXPECT_TRUE(lightingEnabled);
     EXPECT_FALSE(texturesEnabled);
+}
+
+TEST_F(KeyTableTest, eachViewKeyFlipsItsOwnSwitchAndNoOther) {
+    ASSERT_NE(viewerControls, nullptr);
+    using Switch = bool ViewOptions::*;
+    const std::pair<unsigned char, Switch> keys[] = {
+        {'m', &ViewOptions::litView},       {'c', &ViewOptions::clusterColours},
+        {'f', &ViewOptions::cullingFrozen}, {'e', &ViewOptions::showEntities},
+        {'x', &ViewOptions::showMarkers},   {'v', &ViewOptions::showStats},
+        {'y', &ViewOptions::wireframe},     {'o', &ViewOptions::overdraw}};
+    for (const auto& [key, flipped] : keys) {
+        SCOPED_TRACE(std::string(1, static_cast<char>(key)));
+        const ViewOptions before = viewerControls->options;
+        keyboard(key, 0, 0);
+        for (const auto& [otherKey, other] : keys) {
+            EXPECT_EQ(viewerControls->options.*other,
+                      other == flipped ? !(before.*other) : before.*other)
+                << "after " << key << ", the switch of " << otherKey;
+        }
+    }
+    EXPECT_FALSE(viewerControls->screenShotPending);
+    expectUntouched();
 }
 
 TEST_F(KeyTableTest, steeringKeysWithoutCameraOrLevelAreSafe) {
