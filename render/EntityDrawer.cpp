@@ -10,6 +10,7 @@
 #include "model/ModelLighting.h"
 #include "render/Frustum.h"
 #include "render/LevelMaterials.h"
+#include "render/MaterialVertexSources.h"
 #include "render/TextureUnits.h"
 #include "texture/FaceTextures.h"
 #include "material/MaterialMotion.h"
@@ -155,6 +156,7 @@ void EntityDrawer::draw(const EntityDrawSettings& settings) {
     markerIndices.clear();
     setPlainState();
     binder.forget();
+    binder.setEye(eyeOfCurrentModelview());
     glDisable(GL_LIGHTING);
     // Items are seen from every side and their surfaces are thin: both sides are drawn.
     glDisable(GL_CULL_FACE);
@@ -325,9 +327,8 @@ void EntityDrawer::drawPass(GLsizei indexCount, const std::uint32_t* indices,
     if (moves) {
         matrix = wholeStageTexCoordMatrix(*stage, settings.clockSeconds);
     }
-    binder.setMatrix(moves ? &matrix : nullptr);
-    binder.setEnvironmentMapping(stage != nullptr &&
-                                 stage->texCoordGen == TexCoordGen::environment);
+    binder.setMatrix(moves ? &matrix : nullptr,
+                     stage != nullptr && stage->texCoordGen == TexCoordGen::environment);
     const bool lit = litByGrid(pass);
     binder.setColourArray(lit);
     if (!lit) {
@@ -341,7 +342,6 @@ void EntityDrawer::bindPlain(const PassBlend& blend, GLuint image) {
     binder.setBlend(blend);
     binder.setImage(image);
     binder.setMatrix(nullptr);
-    binder.setEnvironmentMapping(false);
     binder.setColourArray(true);
 }
 

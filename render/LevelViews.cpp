@@ -12,16 +12,20 @@
 
 namespace {
 
-// RGBA per vertex: brightened or white, with the vertex's alpha or opaque (vertex light is no
-// transparency unless a material reads the alpha).
-std::vector<std::uint8_t> colourArray(const std::vector<Vertex>& vertices, bool brightened,
+enum class VertexRgb { brightened, asStored, white };
+
+// RGBA per vertex: its colour brightened, as stored or white, with the vertex's alpha or opaque
+// (vertex light is no transparency unless a material reads the alpha).
+std::vector<std::uint8_t> colourArray(const std::vector<Vertex>& vertices, VertexRgb rgb,
                                       bool ownAlpha) {
     std::vector<std::uint8_t> colours;
     colours.reserve(4 * vertices.size());
     for (const Vertex& vertex : vertices) {
         const auto lit = brightenedColour(vertex.color[0], vertex.color[1], vertex.color[2]);
-        if (brightened) {
+        if (rgb == VertexRgb::brightened) {
             colours.insert(colours.end(), lit.begin(), lit.end());
+        } else if (rgb == VertexRgb::asStored) {
+            colours.insert(colours.end(), vertex.color, vertex.color + 3);
         } else {
             colours.insert(colours.end(), {255, 255, 255});
         }
@@ -52,9 +56,11 @@ constexpr float kShellDepth = 64.0f;
 LevelViews::LevelViews(const BSPMap& levelValue, LazyAssetStore& assetsValue)
     : level(levelValue),
       assets(assetsValue),
-      litVertexColours(colourArray(levelValue.getVertices(), true, false)),
-      litVertexColoursWithAlpha(colourArray(levelValue.getVertices(), true, true)),
-      whiteWithVertexAlpha(colourArray(levelValue.getVertices(), false, true)) {}
+      litVertexColours(colourArray(levelValue.getVertices(), VertexRgb::brightened, false)),
+      storedVertexColours(colourArray(levelValue.getVertices(), VertexRgb::asStored, false)),
+      storedVertexColoursWithAlpha(
+          colourArray(levelValue.getVertices(), VertexRgb::asStored, true)),
+      whiteWithVertexAlpha(colourArray(levelValue.getVertices(), VertexRgb::white, true)) {}
 
 LevelViews::~LevelViews() = default;
 

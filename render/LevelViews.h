@@ -72,7 +72,8 @@ public:
     // them.
     FaceEffectSources faceEffects();
     VertexColourArrays vertexColours() const {
-        return {litVertexColours, litVertexColoursWithAlpha, whiteWithVertexAlpha};
+        return {litVertexColours, storedVertexColours, storedVertexColoursWithAlpha,
+                whiteWithVertexAlpha};
     }
     // The faces of drawList, opaque materials first, then by sort; opaque ones in shells of
     // distance from eye, nearest first; within a shell or sort, faces of one material and
@@ -114,7 +115,8 @@ private:
     std::unique_ptr<TextureCache> ownTextures;
     LightmapSet lightmaps;
     std::vector<std::uint8_t> litVertexColours;
-    std::vector<std::uint8_t> litVertexColoursWithAlpha;
+    std::vector<std::uint8_t> storedVertexColours;
+    std::vector<std::uint8_t> storedVertexColoursWithAlpha;
     std::vector<std::uint8_t> whiteWithVertexAlpha;
     std::unique_ptr<FaceTextures> faceTextures;
     std::unique_ptr<LazyMaterials> scripts;

@@ -74,6 +74,7 @@ void MaterialFaceStyle::begin() {
     setUpModulatedUnit(GL_TEXTURE1_ARB);
     setUpModulatedUnit(GL_TEXTURE0_ARB);
     eye = eyeOfCurrentModelview();
+    binder.setEye(eye);
 }
 
 const FogVolume* MaterialFaceStyle::fogOf(const Face& face) const {
@@ -151,7 +152,7 @@ void MaterialFaceStyle::beginFogPass() {
     binder.setOverlay(OverlayCombine::none, 0, nullptr);
     binder.setPage(false, 0);
     binder.setImage(0);
-    binder.setEnvironmentMapping(false);
+    binder.setMatrix(nullptr);
 }
 
 void MaterialFaceStyle::bindUnits(const MaterialPass& current) {
@@ -170,9 +171,9 @@ void MaterialFaceStyle::bindUnits(const MaterialPass& current) {
     if (moves) {
         matrix = wholeStageTexCoordMatrix(*current.stage, seconds);
     }
-    binder.setMatrix(moves ? &matrix : nullptr);
-    binder.setEnvironmentMapping(current.stage != nullptr &&
-                                 current.stage->texCoordGen == TexCoordGen::environment);
+    binder.setMatrix(
+        moves ? &matrix : nullptr,
+        current.stage != nullptr && current.stage->texCoordGen == TexCoordGen::environment);
     bindOverlay(current);
 }
 
@@ -224,7 +225,7 @@ void MaterialFaceStyle::chooseColours(const MaterialPass& current) {
     const bool vertexColour = readsVertexColour(stage);
     const bool vertexAlpha = readsVertexAlpha(stage);
     if (vertexColour) {
-        colourArray = vertexAlpha ? &colours.litWithAlpha : &colours.lit;
+        colourArray = vertexAlpha ? &colours.storedWithAlpha : &colours.stored;
     } else if (vertexAlpha) {
         colourArray = &colours.whiteWithAlpha;
     }
@@ -294,11 +295,14 @@ void MaterialFaceStyle::pointAtColours(const FaceVertices& vertices) {
         // Every tessellated vertex of a patch carries its first control's colour.
         binder.setColourArray(false);
         const Vertex& first = *vertices.first;
-        const bool brightened = colourArray != &colours.whiteWithAlpha;
-        const auto lit = brightenedColour(first.color[0], first.color[1], first.color[2]);
-        const bool ownAlpha = colourArray != &colours.lit;
-        glColor4ub(brightened ? lit[0] : 255, brightened ? lit[1] : 255, brightened ? lit[2] : 255,
-                   ownAlpha ? first.color[3] : 255);
+        std::array<std::uint8_t, 3> rgb{255, 255, 255};
+        if (colourArray == &colours.lit) {
+            rgb = brightenedColour(first.color[0], first.color[1], first.color[2]);
+        } else if (colourArray != &colours.whiteWithAlpha) {
+            rgb = {first.color[0], first.color[1], first.color[2]};
+        }
+        const bool ownAlpha = colourArray != &colours.lit && colourArray != &colours.stored;
+        glColor4ub(rgb[0], rgb[1], rgb[2], ownAlpha ? first.color[3] : 255);
     }
 }
 

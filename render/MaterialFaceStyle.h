@@ -27,10 +27,12 @@ struct MaterialPass;
 
 // A level's vertex colours, RGBA, as the passes that read them need them.
 struct VertexColourArrays {
-    // Brightened like the lightmap texels, opaque.
+    // Brightened like the lightmap texels, opaque: a face lit by its vertices.
     const std::vector<std::uint8_t>& lit;
-    // Brightened, with the vertices' own alpha.
-    const std::vector<std::uint8_t>& litWithAlpha;
+    // As the level stores them, opaque and with the vertices' own alpha: what a stage's
+    // rgbGen vertex takes.
+    const std::vector<std::uint8_t>& stored;
+    const std::vector<std::uint8_t>& storedWithAlpha;
     // White, with the vertices' own alpha.
     const std::vector<std::uint8_t>& whiteWithAlpha;
 };

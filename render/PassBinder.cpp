@@ -96,18 +96,20 @@ void PassBinder::setPage(bool on, GLuint page) {
     glActiveTextureARB(GL_TEXTURE0_ARB);
 }
 
-void PassBinder::setMatrix(const TexCoordMatrix* moving) {
-    if (moving != nullptr) {
-        loadStageTexCoordMatrix(*moving);
-        known.identityMatrix = 0;
-    } else {
+void PassBinder::setMatrix(const TexCoordMatrix* moving, bool environment) {
+    setOnce(known.environmentMapping, int(environment),
+            [](int on) { setStageEnvironmentMapping(on != 0); });
+    if (moving == nullptr && !environment) {
         setOnce(known.identityMatrix, 1, [](int) { loadStageTexCoordMatrix(TexCoordMatrix()); });
+        return;
     }
-}
-
-void PassBinder::setEnvironmentMapping(bool on) {
-    setOnce(known.environmentMapping, int(on),
-            [](int enable) { setStageEnvironmentMapping(enable != 0); });
+    loadStageTexCoordMatrix(moving != nullptr ? *moving : TexCoordMatrix());
+    if (environment) {
+        glMatrixMode(GL_TEXTURE);
+        glMultMatrixf(environmentMatrix.data());
+        glMatrixMode(GL_MODELVIEW);
+    }
+    known.identityMatrix = 0;
 }
 
 void PassBinder::setOverlay(OverlayCombine combine, GLuint image, const TexCoordMatrix* moving) {

@@ -5,9 +5,12 @@
 
 #include <epoxy/gl.h>
 
+#include <array>
+
 #include "render/LevelMaterials.h"
 #include "material/Material.h"
 #include "material/MaterialMotion.h"
+#include "render/StageState.h"
 
 // How a pass blends and tests depth and alpha.
 struct PassBlend {
@@ -45,9 +48,11 @@ public:
     void setImage(GLuint image);
     // Unit 1 modulating by page, or off.
     void setPage(bool on, GLuint page);
-    // Unit 0's texture matrix: moving (loaded each time) or, for null, the identity.
-    void setMatrix(const TexCoordMatrix* moving);
-    void setEnvironmentMapping(bool on);
+    // Unit 0's coordinates: the vertices' own or, with environment, the view's reflection for
+    // the eye last set; then moved by moving (loaded each time) or, for null, by nothing.
+    void setMatrix(const TexCoordMatrix* moving, bool environment = false);
+    // The eye environment coordinates are reflected for: the start of each drawing sets it.
+    void setEye(const EyeFrame& eye) { environmentMatrix = environmentTexCoordMatrix(eye); }
     // Unit 2 combining image (0: keep the one bound) with moving as its matrix, or off.
     void setOverlay(OverlayCombine combine, GLuint image, const TexCoordMatrix* moving);
     // Colours from the colour array, else the current colour.
@@ -76,4 +81,5 @@ private:
         int colourArray = -1;
     };
     Known known;
+    std::array<GLfloat, 16> environmentMatrix = environmentTexCoordMatrix(EyeFrame());
 };
