@@ -2,6 +2,9 @@
 // lightmap stage into its neighbour.
 #include "render/LevelMaterials.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "level/Records.h"
 #include "texture/FaceTextures.h"
 #include "material/MaterialMotion.h"
@@ -13,6 +16,8 @@ namespace {
 // A fog volume's surface blends over everything behind it, so unless its script gives a sort it
 // is drawn in the last rank, after every face it may cover.
 constexpr float kFogSurfaceSort = MaterialSort::kNearest;
+// How far toward the eye a polygonOffset material is drawn, in steps of a 24-bit depth buffer.
+constexpr float kDecalOffsetSteps = -2.0f;
 
 MaterialPass implicitPass(GLuint faceImage) {
     MaterialPass pass;
@@ -155,7 +160,14 @@ LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
     overlayUnit = units >= 3;
+    // Scripts mean two steps of a 24-bit depth buffer. The steps of a deeper one are finer than
+    // the rasteriser's interpolated depth (llvmpipe gives a 32-bit buffer), where two of them
+    // would leave a decal under its wall: the same distance is asked for in its own steps.
+    GLint depthBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    offsetUnits = kDecalOffsetSteps * std::exp2(float(std::max(0, depthBits - 24)));
     fallback.passes.push_back(implicitPass(faceImages.placeholderTexture()));
+    fallback.images.emplace_back();
     materials.reserve(textureNames.size());
     for (std::size_t i = 0; i < textureNames.size(); ++i) {
         const auto index = static_cast<std::int32_t>(i);
@@ -163,12 +175,13 @@ LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
         const Material* material = scripts.find(FaceTextures::withoutExtension(textureNames[i]));
         LevelMaterial resolved;
         if (material != nullptr) {
-            resolved = resolve(*material, faceImage, faceImages, white);
+            resolved = resolve(*material, index, faceImages, white);
             if (skyMaterial == nullptr && material->skyParms) {
                 skyMaterial = material;
             }
         } else {
             resolved.passes.push_back(implicitPass(faceImage));
+            resolved.images.push_back(faceImages.originOf(index));
         }
         const std::int32_t flags = i < textureFlags.size() ? textureFlags[i] : 0;
         if (isUndrawnSurface(flags)) {
@@ -178,7 +191,7 @@ LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
     }
 }
 
-LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage,
+LevelMaterial LevelMaterials::resolve(const Material& material, std::int32_t textureIndex,
                                       FaceTextures& faceImages, GLuint white) const {
     LevelMaterial resolved;
     resolved.material = &material;
@@ -217,13 +230,15 @@ LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage
                     file.empty() ? std::nullopt : images.texture(file, stage.clamp);
                 anyImageFound = anyImageFound || texture.has_value();
                 pass.frames[pass.frameCount++] = texture ? texture->texture : images.placeholder();
+                resolved.images.push_back(images.origin(image, file, texture.has_value()));
             }
         }
         resolved.passes.push_back(pass);
     }
     if (resolved.passes.empty() || (anyImageNamed && !anyImageFound)) {
         // As without scripts: the image the shader's name resolves to, times the lightmap.
-        resolved.passes.assign(1, implicitPass(faceImage));
+        resolved.passes.assign(1, implicitPass(faceImages.textureFor(textureIndex)));
+        resolved.images.assign(1, faceImages.originOf(textureIndex));
         return resolved;
     }
     resolved.ownStages = true;
