@@ -105,6 +105,37 @@ void foldOverlayPasses(std::vector<MaterialPass>& passes) {
     }
 }
 
+// The stage's pass state, before its images are looked up.
+MaterialPass stagePass(const MaterialStage& stage) {
+    MaterialPass pass;
+    pass.stage = &stage;
+    pass.blend = stage.blends;
+    pass.source = glBlendFactor(stage.source);
+    pass.destination = glBlendFactor(stage.destination);
+    pass.depthWrite = stage.depthWrite;
+    pass.depthEqual = stage.depthEqual;
+    pass.alphaTest = stage.alphaTest;
+    return pass;
+}
+
+// Uploads the stage's images as the pass's frames (the placeholder for one that cannot be drawn)
+// and records where each came from; true when any can be drawn.
+bool lookUpFrames(const MaterialStage& stage, ImageLibrary& images, MaterialPass& pass,
+                  std::vector<ImageOrigin>& origins) {
+    bool found = false;
+    for (const std::string& image : stage.images) {
+        if (pass.frameCount == pass.frames.size()) {
+            break;
+        }
+        const std::string file = images.findFile(image);
+        const auto texture = file.empty() ? std::nullopt : images.texture(file, stage.clamp);
+        found = found || texture.has_value();
+        pass.frames[pass.frameCount++] = texture ? texture->texture : images.placeholder();
+        origins.push_back(images.origin(image, file, texture.has_value()));
+    }
+    return found;
+}
+
 }  // namespace
 
 bool turbsPerVertex(const MaterialStage* stage) {
@@ -206,14 +237,7 @@ LevelMaterial LevelMaterials::resolve(const Material& material, std::int32_t tex
         if (stage.images.empty()) {
             continue;  // a stage with no image draws nothing; the others stand without it
         }
-        MaterialPass pass;
-        pass.stage = &stage;
-        pass.blend = stage.blends;
-        pass.source = glBlendFactor(stage.source);
-        pass.destination = glBlendFactor(stage.destination);
-        pass.depthWrite = stage.depthWrite;
-        pass.depthEqual = stage.depthEqual;
-        pass.alphaTest = stage.alphaTest;
+        MaterialPass pass = stagePass(stage);
         if (stage.isLightmap() && stage.images.front() == "$lightmap") {
             pass.unit0IsLightmap = true;
         } else if (stage.images.front() == "$whiteimage") {
@@ -221,17 +245,7 @@ LevelMaterial LevelMaterials::resolve(const Material& material, std::int32_t tex
             pass.frameCount = 1;
         } else {
             anyImageNamed = true;
-            for (const std::string& image : stage.images) {
-                if (pass.frameCount == pass.frames.size()) {
-                    break;
-                }
-                const std::string file = images.findFile(image);
-                const auto texture =
-                    file.empty() ? std::nullopt : images.texture(file, stage.clamp);
-                anyImageFound = anyImageFound || texture.has_value();
-                pass.frames[pass.frameCount++] = texture ? texture->texture : images.placeholder();
-                resolved.images.push_back(images.origin(image, file, texture.has_value()));
-            }
+            anyImageFound = lookUpFrames(stage, images, pass, resolved.images) || anyImageFound;
         }
         resolved.passes.push_back(pass);
     }
