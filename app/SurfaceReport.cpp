@@ -11,6 +11,7 @@
 #include "level/BSPMap.h"
 #include "level/Face.h"
 #include "level/Records.h"
+#include "render/LevelMaterials.h"
 #include "render/LevelViews.h"
 #include "render/MaterialVertexSources.h"
 #include "render/ViewChoice.h"
@@ -126,6 +127,22 @@ template <typename T>
 T entryOr(const std::vector<T>& values, std::int32_t index, T otherwise) {
     return index >= 0 && std::size_t(index) < values.size() ? values[std::size_t(index)]
                                                             : otherwise;
+}
+
+// What the record is drawn with: as the material view found it when it looked its images up, or,
+// before it has, as it would find them.
+TextureOrigin drawnOriginOf(const BSPMap& level, LevelViews& views, std::int32_t textureIndex,
+                            std::ostream& log) {
+    if (const LevelMaterials* materials = views.getMaterials()) {
+        const LevelMaterial& drawn = materials->of(textureIndex);
+        return {drawn.material != nullptr ? scriptText(*drawn.material) : "implicit", drawn.images};
+    }
+    const AssetStore& assets = views.dataPathAssets().get();
+    const ImageCheck usable = [&](const std::string& file) {
+        return ImageLibrary::usable(assets, file, log);
+    };
+    const std::string name = entryOr(level.getTextureNames(), textureIndex, std::string());
+    return textureOriginOf(name, views.shaderScripts(log), assets, usable);
 }
 
 // A surface is seen from the side the eye is on; the hit point itself lies on the face's plane,
@@ -283,15 +300,7 @@ std::string inspectViewCentre(BSPMap& level, const ViewOptions& options, bool te
     if (!pick.hit()) {
         return kNoFaceLine;
     }
-    const AssetStore& assets = views.dataPathAssets().get();
-    const FaceTextures* faceImages = views.getFaceTextures();
-    const ImageCheck usable = [&](const std::string& file) {
-        return faceImages != nullptr ? faceImages->images().usable(file)
-                                     : ImageLibrary::usable(assets, file, log);
-    };
     const Face& face = level.getFaces()[std::size_t(pick.face)];
-    const std::string name = entryOr(level.getTextureNames(), face.texture, std::string());
-    return surfaceLine(level, eye, pick,
-                       textureOriginOf(name, views.shaderScripts(log), assets, usable)) +
+    return surfaceLine(level, eye, pick, drawnOriginOf(level, views, face.texture, log)) +
            (owner != nullptr ? brushOwnerText(*owner) : std::string());
 }

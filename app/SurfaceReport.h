@@ -12,17 +12,12 @@
 #include "level/Entities.h"
 #include "level/FacePick.h"
 #include "render/EntityView.h"
+#include "texture/ImageOrigin.h"
 
 class AssetStore;
 class BSPMap;
 class MaterialFinder;
 struct ViewOptions;
-
-struct ImageOrigin {
-    std::string name;   // as the material or the texture record names it
-    std::string file;   // the file the name resolved to; empty when none exists
-    std::string where;  // "FILE", "ARCHIVE.pk3:ENTRY"; empty: drawn as the placeholder
-};
 
 // What a texture record is drawn with in the material view.
 struct TextureOrigin {

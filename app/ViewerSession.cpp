@@ -111,7 +111,9 @@ std::optional<ViewerConfig> ViewerSession::fromCommandLine(int argc, char** argv
 }
 
 ViewerSession::ViewerSession(ViewerConfig viewerConfig)
-    : config(std::move(viewerConfig)), dataPathAssets(storeFor(config, std::cerr)) {
+    : config(std::move(viewerConfig)),
+      dataPathAssets(storeFor(config, std::cerr)),
+      textures(std::make_unique<TextureCache>()) {
     assert(onScreenDisplay == nullptr && bspMap == nullptr && camera == nullptr &&
            viewerControls == nullptr);
     patchLevel = kInitialPatchLevel;
@@ -186,11 +188,12 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
         }
         std::ostringstream quietTranscript;
         level = std::make_unique<BSPMap>(config.dataPath, source->path, std::move(bytes),
-                                         onScreenDisplay, lighting.get(),
-                                         quiet ? quietTranscript : std::cerr, &store);
+                                         LevelStores{store, *textures}, onScreenDisplay,
+                                         lighting.get(), quiet ? quietTranscript : std::cerr);
     } else {
-        level = std::make_unique<BSPMap>(config.dataPath, source->path, onScreenDisplay,
-                                         lighting.get(), &store);
+        level =
+            std::make_unique<BSPMap>(config.dataPath, source->path, LevelStores{store, *textures},
+                                     onScreenDisplay, lighting.get());
     }
     if (!level->isSound()) {
         reportBadLevel(loaded.shownName, *level);
@@ -208,10 +211,6 @@ ViewerSession::LoadedLevel ViewerSession::loadBeside(const std::string& levelFil
 void ViewerSession::takeLevel(LoadedLevel loaded) {
     delete bspMap;
     bspMap = loaded.level.release();
-    if (textures == nullptr) {
-        textures = std::make_unique<TextureCache>();
-    }
-    bspMap->views().shareTextures(*textures);
     std::error_code error;
     levelFileRead =
         !loaded.inArchive && std::filesystem::is_regular_file(bspMap->getLevelFile(), error)

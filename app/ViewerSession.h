@@ -10,6 +10,7 @@
 
 #include "app/Config.h"
 #include "level/Entities.h"
+#include "level/LevelStores.h"
 
 class BSPMap;
 class Camera;
@@ -103,6 +104,8 @@ public:
     ViewOptions& getOptions() const;
     // Valid after loadLevel and placeCamera.
     BSPMap& getLevel() const;
+    // The stores every level of the session reads through; until shutDown.
+    LevelStores levelStores() const { return {*dataPathAssets, *textures}; }
     Camera& getCamera() const;
 
 private:
@@ -132,7 +135,7 @@ private:
     // reload of a level read from an archive, whose directory may have changed).
     std::unique_ptr<LazyAssetStore> dataPathAssets;
     // The face images and shader scripts every level the session shows takes from, each read
-    // again only when its file changed; made with the first level taken, deleted (with the
+    // again only when its file changed; made with the session (no GL call), deleted (with the
     // GL context current) at shutDown.
     std::unique_ptr<TextureCache> textures;
     std::unique_ptr<LevelWatch> watch;

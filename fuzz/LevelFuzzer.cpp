@@ -8,6 +8,7 @@
 #include <ostream>
 #include <vector>
 
+#include "assets/AssetStore.h"
 #include "level/BSPMap.h"
 #include "level/BrushModels.h"
 #include "level/Entities.h"
@@ -15,6 +16,7 @@
 #include "level/Face.h"
 #include "level/LightGrid.h"
 #include "level/Records.h"
+#include "texture/TextureCache.h"
 
 namespace {
 
@@ -113,8 +115,10 @@ void placeBrushEntities(const BSPMap& level) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::ostream discardedTranscript(nullptr);
-    BSPMap level("", "fuzz.bsp", std::vector<std::uint8_t>(data, data + size), nullptr, nullptr,
-                 discardedTranscript);
+    LazyAssetStore assets("", discardedTranscript);
+    TextureCache textures;
+    BSPMap level("", "fuzz.bsp", std::vector<std::uint8_t>(data, data + size), {assets, textures},
+                 nullptr, nullptr, discardedTranscript);
     if (level.isSound()) {
         readDrawnFaces(level);
         descendAndTestVisibility(level);

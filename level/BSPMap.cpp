@@ -208,30 +208,16 @@ std::vector<char> readEntityText(ByteReader& reader, const LumpBytes& lump) {
 
 }  // namespace
 
-namespace {
-
-// The store a level uses: the one handed in, else one of its own kept in own.
-LazyAssetStore* storeFor(LazyAssetStore* given, const std::string& dataPath,
-                         std::unique_ptr<LazyAssetStore>& own) {
-    if (given != nullptr) {
-        return given;
-    }
-    own = std::make_unique<LazyAssetStore>(dataPath, std::cerr);
-    return own.get();
-}
-
-}  // namespace
-
 BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileValue,
-               OnScreenDisplay* displayValue, LightingModule* lightingValue,
-               LazyAssetStore* dataPathAssetsValue)
+               LevelStores storesValue, OnScreenDisplay* displayValue,
+               LightingModule* lightingValue)
     : display(displayValue),
       lighting(lightingValue),
       dataPath(dataPathValue),
       levelFile(levelFileValue),
-      dataPathAssets(storeFor(dataPathAssetsValue, dataPathValue, ownAssets)) {
+      stores(storesValue) {
     std::vector<std::uint8_t> bytes;
-    const std::string readProblem = readLevelBytes(levelStream, levelFile, bytes, *dataPathAssets);
+    const std::string readProblem = readLevelBytes(levelStream, levelFile, bytes, stores.assets);
     if (!readProblem.empty()) {
         // Nothing could be read, so there is no transcript to print either.
         problems.push_back(readProblem);
@@ -241,14 +227,13 @@ BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileVal
 }
 
 BSPMap::BSPMap(const std::string& dataPathValue, const std::string& levelFileValue,
-               std::vector<std::uint8_t> levelBytes, OnScreenDisplay* displayValue,
-               LightingModule* lightingValue, std::ostream& log,
-               LazyAssetStore* dataPathAssetsValue)
+               std::vector<std::uint8_t> levelBytes, LevelStores storesValue,
+               OnScreenDisplay* displayValue, LightingModule* lightingValue, std::ostream& log)
     : display(displayValue),
       lighting(lightingValue),
       dataPath(dataPathValue),
       levelFile(levelFileValue),
-      dataPathAssets(storeFor(dataPathAssetsValue, dataPathValue, ownAssets)) {
+      stores(storesValue) {
     load(std::move(levelBytes), log);
 }
 

@@ -14,6 +14,7 @@
 #include "geometry/Plane.h"
 #include "level/Entities.h"
 #include "level/Face.h"
+#include "level/LevelStores.h"
 #include "level/Records.h"
 #include "level/Vertex.h"
 #include "level/VisData.h"
@@ -37,14 +38,13 @@ public:
     // as written is looked up under dataPath, its folder and then its .pk3 archives. A file that
     // cannot be read leaves one problem and no transcript; a file whose magic or version is not
     // IBSP 46 leaves one problem after the two lines that echo them; lumps outside the file are
-    // problems and load empty. dataPathAssets is the data path's store that every level of a
-    // session shares (not owned, outliving the level); without one the level opens its own.
-    BSPMap(const std::string& dataPath, const std::string& levelFile, OnScreenDisplay* display,
-           LightingModule* lighting, LazyAssetStore* dataPathAssets = nullptr);
+    // problems and load empty. The stores are the session's, shared by each level it loads.
+    BSPMap(const std::string& dataPath, const std::string& levelFile, LevelStores stores,
+           OnScreenDisplay* display, LightingModule* lighting);
     // The same from bytes already in memory; levelFile only names them; the transcript goes to log.
     BSPMap(const std::string& dataPath, const std::string& levelFile,
-           std::vector<std::uint8_t> levelBytes, OnScreenDisplay* display, LightingModule* lighting,
-           std::ostream& log, LazyAssetStore* dataPathAssets = nullptr);
+           std::vector<std::uint8_t> levelBytes, LevelStores stores, OnScreenDisplay* display,
+           LightingModule* lighting, std::ostream& log);
     virtual ~BSPMap();
     BSPMap(const BSPMap&) = delete;
     BSPMap& operator=(const BSPMap&) = delete;
@@ -163,9 +163,8 @@ private:
     std::string dataPath;
     std::string levelFile;
     // The data path's store, opened only when the level, the sky or the face images are not plain
-    // files; the session's, else ownAssets.
-    std::unique_ptr<LazyAssetStore> ownAssets;
-    LazyAssetStore* dataPathAssets;
+    // files.
+    LevelStores stores;
     std::ifstream levelStream;
     std::vector<DirectoryEntry> directory;
     std::vector<Plane> planes;

@@ -38,14 +38,14 @@ void BSPMap::DeleteViews::operator()(LevelViews* views) const {
 
 LevelViews& BSPMap::views() {
     if (levelViews == nullptr) {
-        levelViews.reset(new LevelViews(*this, *dataPathAssets));
+        levelViews.reset(new LevelViews(*this, stores.assets, stores.textures));
     }
     return *levelViews;
 }
 
 void BSPMap::setCamera(Camera* newCamera) {
     attachCamera(newCamera);
-    skyTexture = loadSkyTexture(dataPath, *dataPathAssets);
+    skyTexture = loadSkyTexture(dataPath, stores.assets);
     views().uploadLightmaps();
 }
 
@@ -204,8 +204,7 @@ void BSPMap::drawEntities(LevelViews& resources, const ViewOptions& options, boo
                           bool faceImages, const Frustum& frustum) {
     EntityView& entities = resources.entities(std::cerr);
     const FaceTextures* faceTextures = resources.getFaceTextures();
-    entities.prepare(dataPathAssets->get(), resources.getScripts(),
-                     resources.getLightmaps().white(),
+    entities.prepare(stores.assets.get(), resources.getScripts(), resources.getLightmaps().white(),
                      faceTextures != nullptr ? &faceTextures->images() : nullptr, std::cerr);
     const EntityLook look = options.clusterColours ? EntityLook::plain
                             : materialView         ? EntityLook::materials

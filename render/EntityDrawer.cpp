@@ -120,12 +120,12 @@ void EntityDrawer::build() {
 }
 
 void EntityDrawer::loadSurfaceLooks(const AssetStore& assets, const MaterialFinder& scripts,
-                                    GLuint white, ImageLibrary* images, std::ostream& log) {
+                                    GLuint white, ImageLibrary& images, std::ostream& log) {
     if (surfaceImages != nullptr) {
         return;
     }
     const std::vector<std::string>& lookNames = set.lookNames();
-    surfaceImages = std::make_unique<FaceTextures>(assets, lookNames, log, &scripts, images);
+    surfaceImages = std::make_unique<FaceTextures>(assets, lookNames, log, scripts, images);
     surfaceMaterials = std::make_unique<LevelMaterials>(
         lookNames, std::vector<std::int32_t>(lookNames.size(), 0), scripts, *surfaceImages, white);
 }
@@ -151,8 +151,6 @@ bool EntityDrawer::visible(const EntityInstance& instance,
 }
 
 void EntityDrawer::draw(const EntityDrawSettings& settings) {
-    lastModels = 0;
-    lastMarkers = 0;
     markerIndices.clear();
     setPlainState();
     binder.forget();
@@ -180,11 +178,9 @@ void EntityDrawer::draw(const EntityDrawSettings& settings) {
             for (std::uint32_t v = 0; v < markers[i].count; ++v) {
                 markerIndices.push_back(markers[i].first + v);
             }
-            ++lastMarkers;
         } else {
             placeInstance(instance,
                           ItemMotion::at(instance.placement.origin, settings.clockSeconds));
-            ++lastModels;
         }
     }
     drawBatches(settings);

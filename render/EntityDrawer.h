@@ -47,19 +47,15 @@ public:
     // the set's models are read.
     void build();
     // The surfaces' images and materials, each decoded and uploaded once, with the level's
-    // scripts and white image, through images when given (not owned). Needs GL. Later calls do
+    // scripts and white image, through the level's image library. Needs GL. Later calls do
     // nothing.
     void loadSurfaceLooks(const AssetStore& assets, const MaterialFinder& scripts, GLuint white,
-                          ImageLibrary* images, std::ostream& log);
+                          ImageLibrary& images, std::ostream& log);
     bool surfaceLooksLoaded() const { return surfaceImages != nullptr; }
 
     // Draws what the camera cluster can see inside the frustum. Needs GL and build; looks not
     // loaded yet are drawn plain. Sets every state it uses. Allocates nothing.
     void draw(const EntityDrawSettings& settings);
-
-    // What the last draw showed.
-    std::size_t drawnModels() const { return lastModels; }
-    std::size_t drawnMarkers() const { return lastMarkers; }
 
 private:
     // One surface of every visible copy of a model, placed in its pose and lit in world space, so
@@ -113,6 +109,4 @@ private:
     std::vector<std::uint32_t> markerIndices;
     std::vector<MarkerRange> markers;  // one per instance of the set
     PassBinder binder;
-    std::size_t lastModels = 0;
-    std::size_t lastMarkers = 0;
 };

@@ -28,7 +28,7 @@ void EntityView::loadModels(const AssetStore& assets, std::ostream& log) {
 }
 
 void EntityView::loadSurfaceLooks(const AssetStore& assets, const MaterialFinder& scripts,
-                                  GLuint white, ImageLibrary* images, std::ostream& log) {
+                                  GLuint white, ImageLibrary& images, std::ostream& log) {
     if (drawer.surfaceLooksLoaded()) {
         return;
     }
@@ -44,8 +44,8 @@ void EntityView::prepare(const AssetStore& assets, const MaterialFinder* scripts
         log << "entities: " << models.instances().size() << " placed, " << models.models().size()
             << " model files read in " << modelMs << " ms" << std::endl;
     }
-    if (scripts != nullptr && !drawer.surfaceLooksLoaded()) {
-        loadSurfaceLooks(assets, *scripts, white, images, log);
+    if (scripts != nullptr && images != nullptr && !drawer.surfaceLooksLoaded()) {
+        loadSurfaceLooks(assets, *scripts, white, *images, log);
         log << "entities: " << models.lookNames().size() << " surface images and materials in "
             << lookMs << " ms" << std::endl;
     }

@@ -36,11 +36,12 @@ public:
     bool modelsLoaded() const { return models.modelsLoaded(); }
     // See EntityDrawer::loadSurfaceLooks.
     void loadSurfaceLooks(const AssetStore& assets, const MaterialFinder& scripts, GLuint white,
-                          ImageLibrary* images, std::ostream& log);
+                          ImageLibrary& images, std::ostream& log);
     bool surfaceLooksLoaded() const { return drawer.surfaceLooksLoaded(); }
 
     // What a frame needs first: the models read (once), and the surfaces' looks once the level's
-    // scripts exist (null until its face images are loaded); each load reports its time on log.
+    // scripts and images exist (null until its face images are loaded); each load reports its
+    // time on log.
     void prepare(const AssetStore& assets, const MaterialFinder* scripts, GLuint white,
                  ImageLibrary* images, std::ostream& log);
 
@@ -53,14 +54,10 @@ public:
         return models.pick(eye, direction, settings);
     }
     const LightGrid* lightGrid() const { return models.lightGrid(); }
-    std::size_t placementCount() const { return models.instances().size(); }
     // Model files read (sound ones) and the time the last loads took.
     std::size_t modelCount() const { return models.models().size(); }
     double modelLoadMs() const { return modelMs; }
     double surfaceLookMs() const { return lookMs; }
-    // What the last draw showed.
-    std::size_t drawnModels() const { return drawer.drawnModels(); }
-    std::size_t drawnMarkers() const { return drawer.drawnMarkers(); }
 
 private:
     EntityModelSet models;

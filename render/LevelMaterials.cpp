@@ -2,6 +2,9 @@
 // lightmap stage into its neighbour.
 #include "render/LevelMaterials.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "level/Records.h"
 #include "texture/FaceTextures.h"
 #include "material/MaterialMotion.h"
@@ -13,6 +16,8 @@ namespace {
 // A fog volume's surface blends over everything behind it, so unless its script gives a sort it
 // is drawn in the last rank, after every face it may cover.
 constexpr float kFogSurfaceSort = MaterialSort::kNearest;
+// How far toward the eye a polygonOffset material is drawn, in steps of a 24-bit depth buffer.
+constexpr float kDecalOffsetSteps = -2.0f;
 
 MaterialPass implicitPass(GLuint faceImage) {
     MaterialPass pass;
@@ -100,6 +105,37 @@ void foldOverlayPasses(std::vector<MaterialPass>& passes) {
     }
 }
 
+// The stage's pass state, before its images are looked up.
+MaterialPass stagePass(const MaterialStage& stage) {
+    MaterialPass pass;
+    pass.stage = &stage;
+    pass.blend = stage.blends;
+    pass.source = glBlendFactor(stage.source);
+    pass.destination = glBlendFactor(stage.destination);
+    pass.depthWrite = stage.depthWrite;
+    pass.depthEqual = stage.depthEqual;
+    pass.alphaTest = stage.alphaTest;
+    return pass;
+}
+
+// Uploads the stage's images as the pass's frames (the placeholder for one that cannot be drawn)
+// and records where each came from; true when any can be drawn.
+bool lookUpFrames(const MaterialStage& stage, ImageLibrary& images, MaterialPass& pass,
+                  std::vector<ImageOrigin>& origins) {
+    bool found = false;
+    for (const std::string& image : stage.images) {
+        if (pass.frameCount == pass.frames.size()) {
+            break;
+        }
+        const std::string file = images.findFile(image);
+        const auto texture = file.empty() ? std::nullopt : images.texture(file, stage.clamp);
+        found = found || texture.has_value();
+        pass.frames[pass.frameCount++] = texture ? texture->texture : images.placeholder();
+        origins.push_back(images.origin(image, file, texture.has_value()));
+    }
+    return found;
+}
+
 }  // namespace
 
 bool turbsPerVertex(const MaterialStage* stage) {
@@ -155,7 +191,14 @@ LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
     overlayUnit = units >= 3;
+    // Scripts mean two steps of a 24-bit depth buffer. The steps of a deeper one are finer than
+    // the rasteriser's interpolated depth (llvmpipe gives a 32-bit buffer), where two of them
+    // would leave a decal under its wall: the same distance is asked for in its own steps.
+    GLint depthBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    offsetUnits = kDecalOffsetSteps * std::exp2(float(std::max(0, depthBits - 24)));
     fallback.passes.push_back(implicitPass(faceImages.placeholderTexture()));
+    fallback.images.emplace_back();
     materials.reserve(textureNames.size());
     for (std::size_t i = 0; i < textureNames.size(); ++i) {
         const auto index = static_cast<std::int32_t>(i);
@@ -163,12 +206,13 @@ LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
         const Material* material = scripts.find(FaceTextures::withoutExtension(textureNames[i]));
         LevelMaterial resolved;
         if (material != nullptr) {
-            resolved = resolve(*material, faceImage, faceImages, white);
+            resolved = resolve(*material, index, faceImages, white);
             if (skyMaterial == nullptr && material->skyParms) {
                 skyMaterial = material;
             }
         } else {
             resolved.passes.push_back(implicitPass(faceImage));
+            resolved.images.push_back(faceImages.originOf(index));
         }
         const std::int32_t flags = i < textureFlags.size() ? textureFlags[i] : 0;
         if (isUndrawnSurface(flags)) {
@@ -178,7 +222,7 @@ LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
     }
 }
 
-LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage,
+LevelMaterial LevelMaterials::resolve(const Material& material, std::int32_t textureIndex,
                                       FaceTextures& faceImages, GLuint white) const {
     LevelMaterial resolved;
     resolved.material = &material;
@@ -193,14 +237,7 @@ LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage
         if (stage.images.empty()) {
             continue;  // a stage with no image draws nothing; the others stand without it
         }
-        MaterialPass pass;
-        pass.stage = &stage;
-        pass.blend = stage.blends;
-        pass.source = glBlendFactor(stage.source);
-        pass.destination = glBlendFactor(stage.destination);
-        pass.depthWrite = stage.depthWrite;
-        pass.depthEqual = stage.depthEqual;
-        pass.alphaTest = stage.alphaTest;
+        MaterialPass pass = stagePass(stage);
         if (stage.isLightmap() && stage.images.front() == "$lightmap") {
             pass.unit0IsLightmap = true;
         } else if (stage.images.front() == "$whiteimage") {
@@ -208,22 +245,14 @@ LevelMaterial LevelMaterials::resolve(const Material& material, GLuint faceImage
             pass.frameCount = 1;
         } else {
             anyImageNamed = true;
-            for (const std::string& image : stage.images) {
-                if (pass.frameCount == pass.frames.size()) {
-                    break;
-                }
-                const std::string file = images.findFile(image);
-                const auto texture =
-                    file.empty() ? std::nullopt : images.texture(file, stage.clamp);
-                anyImageFound = anyImageFound || texture.has_value();
-                pass.frames[pass.frameCount++] = texture ? texture->texture : images.placeholder();
-            }
+            anyImageFound = lookUpFrames(stage, images, pass, resolved.images) || anyImageFound;
         }
         resolved.passes.push_back(pass);
     }
     if (resolved.passes.empty() || (anyImageNamed && !anyImageFound)) {
         // As without scripts: the image the shader's name resolves to, times the lightmap.
-        resolved.passes.assign(1, implicitPass(faceImage));
+        resolved.passes.assign(1, implicitPass(faceImages.textureFor(textureIndex)));
+        resolved.images.assign(1, faceImages.originOf(textureIndex));
         return resolved;
     }
     resolved.ownStages = true;

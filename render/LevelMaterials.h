@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "material/Material.h"
+#include "texture/ImageOrigin.h"
 
 class FaceTextures;
 class MaterialFinder;
@@ -53,6 +54,10 @@ struct LevelMaterial {
     // Null: the implicit material.
     const Material* material = nullptr;
     std::vector<MaterialPass> passes;
+    // Where each image the passes draw came from, stage by stage and frame by frame, as it was
+    // looked up (the face image alone when the material fell back to it); lightmap and white
+    // stages name none.
+    std::vector<ImageOrigin> images;
     // The passes are the script's stages, not the implicit image times lightmap it fell back to.
     bool ownStages = false;
     // False for no-draw and sky surfaces: the sky is drawn around the eye instead.
@@ -82,13 +87,16 @@ public:
     const LevelMaterial& of(std::int32_t textureIndex) const;
     // The first texture record's material that has skyParms; null when none has.
     const Material* sky() const { return skyMaterial; }
+    // The depth a polygonOffset material is pulled toward the eye by, in the depth buffer's units.
+    GLfloat polygonOffsetUnits() const { return offsetUnits; }
 
 private:
-    LevelMaterial resolve(const Material& material, GLuint faceImage, FaceTextures& faceImages,
-                          GLuint white) const;
+    LevelMaterial resolve(const Material& material, std::int32_t textureIndex,
+                          FaceTextures& faceImages, GLuint white) const;
 
     // At least three texture units: a blended stage can fold onto the third.
     bool overlayUnit = false;
+    GLfloat offsetUnits = -2.0f;
 
     std::vector<LevelMaterial> materials;  // one per texture record
     LevelMaterial fallback;

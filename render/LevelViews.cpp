@@ -53,9 +53,11 @@ constexpr float kShellDepth = 64.0f;
 
 }  // namespace
 
-LevelViews::LevelViews(const BSPMap& levelValue, LazyAssetStore& assetsValue)
+LevelViews::LevelViews(const BSPMap& levelValue, LazyAssetStore& assetsValue,
+                       TextureCache& texturesValue)
     : level(levelValue),
       assets(assetsValue),
+      textures(texturesValue),
       litVertexColours(colourArray(levelValue.getVertices(), VertexRgb::brightened, false)),
       storedVertexColours(colourArray(levelValue.getVertices(), VertexRgb::asStored, false)),
       storedVertexColoursWithAlpha(
@@ -68,19 +70,9 @@ void LevelViews::uploadLightmaps() {
     lightmaps.upload(level.getLightmapBytes());
 }
 
-TextureCache& LevelViews::textureCache() {
-    if (sharedTextures != nullptr) {
-        return *sharedTextures;
-    }
-    if (ownTextures == nullptr) {
-        ownTextures = std::make_unique<TextureCache>();
-    }
-    return *ownTextures;
-}
-
 const MaterialFinder& LevelViews::shaderScripts(std::ostream& log) {
     if (scripts == nullptr) {
-        scripts = std::make_unique<LazyMaterials>(textureCache().scripts(assets.get(), log), log);
+        scripts = std::make_unique<LazyMaterials>(textures.scripts(assets.get(), log), log);
     }
     return *scripts;
 }
@@ -95,9 +87,8 @@ void LevelViews::loadFaceTextures(std::ostream& log) {
     }
     const AssetStore& store = assets.get();
     const MaterialFinder& levelScripts = shaderScripts(log);
-    faceTextures =
-        std::make_unique<FaceTextures>(store, level.getTextureNames(), log, &levelScripts,
-                                       &textureCache().imagesForLevel(store, log));
+    faceTextures = std::make_unique<FaceTextures>(store, level.getTextureNames(), log, levelScripts,
+                                                  textures.imagesForLevel(store, log));
     materials = std::make_unique<LevelMaterials>(level.getTextureNames(), level.getTextureFlags(),
                                                  *scripts, *faceTextures, lightmaps.white());
     const Material* skyMaterial = materials->sky();

@@ -40,17 +40,15 @@ struct FrozenCulling {
 
 class LevelViews {
 public:
-    // Makes no GL call. Both must outlive the views.
-    LevelViews(const BSPMap& level, LazyAssetStore& assets);
+    // Makes no GL call. All three must outlive the views; the face images and shader scripts are
+    // taken from textures, which the session keeps from one level to the next.
+    LevelViews(const BSPMap& level, LazyAssetStore& assets, TextureCache& textures);
     ~LevelViews();
     LevelViews(const LevelViews&) = delete;
     LevelViews& operator=(const LevelViews&) = delete;
 
     // Uploads every lightmap page once. Needs a GL context.
     void uploadLightmaps();
-    // Takes the face images and shader scripts from cache (which must outlive the views) rather
-    // than making them for this level alone. Before loadFaceTextures and shaderScripts.
-    void shareTextures(TextureCache& cache) { sharedTextures = &cache; }
     // Finds, decodes and uploads the face images of the level's textures under the data path,
     // then reads the shader scripts into the level's materials and their images, once: later
     // calls do nothing. Needs a GL context and the lightmaps uploaded. Until then faces are drawn
@@ -105,14 +103,9 @@ private:
     void loadFog();
     // The turb coordinate arrays, for the units whose stages some material turbs per vertex.
     void sizeTurbScratch();
-    // The shared cache, else one of the views' own.
-    TextureCache& textureCache();
-
     const BSPMap& level;
     LazyAssetStore& assets;
-    TextureCache* sharedTextures = nullptr;
-    // Declared before what holds its textures' names, so it is deleted after them.
-    std::unique_ptr<TextureCache> ownTextures;
+    TextureCache& textures;
     LightmapSet lightmaps;
     std::vector<std::uint8_t> litVertexColours;
     std::vector<std::uint8_t> storedVertexColours;

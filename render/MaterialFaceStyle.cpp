@@ -110,7 +110,7 @@ bool MaterialFaceStyle::beginFace(const Face& face, std::uint32_t) {
     setCulling(face);
     if (material->polygonOffset) {
         glEnable(GL_POLYGON_OFFSET_FILL);
-        glPolygonOffset(-1.0f, -2.0f);
+        glPolygonOffset(-1.0f, materials.polygonOffsetUnits());
     }
     return true;
 }

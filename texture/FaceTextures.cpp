@@ -6,8 +6,7 @@
 #include <optional>
 #include <ostream>
 
-#include "material/LazyMaterials.h"
-#include "material/ShaderIndex.h"
+#include "material/MaterialFinder.h"
 #include "material/ShaderScripts.h"
 
 std::string FaceTextures::withoutExtension(const std::string& name) {
@@ -30,37 +29,31 @@ std::string FaceTextures::imageFileOf(const AssetStore& assets, const std::strin
 }
 
 FaceTextures::FaceTextures(const AssetStore& assets, const std::vector<std::string>& textureNames,
-                           std::ostream& log, const MaterialFinder* scripts, ImageLibrary* images)
-    : ownLibrary(images == nullptr ? std::make_unique<ImageLibrary>(assets, log) : nullptr),
-      library(images != nullptr ? images : ownLibrary.get()) {
+                           std::ostream& log, const MaterialFinder& scripts, ImageLibrary& images)
+    : library(&images) {
     const ImageLoadStats before = library->stats();
-    std::unique_ptr<LazyMaterials> ownScripts;  // indexed only when a name needs them
     slots.reserve(textureNames.size());
     for (const std::string& name : textureNames) {
         std::string imagePath = library->findFile(name);
         const std::string base = withoutExtension(name);
         const bool viaShader = imagePath.empty() && !base.empty();
         if (viaShader) {
-            if (scripts == nullptr) {
-                ownScripts = std::make_unique<LazyMaterials>(
-                    std::make_shared<const ShaderIndex>(ShaderIndex::readScripts(assets, log)),
-                    log);
-                scripts = ownScripts.get();
-            }
-            imagePath = imageFileOf(assets, name, scripts->find(base));
+            imagePath = imageFileOf(assets, name, scripts.find(base));
         }
         if (imagePath.empty()) {
             log << "texture not found: " << (name.empty() ? "(empty name)" : name) << '\n';
-            slots.push_back(Slot{library->placeholder(), false});
+            slots.push_back(Slot{library->placeholder(), false, library->origin(name, "", false)});
             ++statistics.placeholders;
             continue;
         }
         if (const std::optional<ImageTexture> image = library->texture(imagePath)) {
-            slots.push_back(Slot{image->texture, image->alpha});
+            slots.push_back(
+                Slot{image->texture, image->alpha, library->origin(name, imagePath, true)});
             ++statistics.found;
             statistics.fromShaders += viaShader ? 1 : 0;
         } else {
-            slots.push_back(Slot{library->placeholder(), false});
+            slots.push_back(
+                Slot{library->placeholder(), false, library->origin(name, imagePath, false)});
             ++statistics.placeholders;
         }
     }
@@ -80,6 +73,13 @@ GLuint FaceTextures::textureFor(std::int32_t textureIndex) const {
         return library->placeholder();
     }
     return slots[std::size_t(textureIndex)].texture;
+}
+
+const ImageOrigin& FaceTextures::originOf(std::int32_t textureIndex) const {
+    if (textureIndex < 0 || std::size_t(textureIndex) >= slots.size()) {
+        return noOrigin;
+    }
+    return slots[std::size_t(textureIndex)].origin;
 }
 
 bool FaceTextures::hasAlpha(std::int32_t textureIndex) const {

@@ -30,13 +30,11 @@ public:
     // qer_editorimage, else first map/clampMap/animMap image that is not $lightmap), decodes and
     // uploads each distinct image once with mipmaps; one line per missing name on log. Needs a
     // GL context; leaves texture unit 0's binding at 0.
-    // scripts, when given, are the data path's (not owned); otherwise they are read here when a
-    // name needs them. images, when given, is a library that outlives these (not owned; its
-    // beginLevel already called for assets); otherwise these make and own one.
+    // scripts are the data path's; images is a library that outlives these, its beginLevel
+    // already called for assets (neither owned).
     FaceTextures(const AssetStore& assets, const std::vector<std::string>& textureNames,
-                 std::ostream& log, const MaterialFinder* scripts = nullptr,
-                 ImageLibrary* images = nullptr);
-    ~FaceTextures();  // deletes the GL textures of its own image library, if it made one
+                 std::ostream& log, const MaterialFinder& scripts, ImageLibrary& images);
+    ~FaceTextures();
     FaceTextures(const FaceTextures&) = delete;
     FaceTextures& operator=(const FaceTextures&) = delete;
 
@@ -44,6 +42,8 @@ public:
     bool hasAlpha(std::int32_t textureIndex) const;      // drawn with alpha test at 0.5
     const FaceTextureStats& stats() const { return statistics; }
     GLuint placeholderTexture() const;
+    // Where the record's image came from, as it was looked up; no image for an index out of range.
+    const ImageOrigin& originOf(std::int32_t textureIndex) const;
     // Every image file decoded for the faces, for whatever else draws the level's surfaces.
     ImageLibrary& images() const { return *library; }
 
@@ -59,10 +59,11 @@ private:
     struct Slot {
         GLuint texture = 0;
         bool alpha = false;
+        ImageOrigin origin;
     };
 
-    std::unique_ptr<ImageLibrary> ownLibrary;  // only when none was handed in
     ImageLibrary* library;
-    std::vector<Slot> slots;      // one per texture record
+    std::vector<Slot> slots;  // one per texture record
+    ImageOrigin noOrigin;
     FaceTextureStats statistics;  // this level's share of the library's decoding and uploading
 };

@@ -204,6 +204,11 @@ bool ImageLibrary::usable(const std::string& file) {
     return texture(file).has_value();
 }
 
+ImageOrigin ImageLibrary::origin(const std::string& name, const std::string& file,
+                                 bool drawn) const {
+    return {name, file, drawn && !file.empty() ? assets->describe(file) : std::string()};
+}
+
 bool ImageLibrary::usable(const AssetStore& assets, const std::string& file, std::ostream& log) {
     std::vector<std::uint8_t> bytes;
     DecodedImage image;

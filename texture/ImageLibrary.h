@@ -7,6 +7,7 @@
 #include <epoxy/gl.h>
 
 #include "assets/FileStamp.h"
+#include "texture/ImageOrigin.h"
 
 #include <iosfwd>
 #include <optional>
@@ -61,6 +62,9 @@ public:
     // The same without GL, reading and decoding the file anew (its problem, if any, on log).
     static bool usable(const AssetStore& assets, const std::string& file, std::ostream& log);
     GLuint placeholder() const { return placeholderTexture; }
+    // Where name's image came from: file (as findFile gave it) in the current level's store, or
+    // no place when it is drawn as the placeholder.
+    ImageOrigin origin(const std::string& name, const std::string& file, bool drawn) const;
     // Sets how every texture of the library, and every one made from now on, is minified. Costs
     // nothing when the sampling is already that; leaves the active unit's binding as it was.
     void useMipSampling(MipSampling sampling);

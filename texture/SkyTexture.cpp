@@ -70,11 +70,6 @@ bool readSkyFromArchives(LazyAssetStore& dataPathAssets, DecodedImage& image) {
 
 }  // namespace
 
-GLuint loadSkyTexture(const std::string& dataPath) {
-    LazyAssetStore dataPathAssets(dataPath, std::cerr);
-    return loadSkyTexture(dataPath, dataPathAssets);
-}
-
 GLuint loadSkyTexture(const std::string& dataPath, LazyAssetStore& dataPathAssets) {
     char name[64] = {};
     std::memcpy(name, kSkyTextureName, sizeof kSkyTextureName);

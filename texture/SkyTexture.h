@@ -17,6 +17,5 @@ inline constexpr char kSkyTextureName[] = "textures/skies/ridarirovozavo";
 GLuint createSkyTexture(const Texture& image);
 
 // Decodes the sky image under dataPath (the folder's file, else the entry in its archives) and
-// creates the sky texture from it. The second form looks in a store the caller already holds.
-GLuint loadSkyTexture(const std::string& dataPath);
+// creates the sky texture from it; the archives are those of the store that covers dataPath.
 GLuint loadSkyTexture(const std::string& dataPath, LazyAssetStore& dataPathAssets);

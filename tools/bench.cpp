@@ -323,11 +323,12 @@ double timeFileRead(const std::string& dataPath, const std::string& levelFile) {
 
 // Another copy of the level, built from the file as the viewer builds one, whose patches have
 // never risen above the start level.
-std::unique_ptr<BSPMap> loadFreshLevel(const ViewerConfig& config) {
+std::unique_ptr<BSPMap> loadFreshLevel(const ViewerSession& session) {
+    const ViewerConfig& config = session.getConfig();
     std::ostringstream ignoredLog;
     return std::make_unique<BSPMap>(config.dataPath, config.levelFile,
-                                    readLevelFile(config.dataPath, config.levelFile), nullptr,
-                                    nullptr, ignoredLog);
+                                    readLevelFile(config.dataPath, config.levelFile),
+                                    session.levelStores(), nullptr, nullptr, ignoredLog);
 }
 
 double peakResidentMegabytes() {
@@ -660,7 +661,7 @@ int main(int argc, char** argv) {
     figures.reloadMs = stopwatch.elapsedMs();
     figures.reloadParts = session.lastReloadTimes();
     // After the peak is taken, so that the second copy does not count in it.
-    timeJumps(*loadFreshLevel(config), figures.retessellate);
+    timeJumps(*loadFreshLevel(session), figures.retessellate);
 
     printTable(figures, std::cout);
     const bool written = options.jsonPath.empty() || writeJson(figures, options.jsonPath);

@@ -27,6 +27,7 @@
 #include "level/LightGrid.h"
 #include "level/Records.h"
 #include "assets/AssetStore.h"
+#include "texture/TextureCache.h"
 #include "texture/FaceTextures.h"
 #include "texture/ImageLibrary.h"
 #include "material/MaterialScripts.h"
@@ -314,8 +315,9 @@ int main(int argc, char** argv) {
         std::cout << source->shownName << ": " << problem << '\n';
         return kUnsoundStatus;
     }
-    const BSPMap level(config.dataPath, source->path, std::move(bytes), nullptr, nullptr, std::cerr,
-                       assets.get());
+    TextureCache textures;
+    const BSPMap level(config.dataPath, source->path, std::move(bytes), {*assets, textures},
+                       nullptr, nullptr, std::cerr);
     if (assetsReport) {
         if (!level.isSound()) {
             printValidation(level, source->shownName, std::cout);

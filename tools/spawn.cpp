@@ -8,7 +8,9 @@
 
 #include "level/BSPMap.h"
 #include "level/Entities.h"
+#include "assets/AssetStore.h"
 #include "level/LevelFile.h"
+#include "texture/TextureCache.h"
 
 int main(int argc, char** argv) {
     CLI::App app("Prints the first player spawn point of a level in viewer axes.");
@@ -25,7 +27,11 @@ int main(int argc, char** argv) {
     }
     // The transcript is of no interest here; only the entity text is used.
     std::ostringstream transcript;
-    const BSPMap level("", levelPath, std::move(bytes), nullptr, nullptr, transcript);
+    // Nothing is read beyond the level file, so the stores are never opened.
+    LazyAssetStore assets("", transcript);
+    TextureCache textures;
+    const BSPMap level("", levelPath, std::move(bytes), {assets, textures}, nullptr, nullptr,
+                       transcript);
     const std::vector<Point> spawns = findSpawnPoints(level.getEntityText());
     if (spawns.empty()) {
         std::cerr << "velmora-spawn: " << levelPath

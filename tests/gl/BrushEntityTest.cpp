@@ -21,6 +21,7 @@
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "render/Frustum.h"
+#include "support/LevelFixtures.h"
 
 namespace {
 
@@ -41,9 +42,9 @@ protected:
 
     std::unique_ptr<BSPMap> open(bool withEntities) {
         std::ostringstream transcript;
-        auto level =
-            std::make_unique<BSPMap>("no-data/", "brush.bsp", writeLevel(brushLevel(withEntities)),
-                                     display.get(), lighting.get(), transcript);
+        auto level = std::make_unique<TestLevel>("no-data/", "brush.bsp",
+                                                 writeLevel(brushLevel(withEntities)),
+                                                 display.get(), lighting.get(), transcript);
         EXPECT_TRUE(level->isSound());
         level->setCamera(camera.get());
         return level;

@@ -32,6 +32,7 @@
 #include "render/Frustum.h"
 #include "render/LevelViews.h"
 #include "support/EntityFixtures.h"
+#include "support/LevelFixtures.h"
 
 namespace {
 
@@ -60,8 +61,8 @@ protected:
         display = std::make_unique<OnScreenDisplay>(GLUT_BITMAP_TIMES_ROMAN_24, kGlTestWindowWidth,
                                                     kGlTestWindowHeight);
         std::ostringstream transcript;
-        level = std::make_unique<BSPMap>(data.dataPath(), "entities.bsp", entityLevelBytes(),
-                                         display.get(), lighting.get(), transcript);
+        level = std::make_unique<TestLevel>(data.dataPath(), "entities.bsp", entityLevelBytes(),
+                                            display.get(), lighting.get(), transcript);
         ASSERT_TRUE(level->isSound()) << level->getProblems().front();
         camera = std::make_unique<Camera>(Point(0, 0, 0), &frustum);
         level->setCamera(camera.get());
@@ -122,23 +123,6 @@ TEST_F(EntityViewTest, withEntitiesOffTheWallShowsWhereTheyStand) {
     }
 }
 
-// Turned away, the frustum holds none of them: none is drawn.
-TEST_F(EntityViewTest, entitiesOutsideTheViewAreNotDrawn) {
-    const EntityView& entities = level->views().entities(std::cerr);
-    frame(true, true, 0.0);
-    EXPECT_EQ(entities.drawnModels(), 1u);
-    EXPECT_EQ(entities.drawnMarkers(), 3u);
-    ViewOptions options;
-    options.litView = true;
-    options.showEntities = true;
-    camera->setYaw(180);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    std::ostringstream overlayText;
-    level->render(overlayText, 0.0f, false, true, options);
-    EXPECT_EQ(entities.drawnModels(), 0u);
-    EXPECT_EQ(entities.drawnMarkers(), 0u);
-}
-
 // Markers off, the items alone: the wall shows where the spawn's and the missing quad's markers
 // stood, the launcher stays; and the ray passes through where the spawn's marker was.
 TEST_F(EntityViewTest, withMarkersOffTheWallShowsBehindThemAndTheItemsStay) {
@@ -197,9 +181,9 @@ TEST_F(EntityViewTest, theLauncherBehindAGlowShowsThroughItInTheMaterialView) {
     writeBytes(data.path() / "models/weapons2/rocketl/rocketl.tga",
                solidTga(8, 8, {255, 255, 255}));
     std::ostringstream log;
-    level = std::make_unique<BSPMap>(data.dataPath(), "entities.bsp",
-                                     entityLevelBytes(kGridCells, true), display.get(),
-                                     lighting.get(), log);
+    level = std::make_unique<TestLevel>(data.dataPath(), "entities.bsp",
+                                        entityLevelBytes(kGridCells, true), display.get(),
+                                        lighting.get(), log);
     level->setCamera(camera.get());
     level->views().loadFaceTextures(log);
     Rgb seenThrough;
@@ -241,8 +225,8 @@ TEST_F(EntityViewTest, aModelsBlendedSurfaceIsDrawnOverItsOpaqueOneInTheMaterial
     launcher.surfaces = {sphere, body};
     writeBytes(data.path() / "models/weapons2/rocketl/rocketl.md3", writeModel(launcher));
     std::ostringstream log;
-    level = std::make_unique<BSPMap>(data.dataPath(), "entities.bsp", entityLevelBytes(),
-                                     display.get(), lighting.get(), log);
+    level = std::make_unique<TestLevel>(data.dataPath(), "entities.bsp", entityLevelBytes(),
+                                        display.get(), lighting.get(), log);
     level->setCamera(camera.get());
     level->views().loadFaceTextures(log);
     Rgb seenThrough;

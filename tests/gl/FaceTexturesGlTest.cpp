@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <iostream>
 #include <sstream>
 
 #include "GlPixels.h"
 #include "generators/AssetFiles.h"
 #include "generators/JpegWriter.h"
 #include "assets/AssetStore.h"
+#include "material/MaterialScripts.h"
 #include "texture/FaceTextures.h"
 #include "texture/ImageLibrary.h"
 #include "texture/SkyTexture.h"
@@ -106,7 +108,9 @@ TEST(FaceTexturesGlTest, eachResolvedImageAndThePlaceholderAppearOnADrawnQuad) {
     };
     std::ostringstream log;
     const AssetStore assets(data.dataPath(), log);
-    const FaceTextures textures(assets, names, log);
+    const MaterialScripts scripts(assets, log);
+    ImageLibrary images(assets, log);
+    const FaceTextures textures(assets, names, log, scripts, images);
 
     // .tga before .jpg; an extension in the name is stripped first.
     EXPECT_EQ(centre(textures.textureFor(0)), (Rgb{255, 0, 0}));
@@ -118,6 +122,12 @@ TEST(FaceTexturesGlTest, eachResolvedImageAndThePlaceholderAppearOnADrawnQuad) {
     // An editor image left out of the data gives way to the shader's stage image.
     EXPECT_EQ(textures.textureFor(7), textures.textureFor(6));
     EXPECT_FALSE(textures.hasAlpha(0));
+    // Where each came from is kept as it was found: folder file, archive entry, or no place.
+    EXPECT_EQ(textures.originOf(0).where, "textures/t/both.tga");
+    EXPECT_EQ(textures.originOf(2).where, "pak0.pk3:textures/t/editor.tga");
+    EXPECT_EQ(textures.originOf(3).where, "");
+    EXPECT_EQ(textures.originOf(5).file, "textures/t/bad.tga");
+    EXPECT_EQ(textures.originOf(5).where, "");
 
     // The placeholder is a grey checker: the two halves of the window show different greys.
     for (const std::int32_t index : {3, 5, -1, 8}) {
@@ -146,7 +156,8 @@ TEST(FaceTexturesGlTest, skyImageIsFoundInTheDataPathArchivesWhenTheFolderLacksI
     writeBytes(data.path() / "pak0.pk3",
                makeZip({{std::string(kSkyTextureName) + ".jpg", solidJpeg(scratch, {0, 0, 255})}}));
     testing::internal::CaptureStderr();
-    const GLuint texture = loadSkyTexture(data.dataPath());
+    LazyAssetStore store(data.dataPath(), std::cerr);
+    const GLuint texture = loadSkyTexture(data.dataPath(), store);
     const std::string messages = testing::internal::GetCapturedStderr();
     // The folder path is still printed first, as for any sky image.
     EXPECT_EQ(messages, data.dataPath() + kSkyTextureName + ".jpg\nSKYBOX DONE \n");

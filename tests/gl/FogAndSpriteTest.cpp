@@ -7,12 +7,14 @@
 
 #include <cmath>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "FogLevel.h"
 #include "GlPixels.h"
 #include "app/Callbacks.h"
+#include "app/SurfaceReport.h"
 #include "app/ViewerSession.h"
 #include "generators/AssetFiles.h"
 #include "geometry/Point.h"
@@ -124,4 +126,15 @@ TEST_F(FogAndSpriteTest, anAutospriteSetEdgeOnIsSeenFaceOn) {
                   "beyond its width");
     expectRgbNear(pixelAt(pixels, kCentreColumn, rowAt(22)), background(pixels), kTolerance,
                   "beyond its height");
+}
+
+// The i key looking into the fog: the fog's near side is drawn, so it is what the view ray meets
+// first, before the wall beyond it.
+TEST_F(FogAndSpriteTest, thePickMeetsTheFogSurfaceBeforeTheWallBeyond) {
+    frameIn(kFogLane);
+    std::ostringstream log;
+    const std::string line =
+        inspectViewCentre(session->getLevel(), session->getOptions(), true, log);
+    EXPECT_EQ(line.rfind("face 1 polygon 'textures/test/bluefog';", 0), 0u) << line;
+    EXPECT_NE(line.find("; distance 100.0"), std::string::npos) << line;
 }

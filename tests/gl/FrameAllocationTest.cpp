@@ -24,6 +24,7 @@
 #include "render/Frustum.h"
 #include "level/BSPMap.h"
 #include "support/AllocationCounter.h"
+#include "support/LevelFixtures.h"
 
 namespace {
 
@@ -174,8 +175,8 @@ std::size_t litFrameAllocations(bool withBrushEntities) {
     LightingModule lighting("");
     OnScreenDisplay display(GLUT_BITMAP_TIMES_ROMAN_24, kGlTestWindowWidth, kGlTestWindowHeight);
     std::ostringstream transcript;
-    BSPMap level("no-data/", "brush.bsp", writeLevel(brush_level::brushLevel(withBrushEntities)),
-                 &display, &lighting, transcript);
+    TestLevel level("no-data/", "brush.bsp", writeLevel(brush_level::brushLevel(withBrushEntities)),
+                    &display, &lighting, transcript);
     EXPECT_TRUE(level.isSound());
     Frustum frustum;
     Camera camera(Point(0, 0, 0), &frustum);

@@ -23,6 +23,7 @@
 #include "generators/LevelWriter.h"
 #include "render/Frustum.h"
 #include "texture/LightmapSet.h"
+#include "support/LevelFixtures.h"
 
 namespace {
 
@@ -79,8 +80,8 @@ protected:
         display = std::make_unique<OnScreenDisplay>(GLUT_BITMAP_TIMES_ROMAN_24, kGlTestWindowWidth,
                                                     kGlTestWindowHeight);
         std::ostringstream transcript;
-        level = std::make_unique<BSPMap>("no-data/", "lit.bsp", writeLevel(litLevel()),
-                                         display.get(), lighting.get(), transcript);
+        level = std::make_unique<TestLevel>("no-data/", "lit.bsp", writeLevel(litLevel()),
+                                            display.get(), lighting.get(), transcript);
         ASSERT_TRUE(level->isSound()) << level->getProblems().front();
         camera = std::make_unique<Camera>(Point(0, 0, 0), &frustum);
         level->setCamera(camera.get());

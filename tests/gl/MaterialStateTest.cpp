@@ -6,7 +6,10 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,7 @@
 #include "SampleSession.h"
 #include "WallLevel.h"
 #include "app/Callbacks.h"
+#include "app/SurfaceReport.h"
 #include "app/ViewOptions.h"
 #include "app/ViewerSession.h"
 #include "generators/AssetFiles.h"
@@ -197,6 +201,80 @@ TEST_F(MaterialStateTest, facesOfOneMaterialAndPageAreOneDraw) {
     open(frontMaterial("{\nmap textures/test/red.tga\n}"), level);
     frameAt(0.0);
     EXPECT_EQ(session->getLevel().getLastDrawCount(), 2u) << "one for each material";
+}
+
+// A decal on the very quad of a wall, drawn before it (its record comes first): pulled toward the
+// eye by polygonOffset it stays in front; without it the wall, equally deep, would cover it.
+TEST_F(MaterialStateTest, aPolygonOffsetDecalShowsOverItsCoplanarWall) {
+    LevelDescription level = stateLevel();
+    level.vertices.clear();
+    level.faces.clear();
+    level.meshVertices.clear();
+    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
+    addQuad(level, {-40, 40, -30, 30, kFrontY, kNoLightmap, 0, white});
+    addQuad(level, {-40, 40, -30, 30, kFrontY, kNoLightmap, 1, white});
+    open(frontMaterial("polygonOffset\n{\nmap textures/test/red.tga\n}"), level);
+    expectRgbNear(pixelAt(frameAt(0.0), 320, kRow), kRed, kTolerance, "the decal");
+}
+
+// An environment map follows the eye: the same point of the wall changes colour when the eye
+// moves beside it, and keeps it while the eye stays; with the image's own coordinates it keeps it.
+TEST_F(MaterialStateTest, anEnvironmentMapChangesWithTheEyeAndOnlyWithIt) {
+    std::vector<std::uint8_t> ramp;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            ramp.insert(ramp.end(), {std::uint8_t(x * 4), 128, std::uint8_t(y * 4)});
+        }
+    }
+    writeBytes(data.path() / "textures/test/ramp.tga", makeTga(64, 64, 3, ramp));
+    // The wall's middle: straight ahead from the origin, 290 columns left from 100 units right.
+    const Point aside(100, 0, 0);
+    constexpr int kAsideColumn = 30;
+    auto colours = [&] {
+        const Rgb ahead = pixelAt(frameAt(0.0), 320, kRow);
+        const Rgb again = pixelAt(frameAt(0.0), 320, kRow);
+        return std::array<Rgb, 3>{ahead, again, pixelAt(frameAt(0.0, aside), kAsideColumn, kRow)};
+    };
+    auto difference = [](const Rgb& a, const Rgb& b) {
+        return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
+    };
+    open(frontMaterial("{\nmap textures/test/ramp.tga\n}"));
+    const auto base = colours();
+    EXPECT_LE(difference(base[0], base[2]), 3 * kTolerance) << "the image's own coordinates";
+    open(frontMaterial("{\nmap textures/test/ramp.tga\ntcGen environment\n}"));
+    const auto mapped = colours();
+    EXPECT_EQ(mapped[0], mapped[1]) << "the eye stayed";
+    EXPECT_GT(difference(mapped[0], mapped[2]), 20)
+        << "the eye moved: " << mapped[0][0] << " " << mapped[0][2] << " to " << mapped[2][0] << " "
+        << mapped[2][2];
+}
+
+// An additive wall in front of an opaque one is drawn after it, whatever the order of their
+// records: the sum shows, not the back wall alone.
+TEST_F(MaterialStateTest, anAdditiveFaceInFrontIsDrawnAfterTheOpaqueOneBehind) {
+    open(frontMaterial("{\nmap textures/test/red.tga\nblendFunc add\n}"));
+    expectRgbNear(pixelAt(frameAt(0.0), 320, kRow), {255, 0, 255}, kTolerance, "red plus blue");
+}
+
+// The i key from behind a wall: one that culls nothing is met from either side, one drawn from
+// its front only is not met from behind.
+TEST_F(MaterialStateTest, thePickMeetsACullNoneWallFromBehind) {
+    LevelDescription level = stateLevel();
+    level.faces.pop_back();
+    level.leaves[0].numLeafFaces = 1;
+    level.leafFaces = {0};
+    level.models[0].numFaces = 1;
+    const Point behind(0, 0, -2 * kFrontY);
+    auto pickFromBehind = [&] {
+        frameAt(0.0, behind, 180);
+        std::ostringstream log;
+        return inspectViewCentre(session->getLevel(), session->getOptions(), true, log);
+    };
+    open(frontMaterial("cull none\n{\nmap textures/test/red.tga\n}"), level);
+    EXPECT_EQ(pickFromBehind().rfind("face 0 polygon 'textures/test/front';", 0), 0u)
+        << pickFromBehind();
+    open(frontMaterial("{\nmap textures/test/red.tga\n}"), level);
+    EXPECT_EQ(pickFromBehind(), kNoFaceLine);
 }
 
 }  // namespace

@@ -125,6 +125,13 @@ protected:
     }
     void TearDown() override { session.reset(); }
 
+    // Opens the walls again with script as the data path's only shader script.
+    void restartWith(const std::string& script) {
+        writeBytes(data.path() / "scripts/test.shader",
+                   std::vector<std::uint8_t>(script.begin(), script.end()));
+        startSession();
+    }
+
     std::vector<unsigned char> frameAt(double seconds, int yaw = 0) {
         session->getOptions().clockSeconds = seconds;
         session->placeEye(Point(0, 0, 0), yaw);
@@ -308,4 +315,61 @@ textures/test/glow
     // The image times the page's (160, 80, 40).
     expectRgbNear(pixelAt(frameAt(0.0), kGlowColumn, kMiddleRow), {80, 80, 10}, kTolerance,
                   "image times lightmap");
+}
+
+// A cloud layer of the stripes scrolling a quarter image a second: after two seconds every sky
+// pixel of the top row that was clearly black or white shows the other half of the image, and
+// after four it is as at first. Moved twice as far, or not at all, it would look unchanged at two.
+TEST_F(MaterialViewTest, aScrollingCloudLayerMovesTheSkyByItsScroll) {
+    restartWith(R"(
+textures/test/sky
+{
+    surfaceparm sky
+    skyParms - 512 -
+    {
+        map textures/test/stripes.tga
+        tcMod scroll 0.25 0
+    }
+}
+)");
+    const auto first = frameAt(0.0);
+    const auto half = frameAt(2.0);
+    const auto whole = frameAt(4.0);
+    int clear = 0;
+    for (int column = 0; column < kGlTestWindowWidth; ++column) {
+        const int grey = pixelAt(first, column, kSkyRow)[0];
+        if (grey > 40 && grey < 215) {
+            continue;  // near a stripe's edge
+        }
+        ++clear;
+        const std::string where = "column " + std::to_string(column);
+        EXPECT_NEAR(pixelAt(half, column, kSkyRow)[0], 255 - grey, 40) << where;
+        EXPECT_NEAR(pixelAt(whole, column, kSkyRow)[0], grey, 6) << where;
+    }
+    EXPECT_GT(clear, kGlTestWindowWidth / 2) << "the row shows the stripes";
+}
+
+// A turb (of no amplitude) puts the stage on the per-vertex path; the scale and scroll after it
+// must move the image once: half an image at two seconds, which swaps the two halves.
+TEST_F(MaterialViewTest, aScrollAfterATurbAndAScaleMovesTheImageOnce) {
+    restartWith(R"(
+textures/test/scroll
+{
+    {
+        map textures/test/stripes.tga
+        tcMod turb 0 0 0 0
+        tcMod scale 2 1
+        tcMod scroll 0.25 0
+    }
+}
+)");
+    // Scaled twice, an eighth of the wall is a quarter of the image (black), three eighths three
+    // quarters (white).
+    const auto still = frameAt(0.0);
+    expectRgbNear(pixelAt(still, kEighthColumn, kMiddleRow), {0, 0, 0}, kTolerance, "at 0 s");
+    expectRgbNear(pixelAt(still, kThreeEighthsColumn, kMiddleRow), {255, 255, 255}, kTolerance,
+                  "at 0 s");
+    const auto moved = frameAt(2.0);
+    expectRgbNear(pixelAt(moved, kEighthColumn, kMiddleRow), {255, 255, 255}, kTolerance, "at 2 s");
+    expectRgbNear(pixelAt(moved, kThreeEighthsColumn, kMiddleRow), {0, 0, 0}, kTolerance, "at 2 s");
 }

@@ -22,6 +22,7 @@
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "render/Frustum.h"
+#include "support/LevelFixtures.h"
 
 namespace {
 
@@ -79,8 +80,8 @@ protected:
         lighting = std::make_unique<LightingModule>("");
         display = std::make_unique<OnScreenDisplay>(GLUT_BITMAP_TIMES_ROMAN_24, kGlTestWindowWidth,
                                                     kGlTestWindowHeight);
-        level = std::make_unique<BSPMap>(kSampleSessionDir, kSampleSessionLevel, display.get(),
-                                         lighting.get());
+        level = std::make_unique<TestLevel>(kSampleSessionDir, kSampleSessionLevel, display.get(),
+                                            lighting.get());
         camera = std::make_unique<Camera>(kSampleInRoomA, &frustum);
         level->setCamera(camera.get());
     }

@@ -5,15 +5,23 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "MemoryTexture.h"
 #include "generators/AssetFiles.h"
 #include "generators/JpegWriter.h"
+#include "assets/AssetStore.h"
 #include "texture/SkyTexture.h"
 
 namespace {
+
+// The sky as a level loads it, through a store over dataPath alone.
+GLuint loadSkyUnder(const std::string& dataPath) {
+    LazyAssetStore store(dataPath, std::cerr);
+    return loadSkyTexture(dataPath, store);
+}
 
 GLint boundTexture() {
     GLint name = 0;
@@ -113,7 +121,7 @@ TEST(SkyTextureTest, unreadImageLeavesNameWithoutImage) {
 TEST(SkyTextureTest, missingSkyFileIsReportedAfterItsPath) {
     const std::string dataPath = "/nonexistent/velmora-data/";
     testing::internal::CaptureStderr();
-    const GLuint texture = loadSkyTexture(dataPath);
+    const GLuint texture = loadSkyUnder(dataPath);
     const std::string path = dataPath + "textures/skies/ridarirovozavo.jpg";
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               path + "\nsky image could not be read: " + path + "\n");
@@ -132,7 +140,7 @@ TEST(SkyTextureTest, skyJpegUnderDataPathBecomesTheTexture) {
                           quadrantPixels(32, 16, colours), kBestJpegQuality, jpegError))
         << jpegError;
     testing::internal::CaptureStderr();
-    const GLuint texture = loadSkyTexture(directory + "/");
+    const GLuint texture = loadSkyUnder(directory + "/");
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               directory + "/textures/skies/ridarirovozavo.jpg\nSKYBOX DONE \n");
     expectSkyParameters(texture);
@@ -158,7 +166,7 @@ TEST(SkyTextureTest, aSkyCutShortInAnArchiveIsOneLineNamingTheArchive) {
     jpeg.resize(jpeg.size() / 2);
     writeBytes(data.path() / "sky.pk3", makeZip({{"textures/skies/ridarirovozavo.jpg", jpeg}}));
     testing::internal::CaptureStderr();
-    const GLuint texture = loadSkyTexture(data.dataPath());
+    const GLuint texture = loadSkyUnder(data.dataPath());
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("\nsky.pk3:textures/skies/ridarirovozavo.jpg: truncated: the data ends "
                        "before the image does\n"),

@@ -81,7 +81,7 @@ TEST(LevelToolsTest, bigLevelToolWritesASoundLevelOfTenMegabytesAndTwoThousandPa
     EXPECT_EQ(info.status, 0);
     EXPECT_NE(info.output.find("validation: ok"), std::string::npos) << info.output;
 
-    const BSPMap level("data/", levelPath.string(), nullptr, nullptr);
+    const TestLevel level("data/", levelPath.string(), nullptr, nullptr);
     ASSERT_TRUE(level.isSound());
     std::size_t patches = 0;
     for (const Face& face : level.getFaces()) {

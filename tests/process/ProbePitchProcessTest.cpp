@@ -17,6 +17,7 @@
 
 #include "ChildProcess.h"
 #include "level/BSPMap.h"
+#include "support/LevelFixtures.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ std::vector<Pose> randomPoses(const BSPMap& level, unsigned seed) {
 }
 
 void expectProbeMatchesBruteForce(const std::string& levelFile, unsigned seed) {
-    const BSPMap level(kSampleDir, levelFile, nullptr, nullptr);
+    const TestLevel level(kSampleDir, levelFile, nullptr, nullptr);
     ASSERT_TRUE(level.isSound()) << levelFile;
     const std::vector<Pose> poses = randomPoses(level, seed);
 

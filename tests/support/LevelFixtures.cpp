@@ -4,7 +4,8 @@
 #include <sstream>
 
 std::unique_ptr<BSPMap> loadLevelBytes(std::vector<std::uint8_t> bytes, std::ostream& log) {
-    return std::make_unique<BSPMap>("data/", "test.bsp", std::move(bytes), nullptr, nullptr, log);
+    return std::make_unique<TestLevel>("data/", "test.bsp", std::move(bytes), nullptr, nullptr,
+                                       log);
 }
 
 std::unique_ptr<BSPMap> loadLevelBytes(std::vector<std::uint8_t> bytes) {

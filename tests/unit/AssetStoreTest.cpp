@@ -183,7 +183,7 @@ TEST(AssetStoreTest, levelThatDoesNotOpenAsWrittenIsReadFromTheDataPathArchives)
     writeBytes(data.path() / "pak1-maps.pk3",
                makeZip({{"maps/tiny.bsp", writeLevel(tinyLevel())}}));
     testing::internal::CaptureStderr();
-    const BSPMap level(data.dataPath(), "maps/tiny.bsp", nullptr, nullptr);
+    const TestLevel level(data.dataPath(), "maps/tiny.bsp", nullptr, nullptr);
     const std::string transcript = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(level.isSound());
     EXPECT_EQ(level.getLevelFile(), "maps/tiny.bsp");
@@ -191,7 +191,7 @@ TEST(AssetStoreTest, levelThatDoesNotOpenAsWrittenIsReadFromTheDataPathArchives)
     EXPECT_EQ(level.getTextureNames().size(), level.getTextureCount());
 
     testing::internal::CaptureStderr();
-    const BSPMap absent(data.dataPath(), "maps/absent.bsp", nullptr, nullptr);
+    const TestLevel absent(data.dataPath(), "maps/absent.bsp", nullptr, nullptr);
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(absent.getProblems(),
               std::vector<std::string>{"cannot open level file: No such file or directory"});

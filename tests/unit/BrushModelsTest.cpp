@@ -10,6 +10,7 @@
 #include "level/BSPMap.h"
 #include "level/BrushModels.h"
 #include "tools/BrushTable.h"
+#include "support/LevelFixtures.h"
 
 namespace {
 
@@ -17,8 +18,8 @@ using namespace brush_level;
 
 std::unique_ptr<BSPMap> openLevel(const LevelDescription& description) {
     std::ostringstream transcript;
-    auto level = std::make_unique<BSPMap>("no-data/", "brush.bsp", writeLevel(description), nullptr,
-                                          nullptr, transcript);
+    auto level = std::make_unique<TestLevel>("no-data/", "brush.bsp", writeLevel(description),
+                                             nullptr, nullptr, transcript);
     EXPECT_TRUE(level->isSound()) << (level->isSound() ? "" : level->getProblems().front());
     return level;
 }

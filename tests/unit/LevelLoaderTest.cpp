@@ -263,7 +263,7 @@ TEST(LevelLoaderTest, writerRoundTripsThroughAFile) {
     std::string error;
     ASSERT_TRUE(writer.writeFile(path.string(), error)) << error;
     testing::internal::CaptureStderr();
-    BSPMap map("data/", path.string(), nullptr, nullptr);
+    TestLevel map("data/", path.string(), nullptr, nullptr);
     const std::string transcript = testing::internal::GetCapturedStderr();
     std::filesystem::remove(path);
 
@@ -281,8 +281,8 @@ TEST(LevelLoaderTest, writerRoundTripsThroughAFile) {
 
 TEST(LevelLoaderTest, unreadableFileIsOneProblemAndNoTranscript) {
     testing::internal::CaptureStderr();
-    BSPMap missing("data/", "/nonexistent/velmora/level.bsp", nullptr, nullptr);
-    BSPMap directory("data/", std::filesystem::temp_directory_path().string(), nullptr, nullptr);
+    TestLevel missing("data/", "/nonexistent/velmora/level.bsp", nullptr, nullptr);
+    TestLevel directory("data/", std::filesystem::temp_directory_path().string(), nullptr, nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(missing.getProblems(),
               std::vector<std::string>{"cannot open level file: No such file or directory"});
@@ -321,7 +321,7 @@ TEST(LevelLoaderTest, everyRealLevelLoadsSoundWithOnlyItsTranscript) {
     for (const std::filesystem::path& path : real.files) {
         ++levels;
         testing::internal::CaptureStderr();
-        BSPMap map("data/", path.string(), nullptr, nullptr);
+        TestLevel map("data/", path.string(), nullptr, nullptr);
         const std::string output = testing::internal::GetCapturedStderr();
         SCOPED_TRACE(path.string());
         EXPECT_TRUE(map.isSound()) << problemText(map);

@@ -9,6 +9,7 @@
 #include "level/BSPMap.h"
 #include "generators/LevelWriter.h"
 #include "render/Frustum.h"
+#include "support/LevelFixtures.h"
 
 namespace {
 
@@ -42,7 +43,8 @@ RawLeaf leafAt(std::int32_t cluster, std::int32_t firstLeafFace, std::int32_t nu
 
 std::unique_ptr<BSPMap> load(const LevelDescription& level) {
     std::ostringstream log;
-    return std::make_unique<BSPMap>("data/", "test.bsp", writeLevel(level), nullptr, nullptr, log);
+    return std::make_unique<TestLevel>("data/", "test.bsp", writeLevel(level), nullptr, nullptr,
+                                       log);
 }
 
 // The frustum of identity matrices scaled down so it spans -10000..10000 on every axis.
