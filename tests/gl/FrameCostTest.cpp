@@ -27,6 +27,7 @@
 #include "render/Frustum.h"
 #include "render/HeatRamp.h"
 #include "render/LevelViews.h"
+#include "support/LevelFixtures.h"
 
 namespace {
 
@@ -89,8 +90,8 @@ protected:
         display = std::make_unique<OnScreenDisplay>(GLUT_BITMAP_TIMES_ROMAN_24, kGlTestWindowWidth,
                                                     kGlTestWindowHeight);
         std::ostringstream transcript;
-        level = std::make_unique<BSPMap>("no-data/", "walls.bsp", writeLevel(twoWalls()),
-                                         display.get(), lighting.get(), transcript);
+        level = std::make_unique<TestLevel>("no-data/", "walls.bsp", writeLevel(twoWalls()),
+                                            display.get(), lighting.get(), transcript);
         ASSERT_TRUE(level->isSound()) << level->getProblems().front();
         camera = std::make_unique<Camera>(Point(0, 0, 0), &frustum);
         level->setCamera(camera.get());
@@ -165,8 +166,8 @@ TEST_F(FrameCostTest, wireframeColoursTheEdgesAndLeavesTheMiddleOfAFace) {
 
 TEST_F(FrameCostTest, brushEntityEdgesAreTheirOwnColourAndTheirFacesAreCounted) {
     std::ostringstream transcript;
-    BSPMap brushes("no-data/", "brush.bsp", writeLevel(brush_level::brushLevel()), display.get(),
-                   lighting.get(), transcript);
+    TestLevel brushes("no-data/", "brush.bsp", writeLevel(brush_level::brushLevel()), display.get(),
+                      lighting.get(), transcript);
     ASSERT_TRUE(brushes.isSound());
     brushes.setCamera(camera.get());
     ViewOptions options = lit();

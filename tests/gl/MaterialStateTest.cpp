@@ -219,6 +219,8 @@ TEST_F(MaterialStateTest, aPolygonOffsetDecalShowsOverItsCoplanarWall) {
 
 // An environment map follows the eye: the same point of the wall changes colour when the eye
 // moves beside it, and keeps it while the eye stays; with the image's own coordinates it keeps it.
+// A wall the eye faces reflects a narrow cone, within the field of view: the ramp moves by a
+// sixteenth of its width between the two eyes.
 TEST_F(MaterialStateTest, anEnvironmentMapChangesWithTheEyeAndOnlyWithIt) {
     std::vector<std::uint8_t> ramp;
     for (int y = 0; y < 64; ++y) {
@@ -244,7 +246,7 @@ TEST_F(MaterialStateTest, anEnvironmentMapChangesWithTheEyeAndOnlyWithIt) {
     open(frontMaterial("{\nmap textures/test/ramp.tga\ntcGen environment\n}"));
     const auto mapped = colours();
     EXPECT_EQ(mapped[0], mapped[1]) << "the eye stayed";
-    EXPECT_GT(difference(mapped[0], mapped[2]), 20)
+    EXPECT_GT(difference(mapped[0], mapped[2]), 2 * kTolerance)
         << "the eye moved: " << mapped[0][0] << " " << mapped[0][2] << " to " << mapped[2][0] << " "
         << mapped[2][2];
 }
