@@ -30,6 +30,13 @@ constexpr char kLitViewNote[] = "  lightmaps";
 // Follows the count in the lit and material views of a level with brush entities.
 constexpr char kBrushFacesLabel[] = "  brush faces ";
 
+// For measuring: from here to the frame's end, the views' shading query counts the samples drawn.
+void beginShadingQuery(const LevelViews& views) {
+    if (views.getShadingQuery() != 0) {
+        glBeginQuery(GL_SAMPLES_PASSED, views.getShadingQuery());
+    }
+}
+
 }  // namespace
 
 void BSPMap::DeleteViews::operator()(LevelViews* views) const {
@@ -94,6 +101,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     camera->update(timeStep);
     // The material view draws its sky after the opaque faces, behind them, where it shows.
     if (!materialView) {
+        beginShadingQuery(resources);
         skybox->draw(skyTexture);
     }
     collectVisibleFaces(lastCameraCluster, gatheringFrustum);
@@ -143,6 +151,9 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
         drawEntities(resources, options, false, faceImages != nullptr, gatheringFrustum);
     }
     glPopMatrix();
+    if (resources.getShadingQuery() != 0) {
+        glEndQuery(GL_SAMPLES_PASSED);
+    }
 
     resetTextureUnits();
     glDisable(GL_CULL_FACE);
@@ -172,6 +183,7 @@ void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
     const std::span<const std::uint32_t> order =
         resources.inMaterialOrder(faceDrawList, faces, camera->getPosition());
     const std::size_t opaque = resources.opaqueFaceCount();
+    beginShadingQuery(resources);
     lastDrawCount = drawFaces(*this, order.first(opaque), style, sources, resources.runCorners());
     if (brushEntities != nullptr) {
         brushEntities->sortByMaterials(*resources.getMaterials(), *this);

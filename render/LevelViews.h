@@ -95,6 +95,12 @@ public:
     const MaterialFinder* getScripts() const;
     // Where the face loop joins the triangle corners of a run of faces.
     std::vector<std::uint32_t>& runCorners() { return runCornerScratch; }
+    // For measuring: while query is not 0, each frame counts the samples of its shading passes
+    // (every pass but the depth-only one) in that GL_SAMPLES_PASSED query.
+    void countShadedFragmentsIn(unsigned query) { shadingQuery = query; }
+    unsigned getShadingQuery() const { return shadingQuery; }
+    // The bytes the level's buffer objects hold.
+    std::size_t bufferBytes() const { return 0; }
 
 private:
     // The fog volumes of the level's effects, and the fog colour array when there are any.
@@ -127,4 +133,5 @@ private:
     std::vector<std::uint32_t> runCornerScratch;
     std::vector<std::uint32_t> sortedFaces;
     std::size_t opaqueFaces = 0;
+    unsigned shadingQuery = 0;
 };
