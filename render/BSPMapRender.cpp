@@ -9,6 +9,7 @@
 #include "app/ViewOptions.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
+#include "render/DepthPass.h"
 #include "render/FaceStyles.h"
 #include "render/MaterialFaceStyle.h"
 #include "render/MaterialVertexSources.h"
@@ -183,8 +184,17 @@ void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
     const std::span<const std::uint32_t> order =
         resources.inMaterialOrder(faceDrawList, faces, camera->getPosition());
     const std::size_t opaque = resources.opaqueFaceCount();
+    std::size_t depthDraws = 0;
+    if (resources.depthPassOn()) {
+        DepthFaceStyle depthStyle(*resources.getMaterials());
+        depthDraws = drawFaces(*this, order.first(opaque), depthStyle, resources.runCorners());
+        style.shadeOverLaidDepth(true);
+    }
+    resources.countDepthPassDraws(depthDraws);
     beginShadingQuery(resources);
     lastDrawCount = drawFaces(*this, order.first(opaque), style, sources, resources.runCorners());
+    // Brush entities were not laid.
+    style.shadeOverLaidDepth(false);
     if (brushEntities != nullptr) {
         brushEntities->sortByMaterials(*resources.getMaterials(), *this);
         lastDrawCount += brushEntities->draw(*this, style, clockSeconds,

@@ -37,7 +37,7 @@ namespace {
 constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
     "usage: velmora-bench CONFIG [--spots N] [--both-views] [--time SECONDS] [--json FILE] "
-    "[--entities]";
+    "[--entities] [--depth-pass]";
 constexpr int kDefaultSpots = 8;
 // A full circle in 2 degree steps at every spot.
 constexpr int kTurnStepDegrees = 2;
@@ -72,6 +72,7 @@ struct Options {
     std::string jsonPath;
     bool bothViews = false;
     bool entities = false;
+    bool depthPass = false;
     double clockSeconds = 0.0;
 };
 
@@ -94,6 +95,8 @@ struct RouteFigures {
     std::vector<double> frameCpuMs;
     std::vector<std::size_t> visibleFaces;
     std::vector<std::size_t> draws;
+    // The material view's depth-only draws, beside the shading ones above.
+    std::vector<std::size_t> depthDraws;
     // Fragments that passed the depth test per window pixel, on every kOverdrawEvery-th pose.
     std::vector<double> overdraw;
     // The same for the passes that shade (the depth-only pass left out), on the same poses.
@@ -116,6 +119,8 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
         ->check(CLI::Range(0.0, 1e9));
     app.add_flag("--both-views", options.bothViews,
                  "fly the route in the default view, then again in the lit view");
+    app.add_flag("--depth-pass", options.depthPass,
+                 "draw the material view with a depth-only pass first, to measure what it buys");
     app.add_flag("--entities", options.entities,
                  "fly the last view's route once more, each pose with and without the entities");
     try {
@@ -243,6 +248,7 @@ void flySpot(ViewerSession& session, const Point& spot, RouteFigures& figures) {
         figures.frameCpuMs.push_back(times.cpuMs);
         figures.visibleFaces.push_back(visible);
         figures.draws.push_back(level.getLastDrawCount());
+        figures.depthDraws.push_back(level.views().lastDepthPassDraws());
         if (step % kOverdrawEvery == 0) {
             figures.overdraw.push_back(fragmentsPerPixel(session, false));
             figures.shaded.push_back(fragmentsPerPixel(session, true));
@@ -471,6 +477,8 @@ nlohmann::ordered_json toJson(const Figures& figures) {
                                        {"max", percentile(figures.litRoute.draws, 100)}};
         json["lit_overdraw"] = {{"median", median(figures.litRoute.overdraw)},
                                 {"p95", percentile(figures.litRoute.overdraw, 95)}};
+        json["lit_depth_pass_draws"] = {{"median", median(figures.litRoute.depthDraws)},
+                                        {"max", percentile(figures.litRoute.depthDraws, 100)}};
         json["lit_frame_cpu_ms"] = {{"median", median(figures.litRoute.frameCpuMs)},
                                     {"p95", percentile(figures.litRoute.frameCpuMs, 95)}};
         json["lit_shaded_per_pixel"] = {{"median", median(figures.litRoute.shaded)},
@@ -559,6 +567,9 @@ void printTable(const Figures& figures, std::ostream& out) {
                                            << percentile(figures.litRoute.draws, 100) << "\n";
         row("lit view overdraw median / p95") << median(figures.litRoute.overdraw) << " / "
                                               << percentile(figures.litRoute.overdraw, 95) << "\n";
+        row("depth pass draws median / max")
+            << median(figures.litRoute.depthDraws) << " / "
+            << percentile(figures.litRoute.depthDraws, 100) << "\n";
         row("lit view processor median / p95")
             << median(figures.litRoute.frameCpuMs) << " / "
             << percentile(figures.litRoute.frameCpuMs, 95) << " ms\n";
@@ -675,6 +686,7 @@ int main(int argc, char** argv) {
     stopwatch = Stopwatch();
     session.placeCamera();
     figures.skyMs = stopwatch.elapsedMs();
+    views.useDepthPass(options.depthPass);
     figures.startRssMb = peakResidentMegabytes();
     session.showWithoutLoop();
     session.getOptions().clockSeconds = options.clockSeconds;
