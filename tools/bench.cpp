@@ -37,7 +37,7 @@ namespace {
 constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
     "usage: velmora-bench CONFIG [--spots N] [--both-views] [--time SECONDS] [--json FILE] "
-    "[--entities] [--depth-pass]";
+    "[--entities]";
 constexpr int kDefaultSpots = 8;
 // A full circle in 2 degree steps at every spot.
 constexpr int kTurnStepDegrees = 2;
