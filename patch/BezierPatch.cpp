@@ -83,6 +83,22 @@ const WeightTable& bernsteinWeights(int level) {
     return tables[static_cast<std::size_t>(level)];
 }
 
+// Strip triangle i has corners i, i + 1, i + 2, the first two swapped when i is odd, so that
+// every triangle keeps the strip's winding.
+std::vector<std::uint32_t> trianglesOfStrips(const StripTable& table) {
+    std::vector<std::uint32_t> triangles;
+    const std::uint32_t* strip = table.indices.data();
+    for (const std::int32_t count : table.counts) {
+        for (std::int32_t i = 0; i + 2 < count; ++i) {
+            const bool odd = i % 2 == 1;
+            triangles.insert(triangles.end(),
+                             {strip[odd ? i + 1 : i], strip[odd ? i : i + 1], strip[i + 2]});
+        }
+        strip += count;
+    }
+    return triangles;
+}
+
 // The strips of a level-L grid are the same for every patch, so each level has one copy, built
 // once for every level the keys reach; a level change then writes vertices only.
 const std::array<StripTable, kTopPatchLevel + 1>& stripTables() {
@@ -101,6 +117,7 @@ const std::array<StripTable, kTopPatchLevel + 1>& stripTables() {
                 }
             }
             table.counts.assign(static_cast<std::size_t>(level), stripLength);
+            table.triangles = trianglesOfStrips(table);
         }
         return built;
     }();

@@ -12,10 +12,12 @@
 class TextureManager;
 
 // The triangle strips of a level-L vertex grid: L strips of 2 * (L+1) indices laid end to end,
-// strip k zigzagging between vertex lines k and k + 1.
+// strip k zigzagging between vertex lines k and k + 1; and the same triangles, corners in the
+// order the strips give them, as one list.
 struct StripTable {
     std::vector<std::uint32_t> indices;
     std::vector<std::int32_t> counts;
+    std::vector<std::uint32_t> triangles;
 };
 
 // The highest level the keys reach.
@@ -55,6 +57,8 @@ public:
     // Shared by every patch at the same level.
     const std::vector<std::uint32_t>& getIndices() const { return strips->indices; }
     const std::vector<std::int32_t>& getStripCounts() const { return strips->counts; }
+    // The strips' triangles as one list, so that a grid is one draw; shared like the strips.
+    const std::vector<std::uint32_t>& getTriangles() const { return strips->triangles; }
     const Vertex& getControl(int index) const { return controls[index]; }
 
 private:

@@ -9,6 +9,7 @@
 #include "app/ViewOptions.h"
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
+#include "render/DepthPass.h"
 #include "render/FaceStyles.h"
 #include "render/MaterialFaceStyle.h"
 #include "render/MaterialVertexSources.h"
@@ -29,6 +30,13 @@ constexpr char kVisibleFacesLabel[] = "  Number of visible faces ";
 constexpr char kLitViewNote[] = "  lightmaps";
 // Follows the count in the lit and material views of a level with brush entities.
 constexpr char kBrushFacesLabel[] = "  brush faces ";
+
+// For measuring: from here to the frame's end, the views' shading query counts the samples drawn.
+void beginShadingQuery(const LevelViews& views) {
+    if (views.getShadingQuery() != 0) {
+        glBeginQuery(GL_SAMPLES_PASSED, views.getShadingQuery());
+    }
+}
 
 }  // namespace
 
@@ -94,6 +102,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     camera->update(timeStep);
     // The material view draws its sky after the opaque faces, behind them, where it shows.
     if (!materialView) {
+        beginShadingQuery(resources);
         skybox->draw(skyTexture);
     }
     collectVisibleFaces(lastCameraCluster, gatheringFrustum);
@@ -148,6 +157,9 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     cost.showOverdraw(options);
     cost.drawWireframe(*this, faceDrawList, brushEntities, options, resources.runCorners());
     glPopMatrix();
+    if (resources.getShadingQuery() != 0) {
+        glEndQuery(GL_SAMPLES_PASSED);
+    }
 
     resetTextureUnits();
     glDisable(GL_CULL_FACE);
@@ -178,7 +190,17 @@ void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
     const std::span<const std::uint32_t> order =
         resources.inMaterialOrder(faceDrawList, faces, camera->getPosition());
     const std::size_t opaque = resources.opaqueFaceCount();
+    std::size_t depthDraws = 0;
+    if (resources.depthPassOn()) {
+        DepthFaceStyle depthStyle(*resources.getMaterials());
+        depthDraws = drawFaces(*this, order.first(opaque), depthStyle, resources.runCorners());
+        style.shadeOverLaidDepth(true);
+    }
+    resources.countDepthPassDraws(depthDraws);
+    beginShadingQuery(resources);
     lastDrawCount = drawFaces(*this, order.first(opaque), style, sources, resources.runCorners());
+    // Brush entities were not laid.
+    style.shadeOverLaidDepth(false);
     if (brushEntities != nullptr) {
         brushEntities->sortByMaterials(*resources.getMaterials(), *this);
         lastDrawCount += brushEntities->draw(*this, style, sources, clockSeconds,

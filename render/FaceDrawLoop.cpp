@@ -32,16 +32,14 @@ std::size_t drawPolygonFace(const Face& face, std::uint32_t faceIndex, FaceStyle
     return passes;
 }
 
-// The strips of a patch grid, from wherever its vertices are.
-std::size_t drawStrips(const BezierPatch& patch, const FaceVertices& vertices) {
+// The triangles of a patch grid, from wherever its vertices are, in one call.
+std::size_t drawGrid(const BezierPatch& patch, const FaceVertices& vertices) {
     glFrontFace(GL_CCW);
     pointAtPositions(*vertices.first);
-    const std::uint32_t* strip = patch.getIndices().data();
-    for (const std::int32_t count : patch.getStripCounts()) {
-        glDrawElements(GL_TRIANGLE_STRIP, count, GL_UNSIGNED_INT, strip);
-        strip += count;
-    }
-    return patch.getStripCounts().size();
+    const std::vector<std::uint32_t>& triangles = patch.getTriangles();
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangles.size()), GL_UNSIGNED_INT,
+                   triangles.data());
+    return 1;
 }
 
 std::size_t drawPatchFace(const Face& face, std::uint32_t faceIndex, FaceStyle& style,
@@ -59,7 +57,7 @@ std::size_t drawPatchFace(const Face& face, std::uint32_t faceIndex, FaceStyle& 
                 }
                 const FaceVertices vertices = source.ofPatch(face, patch);
                 style.pointAt(face, vertices);
-                draws += drawStrips(patch, vertices);
+                draws += drawGrid(patch, vertices);
             }
         }
         style.endFace(face);

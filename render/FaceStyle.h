@@ -59,7 +59,7 @@ std::uint64_t textureAndPageKey(const Face& face);
 
 // Draws the faces of order, first to last, in style, each pass of a face after the other, each
 // face from the vertices its source gives: polygon and mesh faces as indexed triangles (clockwise
-// fronts, culled backs), patch faces as the strips of their patches with culling off, billboards
+// fronts, culled backs), patch faces one call per patch grid with culling off, billboards
 // and other types not at all.
 // Needs the camera's view in the modelview matrix and GL_CULL_FACE on; leaves the vertex and
 // normal arrays enabled. runCorners holds a run's joined triangle corners; it only grows. Returns

@@ -97,6 +97,20 @@ public:
     std::vector<std::uint32_t>& runCorners() { return runCornerScratch; }
     // The frame-cost line, the wireframe and the overdraw view.
     FrameCostViews& frameCost() { return costViews; }
+    // For measuring: while query is not 0, each frame counts the samples of its shading passes
+    // (every pass but the depth-only one) in that GL_SAMPLES_PASSED query.
+    void countShadedFragmentsIn(unsigned query) { shadingQuery = query; }
+    unsigned getShadingQuery() const { return shadingQuery; }
+    // The material view lays the depth of its opaque faces before it shades them. Off unless
+    // switched on: on the software renderer the distance shells already keep shading near one
+    // fragment a pixel, and the pass cost what it saved (see README.md).
+    void useDepthPass(bool on) { depthPass = on; }
+    bool depthPassOn() const { return depthPass; }
+    // The draws of the last frame's depth pass, beside the level's count of the shading ones.
+    void countDepthPassDraws(std::size_t draws) { depthPassDraws = draws; }
+    std::size_t lastDepthPassDraws() const { return depthPassDraws; }
+    // The bytes the level's buffer objects hold.
+    std::size_t bufferBytes() const { return 0; }
 
 private:
     // The fog volumes of the level's effects, and the fog colour array when there are any.
@@ -126,4 +140,7 @@ private:
     std::vector<std::uint32_t> runCornerScratch;
     std::vector<std::uint32_t> sortedFaces;
     std::size_t opaqueFaces = 0;
+    unsigned shadingQuery = 0;
+    bool depthPass = false;
+    std::size_t depthPassDraws = 0;
 };

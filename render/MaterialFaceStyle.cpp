@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "level/BSPMap.h"
+#include "render/DepthPass.h"
 #include "render/LevelFog.h"
 #include "render/LevelMaterials.h"
 #include "render/MaterialVertexSources.h"
@@ -105,6 +106,7 @@ bool MaterialFaceStyle::beginFace(const Face& face, std::uint32_t) {
     // A fog surface shows its own stages, if its script gives any, under the fog.
     fogPass = fogSurface && !material->ownStages ? 0 : material->passes.size();
     fogSurfaceFace = fogSurface;
+    faceLaid = overLaidDepth && depthLaidSides(face, *material) != PickSides::none;
     facePage = lightmaps.pageOrWhite(face.lightmap);
     vertexLit = face.lightmap == kVertexLitLightmap;
     setCulling(face);
@@ -139,7 +141,12 @@ void MaterialFaceStyle::beginPass(const Face&, std::size_t index) {
         return;
     }
     pass = &material->passes[index];
-    binder.setBlend(blendOf(*pass));
+    PassBlend blend = blendOf(*pass);
+    if (faceLaid) {
+        blend.depthWrite = false;
+        blend.depthEqual = true;
+    }
+    binder.setBlend(blend);
     bindUnits(*pass);
     chooseColours(*pass);
 }

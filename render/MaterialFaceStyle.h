@@ -88,6 +88,9 @@ public:
     void pointAt(const Face& face, const FaceVertices& vertices) override;
     void endFace(const Face& face) override;
     std::uint64_t runKey(const Face& face) const override;
+    // While on, the faces the depth pass lays (depthLaidSides) are shaded over the depth it laid:
+    // depth tested equal and not written.
+    void shadeOverLaidDepth(bool on) { overLaidDepth = on; }
 
     // The per-face decisions, from the face alone. A face in fog or a face whose material turbs
     // per vertex has arrays the style fills for it, so it is drawn alone, never together with
@@ -150,4 +153,7 @@ private:
     std::size_t fogPass = 0;
     std::size_t passIndex = 0;
     bool fogSurfaceFace = false;
+    bool overLaidDepth = false;
+    // The face being drawn was laid by the depth pass.
+    bool faceLaid = false;
 };

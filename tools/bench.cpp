@@ -72,6 +72,7 @@ struct Options {
     std::string jsonPath;
     bool bothViews = false;
     bool entities = false;
+    bool depthPass = false;
     double clockSeconds = 0.0;
 };
 
@@ -89,10 +90,17 @@ struct RouteFigures {
     std::size_t spots = 0;
     std::vector<double> visibilityMs;
     std::vector<double> frameMs;
+    // The drawing thread's processor time for the same frames: with LP_NUM_THREADS=0 the
+    // rasteriser runs in it, so this is the whole frame without the waits of a busy machine.
+    std::vector<double> frameCpuMs;
     std::vector<std::size_t> visibleFaces;
     std::vector<std::size_t> draws;
+    // The material view's depth-only draws, beside the shading ones above.
+    std::vector<std::size_t> depthDraws;
     // Fragments that passed the depth test per window pixel, on every kOverdrawEvery-th pose.
     std::vector<double> overdraw;
+    // The same for the passes that shade (the depth-only pass left out), on the same poses.
+    std::vector<double> shaded;
     // Allocations of the route's frames beyond one per visible face (the ordered set's entries),
     // and the number of frames that made any: the draw list growing, the driver setting up.
     std::size_t extraAllocations = 0;
@@ -111,6 +119,8 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
         ->check(CLI::Range(0.0, 1e9));
     app.add_flag("--both-views", options.bothViews,
                  "fly the route in the default view, then again in the lit view");
+    app.add_flag("--depth-pass", options.depthPass,
+                 "draw the material view with a depth-only pass first, to measure what it buys");
     app.add_flag("--entities", options.entities,
                  "fly the last view's route once more, each pose with and without the entities");
     try {
@@ -164,22 +174,44 @@ void timeJumps(BSPMap& map, RetessellateFigures& figures) {
     }
 }
 
+double threadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return 1e3 * static_cast<double>(now.tv_sec) + 1e-6 * static_cast<double>(now.tv_nsec);
+}
+
+struct FrameTimes {
+    double wallMs = 0.0;
+    double cpuMs = 0.0;
+};
+
 // The frame as the viewer's display callback draws it, finished and shown.
-double timeFrame(ViewerSession& session) {
+FrameTimes timeFrame(ViewerSession& session) {
+    const double cpuStartMs = threadCpuMs();
     const Stopwatch stopwatch;
     session.drawFrame(0.0f);
     glFinish();
     glutSwapBuffers();
-    return stopwatch.elapsedMs();
+    return {stopwatch.elapsedMs(), threadCpuMs() - cpuStartMs};
 }
 
-// The frame drawn once more, counting the fragments that pass the depth test, per window pixel.
-double fragmentsPerPixel(ViewerSession& session) {
+// The frame drawn once more, counting the fragments that pass the depth test, per window pixel:
+// every one of them, or (shadingOnly) those of the passes that shade.
+double fragmentsPerPixel(ViewerSession& session, bool shadingOnly) {
     GLuint query = 0;
     glGenQueries(1, &query);
-    glBeginQuery(GL_SAMPLES_PASSED, query);
+    LevelViews& views = session.getLevel().views();
+    if (shadingOnly) {
+        views.countShadedFragmentsIn(query);
+    } else {
+        glBeginQuery(GL_SAMPLES_PASSED, query);
+    }
     session.drawFrame(0.0f);
-    glEndQuery(GL_SAMPLES_PASSED);
+    if (shadingOnly) {
+        views.countShadedFragmentsIn(0);
+    } else {
+        glEndQuery(GL_SAMPLES_PASSED);
+    }
     GLuint samples = 0;
     glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
     glDeleteQueries(1, &query);
@@ -205,18 +237,21 @@ void flySpot(ViewerSession& session, const Point& spot, RouteFigures& figures) {
     for (int step = 0; step < kStepsPerCircle; ++step) {
         session.placeEye(spot, step * kTurnStepDegrees);
         std::size_t allocations = 0;
-        double frameMs = 0.0;
+        FrameTimes times;
         {
             const AllocationCount counter;
-            frameMs = timeFrame(session);
+            times = timeFrame(session);
             allocations = counter.count();
         }
         const std::size_t visible = level.getLastVisibleFaceCount();
-        figures.frameMs.push_back(frameMs);
+        figures.frameMs.push_back(times.wallMs);
+        figures.frameCpuMs.push_back(times.cpuMs);
         figures.visibleFaces.push_back(visible);
         figures.draws.push_back(level.getLastDrawCount());
+        figures.depthDraws.push_back(level.views().lastDepthPassDraws());
         if (step % kOverdrawEvery == 0) {
-            figures.overdraw.push_back(fragmentsPerPixel(session));
+            figures.overdraw.push_back(fragmentsPerPixel(session, false));
+            figures.shaded.push_back(fragmentsPerPixel(session, true));
         }
         if (allocations > visible) {
             figures.extraAllocations += allocations - visible;
@@ -261,7 +296,7 @@ EntityRouteFigures flyEntityRoute(ViewerSession& session, const std::vector<Poin
                 shown = (step + turn) % 2 == 0;
                 const double cpuStartMs = processCpuMs();
                 const AllocationCount counter;
-                const double frameMs = timeFrame(session);
+                const double frameMs = timeFrame(session).wallMs;
                 const std::size_t allocations = counter.count();
                 const double cpuMs = processCpuMs() - cpuStartMs;
                 const std::size_t visible = session.getLevel().getLastVisibleFaceCount();
@@ -378,6 +413,9 @@ struct Figures {
     // With the level and the sky loaded, before any patch level change; then at the end.
     double startRssMb = 0.0;
     double peakRssMb = 0.0;
+    // What the level's buffer objects hold, and the vertex lumps' own size beside it.
+    std::size_t bufferBytes = 0;
+    std::size_t vertexLumpBytes = 0;
 
     std::size_t frames() const { return route.frameMs.size(); }
     double fps() const {
@@ -425,6 +463,12 @@ nlohmann::ordered_json toJson(const Figures& figures) {
                                {"max", percentile(figures.route.draws, 100)}};
     json["overdraw"] = {{"median", median(figures.route.overdraw)},
                         {"p95", percentile(figures.route.overdraw, 95)}};
+    json["frame_cpu_ms"] = {{"median", median(figures.route.frameCpuMs)},
+                            {"p95", percentile(figures.route.frameCpuMs, 95)}};
+    json["shaded_per_pixel"] = {{"median", median(figures.route.shaded)},
+                                {"p95", percentile(figures.route.shaded, 95)}};
+    json["buffer_bytes"] = figures.bufferBytes;
+    json["vertex_lump_bytes"] = figures.vertexLumpBytes;
     if (figures.litRouteFlown) {
         const double litMedian = median(figures.litRoute.frameMs);
         const double defaultMedian = median(figures.route.frameMs);
@@ -434,6 +478,12 @@ nlohmann::ordered_json toJson(const Figures& figures) {
                                        {"max", percentile(figures.litRoute.draws, 100)}};
         json["lit_overdraw"] = {{"median", median(figures.litRoute.overdraw)},
                                 {"p95", percentile(figures.litRoute.overdraw, 95)}};
+        json["lit_depth_pass_draws"] = {{"median", median(figures.litRoute.depthDraws)},
+                                        {"max", percentile(figures.litRoute.depthDraws, 100)}};
+        json["lit_frame_cpu_ms"] = {{"median", median(figures.litRoute.frameCpuMs)},
+                                    {"p95", percentile(figures.litRoute.frameCpuMs, 95)}};
+        json["lit_shaded_per_pixel"] = {{"median", median(figures.litRoute.shaded)},
+                                        {"p95", percentile(figures.litRoute.shaded, 95)}};
         json["lit_fps"] = litMedian > 0.0 ? 1000.0 / litMedian : 0.0;
         json["lit_to_default_frame_ratio"] = defaultMedian > 0.0 ? litMedian / defaultMedian : 0.0;
     }
@@ -505,6 +555,8 @@ void printTable(const Figures& figures, std::ostream& out) {
         << median(route.visibilityMs) << " / " << percentile(route.visibilityMs, 95) << " ms\n";
     row("frame median / p95") << median(route.frameMs) << " / " << percentile(route.frameMs, 95)
                               << " ms\n";
+    row("processor ms median / p95")
+        << median(route.frameCpuMs) << " / " << percentile(route.frameCpuMs, 95) << " ms\n";
     if (figures.litRouteFlown) {
         const double litMedian = median(figures.litRoute.frameMs);
         const double defaultMedian = median(route.frameMs);
@@ -516,6 +568,14 @@ void printTable(const Figures& figures, std::ostream& out) {
                                            << percentile(figures.litRoute.draws, 100) << "\n";
         row("lit view overdraw median / p95") << median(figures.litRoute.overdraw) << " / "
                                               << percentile(figures.litRoute.overdraw, 95) << "\n";
+        row("depth pass draws median / max")
+            << median(figures.litRoute.depthDraws) << " / "
+            << percentile(figures.litRoute.depthDraws, 100) << "\n";
+        row("lit view processor median / p95")
+            << median(figures.litRoute.frameCpuMs) << " / "
+            << percentile(figures.litRoute.frameCpuMs, 95) << " ms\n";
+        row("lit view shaded median / p95") << median(figures.litRoute.shaded) << " / "
+                                            << percentile(figures.litRoute.shaded, 95) << "\n";
     }
     if (figures.entityRouteFlown) {
         const double withMedian = median(figures.entityRoute.withMs);
@@ -539,6 +599,10 @@ void printTable(const Figures& figures, std::ostream& out) {
                               << "\n";
     row("overdraw median / p95") << median(route.overdraw) << " / "
                                  << percentile(route.overdraw, 95) << "\n";
+    row("shaded per pixel median / p95")
+        << median(route.shaded) << " / " << percentile(route.shaded, 95) << "\n";
+    row("buffer objects / vertex lumps")
+        << figures.bufferBytes << " / " << figures.vertexLumpBytes << " bytes\n";
     row("frames per second") << std::setprecision(1) << figures.fps() << "\n";
     row("visible faces median / max") << std::setprecision(0) << median(route.visibleFaces) << " / "
                                       << percentile(route.visibleFaces, 100) << "\n";
@@ -623,6 +687,7 @@ int main(int argc, char** argv) {
     stopwatch = Stopwatch();
     session.placeCamera();
     figures.skyMs = stopwatch.elapsedMs();
+    views.useDepthPass(options.depthPass);
     figures.startRssMb = peakResidentMegabytes();
     session.showWithoutLoop();
     session.getOptions().clockSeconds = options.clockSeconds;
@@ -653,6 +718,9 @@ int main(int argc, char** argv) {
         figures.entityRouteFlown = true;
     }
     figures.peakRssMb = peakResidentMegabytes();
+    figures.bufferBytes = views.bufferBytes();
+    figures.vertexLumpBytes = level.getVertices().size() * sizeof(Vertex) +
+                              level.getMeshVertices().size() * sizeof(std::int32_t);
     // After the peak is taken: for a moment two levels are held.
     stopwatch = Stopwatch();
     if (!session.reloadLevel()) {

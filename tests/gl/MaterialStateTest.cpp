@@ -1,6 +1,7 @@
 // What the material view shows for the state a stage asks for: its alpha test, the sides its
 // material culls, depth tested equal, an animated image and a waving colour at two clock times,
-// and faces of one material and page drawn with one call. Walls at known places before a camera
+// faces of one material and page drawn with one call, and the same pictures with and without the
+// depth pass. Walls at known places before a camera
 // at the origin, read back from a real window.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -23,6 +25,7 @@
 #include "generators/AssetFiles.h"
 #include "geometry/Point.h"
 #include "level/BSPMap.h"
+#include "render/LevelViews.h"
 
 namespace {
 
@@ -191,8 +194,10 @@ TEST_F(MaterialStateTest, facesOfOneMaterialAndPageAreOneDraw) {
     level.leafFaces = {0, 1, 2};
     level.models[0].numFaces = 3;
     open("", level);
+    session->getLevel().views().useDepthPass(true);
     const auto pixels = frameAt(0.0);
     EXPECT_EQ(session->getLevel().getLastDrawCount(), 1u);
+    EXPECT_EQ(session->getLevel().views().lastDepthPassDraws(), 1u) << "laid in one draw too";
     for (const int column : {190, 306, 421}) {
         expectRgbNear(pixelAt(pixels, column, kRow), kBlue, kTolerance, "each wall");
     }
@@ -277,6 +282,58 @@ TEST_F(MaterialStateTest, thePickMeetsACullNoneWallFromBehind) {
         << pickFromBehind();
     open(frontMaterial("{\nmap textures/test/red.tga\n}"), level);
     EXPECT_EQ(pickFromBehind(), kNoFaceLine);
+// The frame from the origin with the depth pass on, and the same frame without it.
+std::pair<std::vector<unsigned char>, std::vector<unsigned char>> withAndWithoutDepthPass(
+    ViewerSession& session) {
+    LevelViews& views = session.getLevel().views();
+    views.useDepthPass(true);
+    auto with = sessionFrameAt(session, Point(0, 0, 0), 0);
+    views.useDepthPass(false);
+    auto without = sessionFrameAt(session, Point(0, 0, 0), 0);
+    return {std::move(with), std::move(without)};
+}
+
+TEST_F(MaterialStateTest, theDepthPassChangesNoPixel) {
+    // A grate before a back wall whose second stage is depth tested equal, and an added red pane
+    // between them on the left.
+    LevelDescription level = stateLevel();
+    level.textures.push_back({"textures/test/pane", 0, 1});
+    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
+    addQuad(level, {-100, -60, -30, 30, 250, kNoLightmap, 2, white});
+    level.leaves[0].numLeafFaces = 3;
+    level.leafFaces = {0, 1, 2};
+    level.models[0].numFaces = 3;
+    open(frontMaterial("{\nmap textures/test/bands.tga\nalphaFunc GE128\n}") +
+             "textures/test/back\n{\n{\nmap textures/test/back.tga\n}\n{\n"
+             "map textures/test/green.tga\nblendFunc add\ndepthFunc equal\n}\n}\n"
+             "textures/test/pane\n{\n{\nmap textures/test/red.tga\nblendFunc add\n}\n}\n",
+         level);
+    const auto [with, without] = withAndWithoutDepthPass(*session);
+    EXPECT_TRUE(with == without) << "the frames differ";
+    const Rgb cyan{0, 255, 255};
+    // The grate's clear bands show the back wall, its green added over it.
+    expectRgbNear(pixelAt(with, kBandColumns[0], kRow), cyan, kTolerance, "through the grate");
+    expectRgbNear(pixelAt(with, kBandColumns[3], kRow), kRed, kTolerance, "the grate's bars");
+    expectRgbNear(pixelAt(with, 513, kRow), cyan, kTolerance, "the back wall");
+    expectRgbNear(pixelAt(with, 135, kRow), {255, 255, 255}, kTolerance, "the pane over it");
+}
+
+TEST_F(MaterialStateTest, theDepthPassChangesNoPixelOfTheSampleLevel) {
+    if (!std::filesystem::exists(kSampleSessionLevel)) {
+        GTEST_SKIP() << kSampleSessionLevel << " has not been generated";
+    }
+    ViewerConfig config = materialViewConfig(kSampleSessionDir, kSampleSessionLevel);
+    config.start = kSampleInRoomA;
+    session = startSampleSession(config);
+    LevelViews& views = session->getLevel().views();
+    for (const int yaw : {0, 90, 200}) {
+        SCOPED_TRACE("yaw " + std::to_string(yaw));
+        views.useDepthPass(true);
+        const auto with = sessionFrameAt(*session, kSampleInRoomA, yaw);
+        views.useDepthPass(false);
+        const auto without = sessionFrameAt(*session, kSampleInRoomA, yaw);
+        EXPECT_TRUE(with == without) << "the frames differ";
+    }
 }
 
 }  // namespace
