@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 #include "level/BSPMap.h"
@@ -17,6 +18,12 @@ constexpr double kYawStep = 360.0 / kYawCount;
 constexpr double kHalfView = 45.0;
 // The traces start and end this far beyond the leaves' boxes, in the level's outside.
 constexpr double kTraceMargin = 16.0;
+// A triangle is floor when its normal is within about 45 degrees of straight up.
+constexpr double kFloorNormalY = 0.7;
+// A brush of these contents is one a player cannot stand inside.
+constexpr std::int32_t kSolidContents = 0x1;
+// Floors closer than this (a decal over the floor, a face on the solid's top) are one floor.
+constexpr double kSameFloor = 8.0;
 
 // A stretch of a vertical line inside one leaf, from its top down to its bottom.
 struct ColumnSpan {
@@ -89,6 +96,43 @@ double yawToward(double dx, double dz) {
     return std::atan2(dx, -dz) * 180.0 / std::numbers::pi;
 }
 
+// True when point lies inside a solid brush the leaf lists (a detail brush, which the tree does not
+// make a solid leaf). Every index comes from the file, hence the checks.
+bool insideSolidBrush(const BSPMap& level, std::int32_t leafIndex, const Point& point) {
+    const Leaf& leaf = level.getLeaves()[std::size_t(leafIndex)];
+    const auto& leafBrushes = level.getLeafBrushes();
+    const auto& brushes = level.getBrushes();
+    const auto& sides = level.getBrushSides();
+    const auto& planes = level.getPlanes();
+    const auto& contents = level.getTextureContents();
+    for (std::int64_t k = leaf.firstLeafBrush;
+         k >= 0 && k < std::int64_t(leaf.firstLeafBrush) + leaf.numLeafBrushes &&
+         k < std::int64_t(leafBrushes.size());
+         ++k) {
+        const std::int32_t brushIndex = leafBrushes[std::size_t(k)];
+        if (brushIndex < 0 || std::size_t(brushIndex) >= brushes.size()) {
+            continue;
+        }
+        const Brush& brush = brushes[std::size_t(brushIndex)];
+        if (brush.texture < 0 || std::size_t(brush.texture) >= contents.size() ||
+            (contents[std::size_t(brush.texture)] & kSolidContents) == 0 || brush.numSides <= 0 ||
+            brush.firstSide < 0 ||
+            std::int64_t(brush.firstSide) + brush.numSides > std::int64_t(sides.size())) {
+            continue;
+        }
+        bool inside = true;
+        for (std::int32_t side = 0; side < brush.numSides && inside; ++side) {
+            const std::int32_t plane = sides[std::size_t(brush.firstSide + side)].plane;
+            inside = plane >= 0 && std::size_t(plane) < planes.size() &&
+                     !planes[std::size_t(plane)].isInFront(point);
+        }
+        if (inside) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::int64_t faceTriangles(const Face& face) {
@@ -122,6 +166,7 @@ VisibilityScan::VisibilityScan(const BSPMap& scanned, const BrushModels& brushes
     loads.assign(std::size_t(clusters), ClusterLoad{});
     collectClusterFaces(brushes);
     measureClusters();
+    collectFloorFaces();
     findPlaces(eyeAboveFloor);
 }
 
@@ -183,6 +228,116 @@ void VisibilityScan::measureClusters() {
     }
 }
 
+void VisibilityScan::collectFloorFaces() {
+    const auto& faces = level.getFaces();
+    const auto& vertices = level.getVertices();
+    const auto& meshVertices = level.getMeshVertices();
+    floorFaces.assign(faces.size(), FloorFace{});
+    const auto corner = [&](const Face& face, std::int32_t k) -> const Vertex* {
+        const std::int64_t mesh = std::int64_t(face.firstMeshVertex) + k;
+        if (mesh < 0 || mesh >= std::int64_t(meshVertices.size())) {
+            return nullptr;
+        }
+        const std::int64_t vertex =
+            std::int64_t(face.firstVertex) + meshVertices[std::size_t(mesh)];
+        return vertex >= 0 && vertex < std::int64_t(vertices.size())
+                   ? &vertices[std::size_t(vertex)]
+                   : nullptr;
+    };
+    // Up by its corners' normals (which tell a floor from a ceiling) and by its slope.
+    const auto standsOn = [](const Vertex& a, const Vertex& b, const Vertex& c, double faceUp) {
+        const double u[3] = {b.position[0] - a.position[0], b.position[1] - a.position[1],
+                             b.position[2] - a.position[2]};
+        const double v[3] = {c.position[0] - a.position[0], c.position[1] - a.position[1],
+                             c.position[2] - a.position[2]};
+        const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                             u[0] * v[1] - u[1] * v[0]};
+        const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+        const double up = faceUp >= 0.0 ? faceUp : (a.normal[1] + b.normal[1] + c.normal[1]) / 3.0;
+        return length > 0.0 && std::fabs(n[1]) >= kFloorNormalY * length && up >= kFloorNormalY;
+    };
+    for (std::size_t index = 0; index < faces.size(); ++index) {
+        const Face& face = faces[index];
+        FloorFace& floor = floorFaces[index];
+        floor.first = floorCorners.size();
+        const auto add = [&](const Vertex& a, const Vertex& b, const Vertex& c, double faceUp) {
+            if (standsOn(a, b, c, faceUp)) {
+                for (const Vertex* v : {&a, &b, &c}) {
+                    floorCorners.emplace_back(v->position[0], v->position[1], v->position[2]);
+                }
+            }
+        };
+        if (triangles[index] == 0) {
+            continue;
+        }
+        if (face.type == kPolygonFace || face.type == kMeshFace) {
+            // A polygon's own normal is the one the compiler gave it; a mesh goes by its corners.
+            const double faceUp = face.type == kPolygonFace ? face.normal[1] : -1.0;
+            for (std::int32_t k = 0; k + 2 < face.numMeshVertices; k += 3) {
+                const Vertex* a = corner(face, k);
+                const Vertex* b = corner(face, k + 1);
+                const Vertex* c = corner(face, k + 2);
+                if (a != nullptr && b != nullptr && c != nullptr) {
+                    add(*a, *b, *c, faceUp);
+                }
+            }
+        } else if (face.type == kPatchFace) {
+            for (const BezierPatch& patch : face.patches) {
+                const auto grid = patch.getVertices();
+                const std::size_t side = std::size_t(patch.getTessLevel()) + 1;
+                for (std::size_t row = 0; row + 1 < side && grid.size() >= side * side; ++row) {
+                    for (std::size_t column = 0; column + 1 < side; ++column) {
+                        const std::size_t at = row * side + column;
+                        add(grid[at], grid[at + 1], grid[at + side], -1.0);
+                        add(grid[at + 1], grid[at + side + 1], grid[at + side], -1.0);
+                    }
+                }
+            }
+        }
+        floor.count = (floorCorners.size() - floor.first) / 3;
+        floor.low[0] = floor.low[1] = 1e30f;
+        floor.high[0] = floor.high[1] = -1e30f;
+        for (std::size_t k = floor.first; k < floorCorners.size(); ++k) {
+            floor.low[0] = std::min(floor.low[0], floorCorners[k].getX());
+            floor.high[0] = std::max(floor.high[0], floorCorners[k].getX());
+            floor.low[1] = std::min(floor.low[1], floorCorners[k].getZ());
+            floor.high[1] = std::max(floor.high[1], floorCorners[k].getZ());
+        }
+    }
+}
+
+void VisibilityScan::floorHits(std::int32_t leaf, double x, double z, double bottom, double top,
+                               std::vector<double>& heights) const {
+    const Leaf& record = level.getLeaves()[std::size_t(leaf)];
+    for (std::int32_t k = 0; k < record.numLeafFaces; ++k) {
+        const auto face = std::size_t(level.getLeafFaces()[std::size_t(record.firstLeafFace + k)]);
+        const FloorFace& floor = floorFaces[face];
+        if (floor.count == 0 || x < floor.low[0] || x > floor.high[0] || z < floor.low[1] ||
+            z > floor.high[1]) {
+            continue;
+        }
+        for (std::size_t t = 0; t < floor.count; ++t) {
+            const Point& a = floorCorners[floor.first + 3 * t];
+            const Point& b = floorCorners[floor.first + 3 * t + 1];
+            const Point& c = floorCorners[floor.first + 3 * t + 2];
+            const double area = (b.getX() - a.getX()) * (c.getZ() - a.getZ()) -
+                                (b.getZ() - a.getZ()) * (c.getX() - a.getX());
+            const double wa =
+                ((b.getX() - x) * (c.getZ() - z) - (b.getZ() - z) * (c.getX() - x)) / area;
+            const double wb =
+                ((c.getX() - x) * (a.getZ() - z) - (c.getZ() - z) * (a.getX() - x)) / area;
+            const double wc = 1.0 - wa - wb;
+            if (area == 0.0 || wa < 0.0 || wb < 0.0 || wc < 0.0) {
+                continue;
+            }
+            const double height = wa * a.getY() + wb * b.getY() + wc * c.getY();
+            if (height > bottom && height < top) {
+                heights.push_back(height);
+            }
+        }
+    }
+}
+
 void VisibilityScan::findPlaces(float eyeAboveFloor) {
     LeafBounds world;
     LeafBounds open;
@@ -199,31 +354,55 @@ void VisibilityScan::findPlaces(float eyeAboveFloor) {
     const double bottom = world.low[1] - kTraceMargin;
     std::vector<PendingSpan> stack;
     std::vector<ColumnSpan> spans;
+    std::vector<double> heights;
     const auto isOpen = [&](const ColumnSpan& span) { return level.clusterOfLeaf(span.leaf) >= 0; };
     for (double x = firstColumn(open.low[0]); x <= open.high[0]; x += kPlaceSpacing) {
         for (double z = firstColumn(open.low[2]); z <= open.high[2]; z += kPlaceSpacing) {
             traceColumn(level, x, z, top, bottom, stack, spans);
-            double runTop = top;
-            for (std::size_t k = 0; k + 1 < spans.size(); ++k) {
-                if (!isOpen(spans[k])) {
+            for (std::size_t k = 0; k < spans.size(); ++k) {
+                // A run of empty leaves from spans[k] down to spans[last] that ends on a solid
+                // one; a run that leaves the level at the bottom has no floor.
+                if (!isOpen(spans[k]) || (k > 0 && isOpen(spans[k - 1]))) {
                     continue;
                 }
-                if (k == 0 || !isOpen(spans[k - 1])) {
-                    runTop = spans[k].top;
+                std::size_t last = k;
+                while (last + 1 < spans.size() && isOpen(spans[last + 1])) {
+                    ++last;
                 }
-                if (isOpen(spans[k + 1])) {
+                if (last + 1 == spans.size()) {
                     continue;
                 }
-                // The open run ends on a floor; the eye must fit under the run's top.
-                const double eyeY = std::round(spans[k].bottom + eyeAboveFloor);
-                const Point eye(static_cast<float>(x), static_cast<float>(eyeY),
-                                static_cast<float>(z));
-                const std::int32_t cluster = level.clusterOfLeaf(level.findLeaf(eye));
-                if (eyeY < runTop && cluster >= 0 && cluster < clusterCount()) {
-                    placeList.push_back({eye, cluster});
+                const double runTop = spans[k].top;
+                heights.assign(1, spans[last].bottom);
+                for (std::size_t in = k; in <= last; ++in) {
+                    floorHits(spans[in].leaf, x, z, spans[last].bottom, runTop, heights);
                 }
+                addPlaces(x, z, runTop, heights, eyeAboveFloor);
             }
         }
+    }
+}
+
+void VisibilityScan::addPlaces(double x, double z, double runTop, std::vector<double>& floors,
+                               float eyeAboveFloor) {
+    // Highest first; a floor just under the one above it is the same floor.
+    std::sort(floors.begin(), floors.end(), std::greater<>());
+    double ceiling = runTop;
+    double above = runTop + kSameFloor;
+    for (const double floor : floors) {
+        if (above - floor < kSameFloor) {
+            continue;
+        }
+        above = floor;
+        const double eyeY = std::round(floor + eyeAboveFloor);
+        const Point eye(static_cast<float>(x), static_cast<float>(eyeY), static_cast<float>(z));
+        const std::int32_t leaf = level.findLeaf(eye);
+        const std::int32_t cluster = level.clusterOfLeaf(leaf);
+        if (eyeY < ceiling && cluster >= 0 && cluster < clusterCount() &&
+            !insideSolidBrush(level, leaf, eye)) {
+            placeList.push_back({eye, cluster});
+        }
+        ceiling = floor;
     }
 }
 

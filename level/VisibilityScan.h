@@ -40,7 +40,7 @@ public:
     static constexpr float kPlaceOffset = 32.0f;
 
     // Scans a sound level with its brush entities (built for the same level); each place stands
-    // eyeAboveFloor units over the first solid leaf below it.
+    // eyeAboveFloor units over a floor: the top of a solid leaf, or a world face that points up.
     VisibilityScan(const BSPMap& level, const BrushModels& brushes, float eyeAboveFloor);
 
     // The level's clusters: the visibility data's, or one past the highest leaf cluster without
@@ -63,9 +63,25 @@ public:
     int heaviestYaw(const ScanPlace& place) const;
 
 private:
+    // The triangles of a world face that a player can stand on, and their box across.
+    struct FloorFace {
+        float low[2] = {0.0f, 0.0f};  // x, z
+        float high[2] = {0.0f, 0.0f};
+        std::size_t first = 0;  // in floorCorners, three corners a triangle
+        std::size_t count = 0;
+    };
+    void collectFloorFaces();
+    // Appends the heights (viewer y) where the vertical line at (x, z) meets the floor faces of
+    // leaf between bottom and top.
+    void floorHits(std::int32_t leaf, double x, double z, double bottom, double top,
+                   std::vector<double>& heights) const;
     void collectClusterFaces(const BrushModels& brushes);
     void measureClusters();
     void findPlaces(float eyeAboveFloor);
+    // The places over floors (viewer heights, the solid one first) of one column's run of empty
+    // leaves up to runTop, each where the eye fits under the floor above it.
+    void addPlaces(double x, double z, double runTop, std::vector<double>& floors,
+                   float eyeAboveFloor);
     // The faces, each once, in the potentially visible set of cluster.
     std::vector<std::int32_t> visibleFaces(std::int32_t cluster) const;
 
@@ -76,5 +92,7 @@ private:
     // Per cluster: the drawn faces of its leaves and of the brush entities reaching into it.
     std::vector<std::vector<std::int32_t>> clusterFaces;
     std::vector<ClusterLoad> loads;
+    std::vector<FloorFace> floorFaces;
+    std::vector<Point> floorCorners;
     std::vector<ScanPlace> placeList;
 };

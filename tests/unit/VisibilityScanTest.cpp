@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "level/BSPMap.h"
@@ -117,6 +118,35 @@ TEST(VisibilityScanTest, theHeaviestPlaceIsInTheRoomThatSeesTheOtherAndLooksTowa
     // From room B's south-east corner the patch lies north and the corridor north-west: the
     // north-west view holds both.
     EXPECT_EQ(scan.heaviestYaw(*placeAt(scan, 608, 32)), 315);
+}
+
+TEST(VisibilityScanTest, aShelfFaceOverTheFloorIsAFloorTooWithPlacesOnItAndUnderIt) {
+    LevelDescription description = twoRoomsAndCorridor();
+    // A mesh quad facing up at z = 64 over room A's south-west quarter (file x, y 0..128).
+    const auto first = static_cast<std::int32_t>(description.vertices.size());
+    const auto firstMesh = static_cast<std::int32_t>(description.meshVertices.size());
+    for (const auto& [x, y] : {std::pair{0, 0}, {128, 0}, {128, 128}, {0, 128}}) {
+        description.vertices.push_back(vertexAt(float(x), float(y), 64));
+    }
+    description.meshVertices.insert(description.meshVertices.end(), {0, 1, 2, 0, 2, 3});
+    description.faces.insert(description.faces.begin() + 4,
+                             faceOf(kMeshFace, first, 4, firstMesh, 6));
+    // Room A's leaf lists its floor and the shelf.
+    description.leafFaces.insert(description.leafFaces.end(), {0, 4});
+    description.leaves[2].firstLeafFace = 4;
+    description.leaves[2].numLeafFaces = 2;
+    description.models[0].numFaces = 5;
+    description.models[1].firstFace = 5;
+    const ScannedLevel scanned = scanLevel(description);
+    const VisibilityScan& scan = *scanned.scan;
+    // Four more places, 50 over the shelf; the four under it stay.
+    EXPECT_EQ(scan.places().size(), 40u);
+    std::size_t onShelf = 0;
+    for (const ScanPlace& place : scan.places()) {
+        onShelf += place.eye.getY() == 64.0f + kEye ? 1 : 0;
+    }
+    EXPECT_EQ(onShelf, 4u);
+    ASSERT_NE(placeAt(scan, 96, 96), nullptr);
 }
 
 TEST(VisibilityScanTest, withoutVisibilityDataEveryClusterSeesTheWholeLevel) {
