@@ -133,6 +133,34 @@ bool insideSolidBrush(const BSPMap& level, std::int32_t leafIndex, const Point& 
     return false;
 }
 
+// Corner k of a polygon or mesh face; null where an index runs outside the level's arrays.
+const Vertex* meshCorner(const BSPMap& level, const Face& face, std::int32_t k) {
+    const auto& meshVertices = level.getMeshVertices();
+    const auto& vertices = level.getVertices();
+    const std::int64_t mesh = std::int64_t(face.firstMeshVertex) + k;
+    if (mesh < 0 || mesh >= std::int64_t(meshVertices.size())) {
+        return nullptr;
+    }
+    const std::int64_t vertex = std::int64_t(face.firstVertex) + meshVertices[std::size_t(mesh)];
+    return vertex >= 0 && vertex < std::int64_t(vertices.size()) ? &vertices[std::size_t(vertex)]
+                                                                 : nullptr;
+}
+
+// A triangle a player stands on: level enough by its slope, and facing up by faceUp (the face's
+// normal's y) or, when that is negative, by its corners' normals, which tell a floor from a
+// ceiling where the winding does not.
+bool isFloorTriangle(const Vertex& a, const Vertex& b, const Vertex& c, double faceUp) {
+    const double u[3] = {b.position[0] - a.position[0], b.position[1] - a.position[1],
+                         b.position[2] - a.position[2]};
+    const double v[3] = {c.position[0] - a.position[0], c.position[1] - a.position[1],
+                         c.position[2] - a.position[2]};
+    const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                         u[0] * v[1] - u[1] * v[0]};
+    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    const double up = faceUp >= 0.0 ? faceUp : (a.normal[1] + b.normal[1] + c.normal[1]) / 3.0;
+    return length > 0.0 && std::fabs(n[1]) >= kFloorNormalY * length && up >= kFloorNormalY;
+}
+
 }  // namespace
 
 std::int64_t faceTriangles(const Face& face) {
@@ -230,38 +258,13 @@ void VisibilityScan::measureClusters() {
 
 void VisibilityScan::collectFloorFaces() {
     const auto& faces = level.getFaces();
-    const auto& vertices = level.getVertices();
-    const auto& meshVertices = level.getMeshVertices();
     floorFaces.assign(faces.size(), FloorFace{});
-    const auto corner = [&](const Face& face, std::int32_t k) -> const Vertex* {
-        const std::int64_t mesh = std::int64_t(face.firstMeshVertex) + k;
-        if (mesh < 0 || mesh >= std::int64_t(meshVertices.size())) {
-            return nullptr;
-        }
-        const std::int64_t vertex =
-            std::int64_t(face.firstVertex) + meshVertices[std::size_t(mesh)];
-        return vertex >= 0 && vertex < std::int64_t(vertices.size())
-                   ? &vertices[std::size_t(vertex)]
-                   : nullptr;
-    };
-    // Up by its corners' normals (which tell a floor from a ceiling) and by its slope.
-    const auto standsOn = [](const Vertex& a, const Vertex& b, const Vertex& c, double faceUp) {
-        const double u[3] = {b.position[0] - a.position[0], b.position[1] - a.position[1],
-                             b.position[2] - a.position[2]};
-        const double v[3] = {c.position[0] - a.position[0], c.position[1] - a.position[1],
-                             c.position[2] - a.position[2]};
-        const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
-                             u[0] * v[1] - u[1] * v[0]};
-        const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-        const double up = faceUp >= 0.0 ? faceUp : (a.normal[1] + b.normal[1] + c.normal[1]) / 3.0;
-        return length > 0.0 && std::fabs(n[1]) >= kFloorNormalY * length && up >= kFloorNormalY;
-    };
     for (std::size_t index = 0; index < faces.size(); ++index) {
         const Face& face = faces[index];
         FloorFace& floor = floorFaces[index];
         floor.first = floorCorners.size();
         const auto add = [&](const Vertex& a, const Vertex& b, const Vertex& c, double faceUp) {
-            if (standsOn(a, b, c, faceUp)) {
+            if (isFloorTriangle(a, b, c, faceUp)) {
                 for (const Vertex* v : {&a, &b, &c}) {
                     floorCorners.emplace_back(v->position[0], v->position[1], v->position[2]);
                 }
@@ -274,9 +277,9 @@ void VisibilityScan::collectFloorFaces() {
             // A polygon's own normal is the one the compiler gave it; a mesh goes by its corners.
             const double faceUp = face.type == kPolygonFace ? face.normal[1] : -1.0;
             for (std::int32_t k = 0; k + 2 < face.numMeshVertices; k += 3) {
-                const Vertex* a = corner(face, k);
-                const Vertex* b = corner(face, k + 1);
-                const Vertex* c = corner(face, k + 2);
+                const Vertex* a = meshCorner(level, face, k);
+                const Vertex* b = meshCorner(level, face, k + 1);
+                const Vertex* c = meshCorner(level, face, k + 2);
                 if (a != nullptr && b != nullptr && c != nullptr) {
                     add(*a, *b, *c, faceUp);
                 }
@@ -295,14 +298,18 @@ void VisibilityScan::collectFloorFaces() {
             }
         }
         floor.count = (floorCorners.size() - floor.first) / 3;
-        floor.low[0] = floor.low[1] = 1e30f;
-        floor.high[0] = floor.high[1] = -1e30f;
-        for (std::size_t k = floor.first; k < floorCorners.size(); ++k) {
-            floor.low[0] = std::min(floor.low[0], floorCorners[k].getX());
-            floor.high[0] = std::max(floor.high[0], floorCorners[k].getX());
-            floor.low[1] = std::min(floor.low[1], floorCorners[k].getZ());
-            floor.high[1] = std::max(floor.high[1], floorCorners[k].getZ());
-        }
+        frameFloor(floor);
+    }
+}
+
+void VisibilityScan::frameFloor(FloorFace& floor) const {
+    floor.low[0] = floor.low[1] = 1e30f;
+    floor.high[0] = floor.high[1] = -1e30f;
+    for (std::size_t k = floor.first; k < floor.first + 3 * floor.count; ++k) {
+        floor.low[0] = std::min(floor.low[0], floorCorners[k].getX());
+        floor.high[0] = std::max(floor.high[0], floorCorners[k].getX());
+        floor.low[1] = std::min(floor.low[1], floorCorners[k].getZ());
+        floor.high[1] = std::max(floor.high[1], floorCorners[k].getZ());
     }
 }
 

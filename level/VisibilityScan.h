@@ -61,6 +61,8 @@ public:
     // the most of its cluster's visible triangles (faces by the mean of their vertices); the
     // lowest yaw on a tie.
     int heaviestYaw(const ScanPlace& place) const;
+    // Every triangle of a drawn face that a player could stand on, three corners each.
+    const std::vector<Point>& floorTriangles() const { return floorCorners; }
 
 private:
     // The triangles of a world face that a player can stand on, and their box across.
@@ -71,6 +73,8 @@ private:
         std::size_t count = 0;
     };
     void collectFloorFaces();
+    // The floor's box across from its triangles.
+    void frameFloor(FloorFace& floor) const;
     // Appends the heights (viewer y) where the vertical line at (x, z) meets the floor faces of
     // leaf between bottom and top.
     void floorHits(std::int32_t leaf, double x, double z, double bottom, double top,

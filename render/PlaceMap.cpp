@@ -1,5 +1,5 @@
-// PlaceMap: the map's frame from the open leaves, a small triangle filler for the floors, the
-// place cells, and a 3 x 5 digit font for the numbers and the legend.
+// PlaceMap: the map's frame from the places, a small triangle filler for the floors, the place
+// cells, and a 3 x 5 digit font for the numbers and the legend.
 #include "render/PlaceMap.h"
 
 #include <algorithm>
@@ -7,7 +7,6 @@
 #include <cmath>
 #include <string>
 
-#include "level/BSPMap.h"
 #include "level/VisibilityScan.h"
 #include "render/ScreenShot.h"
 
@@ -22,8 +21,6 @@ constexpr int kLegendHeight = 32;
 constexpr int kLegendBarWidth = 256;
 constexpr int kLegendBarHeight = 12;
 constexpr int kLeastWidth = kLegendBarWidth + 120;
-// A face counts as floor when its normal is within about 45 degrees of straight up.
-constexpr float kFloorNormalY = 0.7f;
 
 // Each digit's five rows of three pixels, the top row first, the left pixel the highest bit.
 constexpr std::array<std::array<std::uint8_t, 5>, 10> kDigits = {{
@@ -52,7 +49,7 @@ double edge(double ax, double az, double bx, double bz, double px, double pz) {
 
 }  // namespace
 
-PlaceMap::PlaceMap(const BSPMap& level, const VisibilityScan& scan) {
+PlaceMap::PlaceMap(const VisibilityScan& scan) {
     double highX = -1e30;
     double highZ = -1e30;
     lowX = 1e30;
@@ -74,7 +71,7 @@ PlaceMap::PlaceMap(const BSPMap& level, const VisibilityScan& scan) {
     pixelsHigh = mapHigh + kLegendHeight;
     pixels.resize(std::size_t(pixelsWide) * std::size_t(pixelsHigh) * 3);
     fillBox(0, 0, pixelsWide - 1, pixelsHigh - 1, kBackground);
-    drawFloors(level);
+    drawFloors(scan);
     drawPlaces(scan);
     drawLegend(scan.worstTriangles());
 }
@@ -127,9 +124,10 @@ void PlaceMap::fillBox(int left, int top, int right, int bottom, HeatColour colo
     }
 }
 
-void PlaceMap::fillTriangle(const float (&a)[3], const float (&b)[3], const float (&c)[3]) {
-    const auto toPixels = [&](const float(&p)[3]) {
-        return std::array<double, 2>{(p[0] - lowX) * pixelsPerUnit, (p[2] - lowZ) * pixelsPerUnit};
+void PlaceMap::fillTriangle(const Point& a, const Point& b, const Point& c) {
+    const auto toPixels = [&](const Point& p) {
+        return std::array<double, 2>{(p.getX() - lowX) * pixelsPerUnit,
+                                     (p.getZ() - lowZ) * pixelsPerUnit};
     };
     const auto pa = toPixels(a);
     const auto pb = toPixels(b);
@@ -156,69 +154,10 @@ void PlaceMap::fillTriangle(const float (&a)[3], const float (&b)[3], const floa
     }
 }
 
-void PlaceMap::drawFloors(const BSPMap& level) {
-    const auto& vertices = level.getVertices();
-    const auto& meshVertices = level.getMeshVertices();
-    const auto& flags = level.getTextureFlags();
-    const auto upward = [](const float(&a)[3], const float(&b)[3], const float(&c)[3]) {
-        const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-        const double v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-        const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
-                             u[0] * v[1] - u[1] * v[0]};
-        const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-        return length > 0.0 && std::fabs(n[1]) >= kFloorNormalY * length;
-    };
-    for (const Face& face : level.getFaces()) {
-        if (face.texture >= 0 && std::size_t(face.texture) < flags.size() &&
-            isUndrawnSurface(flags[std::size_t(face.texture)])) {
-            continue;
-        }
-        if (face.type == kPolygonFace || face.type == kMeshFace) {
-            // A polygon's own normal tells floor from ceiling; a mesh's triangles go by slope.
-            if (face.type == kPolygonFace && face.normal[1] < kFloorNormalY) {
-                continue;
-            }
-            for (std::int32_t k = 0; k + 2 < face.numMeshVertices; k += 3) {
-                const Vertex* corner[3];
-                bool inside = true;
-                for (int i = 0; i < 3; ++i) {
-                    const std::int64_t mesh = std::int64_t(face.firstMeshVertex) + k + i;
-                    const std::int64_t vertex =
-                        mesh < std::int64_t(meshVertices.size())
-                            ? std::int64_t(face.firstVertex) + meshVertices[std::size_t(mesh)]
-                            : -1;
-                    inside = inside && vertex >= 0 && vertex < std::int64_t(vertices.size());
-                    corner[i] = inside ? &vertices[std::size_t(vertex)] : nullptr;
-                }
-                if (inside &&
-                    (face.type == kPolygonFace ||
-                     upward(corner[0]->position, corner[1]->position, corner[2]->position))) {
-                    fillTriangle(corner[0]->position, corner[1]->position, corner[2]->position);
-                }
-            }
-        } else if (face.type == kPatchFace) {
-            for (const BezierPatch& patch : face.patches) {
-                const auto grid = patch.getVertices();
-                const int side = patch.getTessLevel() + 1;
-                if (grid.size() < std::size_t(side) * std::size_t(side)) {
-                    continue;
-                }
-                for (int row = 0; row + 1 < side; ++row) {
-                    for (int column = 0; column + 1 < side; ++column) {
-                        const Vertex& v00 = grid[std::size_t(row * side + column)];
-                        const Vertex& v01 = grid[std::size_t(row * side + column + 1)];
-                        const Vertex& v10 = grid[std::size_t((row + 1) * side + column)];
-                        const Vertex& v11 = grid[std::size_t((row + 1) * side + column + 1)];
-                        if (upward(v00.position, v01.position, v10.position)) {
-                            fillTriangle(v00.position, v01.position, v10.position);
-                        }
-                        if (upward(v01.position, v11.position, v10.position)) {
-                            fillTriangle(v01.position, v11.position, v10.position);
-                        }
-                    }
-                }
-            }
-        }
+void PlaceMap::drawFloors(const VisibilityScan& scan) {
+    const auto& corners = scan.floorTriangles();
+    for (std::size_t k = 0; k + 2 < corners.size(); k += 3) {
+        fillTriangle(corners[k], corners[k + 1], corners[k + 2]);
     }
 }
 

@@ -10,7 +10,6 @@
 #include "geometry/Point.h"
 #include "render/HeatRamp.h"
 
-class BSPMap;
 class VisibilityScan;
 
 class PlaceMap {
@@ -20,8 +19,9 @@ public:
     static constexpr HeatColour kBackground{24, 24, 24};
     static constexpr int kNumberedPlaces = 10;
 
-    // Draws the scan of level (which must have places). North (file +y, viewer -z) is up.
-    PlaceMap(const BSPMap& level, const VisibilityScan& scan);
+    // Draws a scan that has places, the floors as the scan found them. North (file +y, viewer -z)
+    // is up.
+    explicit PlaceMap(const VisibilityScan& scan);
 
     int width() const { return pixelsWide; }
     int height() const { return pixelsHigh; }
@@ -37,8 +37,8 @@ public:
 private:
     void paint(int column, int row, HeatColour colour);
     void fillBox(int left, int top, int right, int bottom, HeatColour colour);
-    void fillTriangle(const float (&a)[3], const float (&b)[3], const float (&c)[3]);
-    void drawFloors(const BSPMap& level);
+    void fillTriangle(const Point& a, const Point& b, const Point& c);
+    void drawFloors(const VisibilityScan& scan);
     void drawPlaces(const VisibilityScan& scan);
     // A whole number in the digit font at (left, top), white on a black box; returns its width.
     int drawNumber(std::int64_t number, int left, int top);

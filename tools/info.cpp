@@ -349,7 +349,7 @@ int reportHeavyPlaces(const BSPMap& level, const std::string& shownName,
     }
     printHeavyPlaces(scan, top, levelArgument, folders, std::cout);
     if (!pngPath.empty()) {
-        const std::string problem = PlaceMap(level, scan).writePng(pngPath);
+        const std::string problem = PlaceMap(scan).writePng(pngPath);
         if (!problem.empty()) {
             std::cout << "velmora-info: cannot write " << pngPath << ": " << problem << '\n';
             return kUnsoundStatus;

@@ -175,7 +175,7 @@ TEST(VisibilityScanTest, theRampRunsFromDarkBlueToWhiteAndThePictureColoursEachP
     EXPECT_EQ(heatColour(-1.0f), heatColour(0.0f));
 
     const ScannedLevel scanned = scanLevel(twoRoomsAndCorridor());
-    const PlaceMap map(*scanned.level, *scanned.scan);
+    const PlaceMap map(*scanned.scan);
     const std::string path = testing::TempDir() + "velmora-scan-map.png";
     ASSERT_EQ(map.writePng(path), "");
     int width = 0;
