@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
+#include "app/EyePose.h"
 #include "geometry/Point.h"
 
 inline constexpr int kDefaultWindowWidth = 1024;
@@ -38,6 +41,9 @@ struct ViewerConfig {
     std::vector<std::string> dataFolders;
     bool levelInDataFolders = false;
     bool startAtFirstSpawn = false;
+    // Given on the command line (--at): the eye starts there, turned and pitched so; start is
+    // its position.
+    std::optional<EyePose> startPose;
     // Entities shown as models and markers at start; key e flips it.
     bool entities = false;
     // With the entities, markers for those without a model; key x flips it.

@@ -27,6 +27,11 @@ void printUsage(std::ostream& out, int argc, char** argv) {
     out << "usage: " << programName(argc, argv) << " <configuration file>" << std::endl;
 }
 
+void printLevelUsage(std::ostream& out, int argc, char** argv) {
+    out << "usage: " << programName(argc, argv)
+        << " LEVEL.bsp | NAME [--data DIR]... [--at X,Y,Z[,YAW[,PITCH]]]" << std::endl;
+}
+
 void printHelp(std::ostream& out, int argc, char** argv) {
     printUsage(out, argc, argv);
     const char* program = programName(argc, argv);
@@ -36,6 +41,8 @@ void printHelp(std::ostream& out, int argc, char** argv) {
            "first\n"
         << "  of /usr/share/games/openarena/baseoa/ ~/.openarena/baseoa/ ~/.q3a/baseq3/, then "
            "maps/..\n"
+        << "  --at X,Y,Z[,YAW[,PITCH]]  with a level: the eye there (viewer axes, y up), not at a "
+           "spawn\n"
         << "configuration file: \"key = value\" entries, keys case-sensitive:\n"
         << "  width, height   window size, 1.." << kMaxWindowSize << " (default "
         << kDefaultWindowWidth << " x " << kDefaultWindowHeight

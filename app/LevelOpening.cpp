@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kListOption = "--list";
 constexpr std::string_view kDataOption = "--data";
+constexpr std::string_view kAtOption = "--at";
 // Spawn angles turn counter-clockwise from file +x; the camera's yaw turns clockwise from file +y.
 constexpr float kYawOfFileX = 90.0f;
 
@@ -71,6 +72,16 @@ std::optional<LaunchRequest> readLaunchRequest(int argc, char** argv, std::ostre
                 return std::nullopt;
             }
             request.givenDataFolders.push_back(argv[++index]);
+        } else if (argument == kAtOption) {
+            EyePose pose;
+            const std::string problem =
+                index + 1 < argc ? readEyePose(argv[index + 1], 3, pose) : "needs a pose";
+            if (!problem.empty()) {
+                log << kAtOption << (index + 1 < argc ? std::string(" ") + argv[index + 1] : "")
+                    << ": " << problem << std::endl;
+                return std::nullopt;
+            }
+            ++index;
         } else if (!argument.empty() && argument.front() == '-') {
             log << argument << ": not an option of the level forms (--data DIR, --list)"
                 << std::endl;
@@ -101,6 +112,35 @@ std::optional<LaunchRequest> readLaunchRequest(int argc, char** argv, std::ostre
         return std::nullopt;
     }
     return request;
+}
+
+EyePoseArgument eyePoseArgument(int argc, char** argv) {
+    EyePoseArgument found;
+    if (argc < 2 || (argv[1] != kListOption && argv[1] != kDataOption &&
+                     formOf(argv[1]) == LaunchForm::kConfiguration)) {
+        return found;
+    }
+    for (int index = 1; index < argc; ++index) {
+        if (argv[index] != kAtOption) {
+            continue;
+        }
+        if (index + 1 >= argc) {
+            return {std::nullopt, std::string(kAtOption) + ": needs X,Y,Z[,YAW[,PITCH]]"};
+        }
+        EyePose pose;
+        if (const std::string problem = readEyePose(argv[index + 1], 3, pose); !problem.empty()) {
+            return {std::nullopt, std::string(kAtOption) + " " + argv[index + 1] + ": " + problem};
+        }
+        found.pose = pose;
+        ++index;
+    }
+    return found;
+}
+
+void startAt(ViewerConfig& config, const EyePose& pose) {
+    config.startAtFirstSpawn = false;
+    config.start = pose.position;
+    config.startPose = pose;
 }
 
 std::vector<std::string> installPlaces(const std::string& home) {

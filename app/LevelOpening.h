@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Config.h"
+#include "app/EyePose.h"
 #include "geometry/Point.h"
 #include "level/Entities.h"
 
@@ -34,8 +35,18 @@ LaunchForm formOf(const std::string& argument);
 // argv[1] names the form: "--list"; a path ending in .bsp (any case); a name with no '/', no
 // extension and no leading '-' that is no file here; else a configuration file, read as before
 // (the rest of the line then goes to GLUT). Nothing, after one line on log, for an option it does
-// not know, --data without a folder, or a second level.
+// not know, --data without a folder, --at without a pose a level can start at, or a second level.
 std::optional<LaunchRequest> readLaunchRequest(int argc, char** argv, std::ostream& log);
+// The --at of a level form's command line (the last one given): its pose, or the line that names
+// what does not read in it, for the usage error the viewer exits with. Neither for a
+// configuration's command line, whose rest goes to GLUT.
+struct EyePoseArgument {
+    std::optional<EyePose> pose;
+    std::string problem;
+};
+EyePoseArgument eyePoseArgument(int argc, char** argv);
+// The eye of config starts at pose rather than at the first spawn.
+void startAt(ViewerConfig& config, const EyePose& pose);
 
 // The usual install places of the game data, in the order they are tried; home is $HOME.
 std::vector<std::string> installPlaces(const std::string& home);

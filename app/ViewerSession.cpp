@@ -104,6 +104,9 @@ std::optional<ViewerConfig> ViewerSession::fromCommandLine(int argc, char** argv
         return std::nullopt;
     } else {
         config = levelConfigForUser(*request);
+        if (const EyePoseArgument at = eyePoseArgument(argc, argv); at.pose) {
+            startAt(config, *at.pose);
+        }
         std::cerr << "root directory:" << folderListText(config.dataFolders) << std::endl;
     }
     std::cerr << "level name:" << config.levelFile << std::endl;
@@ -308,6 +311,10 @@ void ViewerSession::placeCamera() {
     viewerControls = new ViewerControls(ViewOptions(config));
     camera = new Camera(config.start, &viewFrustum);
     camera->setSpeedFactor(viewerControls->options.flySpeed.factor());
+    if (config.startPose) {
+        camera->setYaw(config.startPose->yaw);
+        camera->setPitch(config.startPose->pitch);
+    }
     viewerControls->sessionKey = [this](unsigned char key) { return sessionKey(key); };
     viewerControls->betweenFrames = [this] { watchLevel(glutSeconds()); };
     if (bspMap != nullptr) {

@@ -77,7 +77,8 @@ public:
     void watchLevel(double nowSeconds);
     // The file whose changes mean a new level: the level file, or the archive it is read from.
     std::string watchedFile() const;
-    // The camera at the configured start and fly speed, and the mouse controls at the configured
+    // The camera at the configured start (turned and pitched as a start pose says) and fly speed,
+    // and the mouse controls at the configured
     // sensitivity. With a level, the level takes the camera and creates the sky and its lightmap
     // pages (which need the window), and with textures = on loads the face images. Without a
     // level no GL call is made, so the keys can steer it alone.

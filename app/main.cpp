@@ -2,11 +2,19 @@
 // session started from the command line, then the GLUT loop.
 #include <iostream>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "app/Help.h"
 #include "app/LevelOpening.h"
 #include "app/ViewerSession.h"
+
+namespace {
+
+// As the tools exit on a command line they cannot read.
+constexpr int kUsageStatus = 2;
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (asksForHelp(argc, argv)) {
@@ -15,6 +23,11 @@ int main(int argc, char** argv) {
     }
     if (asksForLevelList(argc, argv)) {
         return printLevelList(argc, argv, std::cout, std::cerr);
+    }
+    if (const EyePoseArgument at = eyePoseArgument(argc, argv); !at.problem.empty()) {
+        printLevelUsage(std::cerr, argc, argv);
+        std::cerr << at.problem << std::endl;
+        return kUsageStatus;
     }
     std::optional<ViewerConfig> config = ViewerSession::fromCommandLine(argc, argv);
     if (!config) {

@@ -29,6 +29,17 @@ std::string writeFramePng(const std::string& path, int width, int height, bool e
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
 
+    // A negative stride (in components) tells libpng the rows in memory run bottom-up; it finds
+    // the top row itself from the start of the buffer.
+    return writeRgbPng(path, width, height, pixels.data(),
+                       -static_cast<std::ptrdiff_t>(width * kBytesPerPixel), exclusive);
+}
+
+std::string writeRgbPng(const std::string& path, int width, int height, const std::uint8_t* pixels,
+                        std::ptrdiff_t rowStride, bool exclusive) {
+    if (width <= 0 || height <= 0) {
+        return "the picture has no pixels";
+    }
     errno = 0;
     // "x" creates the file or fails when it exists, so no earlier shot is ever overwritten.
     FILE* file = std::fopen(path.c_str(), exclusive ? "wbx" : "wb");
@@ -40,11 +51,8 @@ std::string writeFramePng(const std::string& path, int width, int height, bool e
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGB;
-    // A negative stride (in components) tells libpng the rows in memory run bottom-up; it finds
-    // the top row itself from the start of the buffer.
-    const png_int_32 rowStride = -static_cast<png_int_32>(width * kBytesPerPixel);
-    const bool written =
-        png_image_write_to_stdio(&image, file, 0, pixels.data(), rowStride, nullptr) != 0;
+    const bool written = png_image_write_to_stdio(&image, file, 0, pixels,
+                                                  static_cast<png_int_32>(rowStride), nullptr) != 0;
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
         std::remove(path.c_str());

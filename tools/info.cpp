@@ -1,7 +1,7 @@
 // velmora-info: a level report for people who make maps. Loads a level with the viewer's own
 // loader and validator, opens no window, and prints the lump table, the faces by type, the
 // visibility figures, the entities by class and every problem found; with --assets, where every
-// texture the level names comes from instead.
+// texture the level names comes from instead; with --heavy, the places that see the most.
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -22,10 +23,13 @@
 #include "app/LevelOpening.h"
 #include "app/SurfaceReport.h"
 #include "level/BSPMap.h"
+#include "level/BrushModels.h"
 #include "level/Face.h"
 #include "level/LevelValidator.h"
 #include "level/LightGrid.h"
 #include "level/Records.h"
+#include "level/VisibilityScan.h"
+#include "render/PlaceMap.h"
 #include "assets/AssetStore.h"
 #include "texture/TextureCache.h"
 #include "texture/FaceTextures.h"
@@ -39,6 +43,10 @@ namespace {
 constexpr int kSoundStatus = 0;
 constexpr int kUnsoundStatus = 1;
 constexpr int kBadArgumentStatus = 2;
+// A standing player's origin is this far over the floor (half the player's box); the viewer's eye
+// stands kPlayerEyeHeight over that.
+constexpr float kOriginAboveFloor = 24.0f;
+constexpr float kEyeAboveFloor = kOriginAboveFloor + kPlayerEyeHeight;
 
 // The records the loader read from a lump (the lightmaps it skips are counted from the directory),
 // or -1 where the lump is not a list of records the viewer knows (entities, effects, light
@@ -273,6 +281,85 @@ ViewerConfig levelConfigOf(const std::string& level, std::vector<std::string> da
     return levelConfigForUser(request);
 }
 
+// "" when path's folder exists (or path names none), otherwise the line that says it does not.
+std::string missingFolderOf(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    if (folder.empty() || std::filesystem::is_directory(folder, error)) {
+        return "";
+    }
+    return "velmora-info: cannot write " + path + ": the folder " + folder.string() +
+           " does not exist";
+}
+
+// The viewer's command line that opens the level as it was given here, at the place.
+std::string viewerCommand(const std::string& levelArgument, const std::vector<std::string>& folders,
+                          const ScanPlace& place, int yaw) {
+    std::ostringstream line;
+    line << "velmora " << levelArgument;
+    for (const std::string& folder : folders) {
+        line << " --data " << folder;
+    }
+    // Adding zero turns the axis change's -0 into 0.
+    line << " --at " << place.eye.getX() + 0.0f << ',' << place.eye.getY() + 0.0f << ','
+         << place.eye.getZ() + 0.0f << ',' << yaw << ",0";
+    return line.str();
+}
+
+// The --heavy report: the summary, then the heaviest places with the line that opens each.
+void printHeavyPlaces(const VisibilityScan& scan, std::size_t top, const std::string& levelArgument,
+                      const std::vector<std::string>& folders, std::ostream& out) {
+    out << "clusters: " << scan.clusterCount() << ", places: " << scan.places().size() << " ("
+        << VisibilityScan::kPlaceSpacing << " units apart, the eye " << kEyeAboveFloor
+        << " over the floor)\n";
+    out << "triangles in view: median " << scan.medianTriangles() << ", worst "
+        << scan.worstTriangles() << '\n';
+    out << "heaviest places:\n";
+    for (const std::size_t index : scan.heaviestPlaces(top)) {
+        const ScanPlace& place = scan.places()[index];
+        const ClusterLoad& load = scan.loadAt(place);
+        out << "  " << place.eye.getX() + 0.0f << ' ' << place.eye.getY() + 0.0f << ' '
+            << place.eye.getZ() + 0.0f << ": " << load.triangles << " triangles, " << load.faces
+            << " faces, sees " << load.clustersSeen << " of " << scan.clusterCount()
+            << " clusters\n";
+        out << "    " << viewerCommand(levelArgument, folders, place, scan.heaviestYaw(place))
+            << '\n';
+    }
+}
+
+// velmora-info --heavy: exit status 0, or 1 when the level is not sound, has no place to stand
+// or the picture cannot be written.
+int reportHeavyPlaces(const BSPMap& level, const std::string& shownName,
+                      const std::string& levelArgument, const std::vector<std::string>& folders,
+                      std::size_t top, const std::string& pngPath) {
+    if (!level.isSound()) {
+        printValidation(level, shownName, std::cout);
+        return kUnsoundStatus;
+    }
+    const BrushModels brushes(level, std::cerr);
+    const VisibilityScan scan(level, brushes, kEyeAboveFloor);
+    if (scan.places().empty()) {
+        std::cout << shownName << ": no empty leaf over a floor, so no place to stand"
+                  << (pngPath.empty() ? "" : " and no picture") << '\n';
+        return kUnsoundStatus;
+    }
+    if (!scan.hasVisibility()) {
+        std::cout << shownName
+                  << ": no visibility data (no records in lump 16): every cluster is taken to "
+                     "see every other\n";
+    }
+    printHeavyPlaces(scan, top, levelArgument, folders, std::cout);
+    if (!pngPath.empty()) {
+        const std::string problem = PlaceMap(scan).writePng(pngPath);
+        if (!problem.empty()) {
+            std::cout << "velmora-info: cannot write " << pngPath << ": " << problem << '\n';
+            return kUnsoundStatus;
+        }
+        std::cout << "picture: " << pngPath << '\n';
+    }
+    return kSoundStatus;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -286,6 +373,16 @@ int main(int argc, char** argv) {
     bool assetsReport = false;
     app.add_flag("--assets", assetsReport,
                  "where every texture the level names comes from: material, images, archives");
+    bool heavyReport = false;
+    app.add_flag("--heavy", heavyReport,
+                 "the places that see the most triangles, each with the viewer's line that opens "
+                 "it there looking the heaviest way");
+    std::string pngPath;
+    app.add_option("--png", pngPath,
+                   "with --heavy: a top-down picture of every place coloured by what it sees");
+    std::size_t topCount = 10;
+    app.add_option("--top", topCount, "with --heavy: how many of the heaviest places (default 10)")
+        ->check(CLI::Range(std::size_t{1}, std::size_t{1000000}));
     std::vector<std::string> givenFolders;
     app.add_option("--data", givenFolders,
                    "data folder, repeatable, later ones winning (default: the first install "
@@ -299,6 +396,15 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         std::cerr << error.what() << '\n' << app.help();
         return kBadArgumentStatus;
+    }
+
+    if (!heavyReport && (!pngPath.empty() || app.count("--top") > 0)) {
+        std::cerr << "--png and --top go with --heavy\n" << app.help();
+        return kBadArgumentStatus;
+    }
+    if (const std::string missing = missingFolderOf(pngPath); !missing.empty()) {
+        std::cout << missing << '\n';
+        return kUnsoundStatus;
     }
 
     // The loading transcript goes to the standard error stream; the report, and a level that
@@ -318,6 +424,10 @@ int main(int argc, char** argv) {
     TextureCache textures;
     const BSPMap level(config.dataPath, source->path, std::move(bytes), {*assets, textures},
                        nullptr, nullptr, std::cerr);
+    if (heavyReport) {
+        return reportHeavyPlaces(level, source->shownName, levelArgument, givenFolders, topCount,
+                                 pngPath);
+    }
     if (assetsReport) {
         if (!level.isSound()) {
             printValidation(level, source->shownName, std::cout);

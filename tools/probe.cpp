@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/Callbacks.h"
+#include "app/EyePose.h"
 #include "app/LevelOpening.h"
 #include "app/SurfaceReport.h"
 #include "app/ViewOptions.h"
@@ -65,18 +66,12 @@ bool readField(const char*& cursor, const char* end, bool last, Number& value) {
 // "X,Y,Z,YAW[,PITCH]": the eye in viewer axes, the camera's angle in whole degrees and the pitch
 // in degrees within the camera's range (0 when absent).
 bool parsePose(const std::string& text, Pose& pose) {
-    const char* cursor = text.data();
-    const char* end = text.data() + text.size();
-    if (!(readField(cursor, end, false, pose.x) && readField(cursor, end, false, pose.y) &&
-          readField(cursor, end, false, pose.z) && std::isfinite(pose.x) && std::isfinite(pose.y) &&
-          std::isfinite(pose.z))) {
+    EyePose eye;
+    if (!readEyePose(text, 4, eye).empty()) {
         return false;
     }
-    if (readField(cursor, end, true, pose.yaw)) {
-        return true;
-    }
-    return readField(cursor, end, false, pose.yaw) && readField(cursor, end, true, pose.pitch) &&
-           std::fabs(pose.pitch) <= kMaxPitchDegrees;
+    pose = {eye.position.getX(), eye.position.getY(), eye.position.getZ(), eye.yaw, eye.pitch};
+    return true;
 }
 
 // "ambient R G B directed R G B direction X Y Z": the colours as the grid stores them (0..255,

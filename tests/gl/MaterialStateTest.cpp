@@ -282,6 +282,8 @@ TEST_F(MaterialStateTest, thePickMeetsACullNoneWallFromBehind) {
         << pickFromBehind();
     open(frontMaterial("{\nmap textures/test/red.tga\n}"), level);
     EXPECT_EQ(pickFromBehind(), kNoFaceLine);
+}
+
 // The frame from the origin with the depth pass on, and the same frame without it.
 std::pair<std::vector<unsigned char>, std::vector<unsigned char>> withAndWithoutDepthPass(
     ViewerSession& session) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -118,4 +119,31 @@ TEST_F(SessionTest, everyLevelOfASessionSharesOneOpeningOfTheArchives) {
     const std::string transcript = testing::internal::GetCapturedStderr();
     EXPECT_EQ(countOf(transcript, "noise.pk3: not a readable zip archive"), 1u) << transcript;
     EXPECT_EQ(countOf(transcript, "magic: IBSP"), 2u);
+}
+
+TEST_F(SessionTest, aLevelOpenedAtAPoseStartsTheEyeThereInsteadOfAtTheSpawn) {
+    std::vector<std::string> arguments = {
+        "velmora", kSampleSessionLevel, "--data", kSampleSessionDir, "--at", "1280,64,-960,90,10"};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    testing::internal::CaptureStderr();
+    std::optional<ViewerConfig> config =
+        ViewerSession::fromCommandLine(int(argv.size()), argv.data());
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(config.has_value());
+    EXPECT_FALSE(config->startAtFirstSpawn);
+    config->textures = false;
+    auto session = startSampleSession(*config);
+    // The overlay's X, Y and Z are the camera's position.
+    EXPECT_EQ(camera->getPosition().getX(), 1280.0f);
+    EXPECT_EQ(camera->getPosition().getY(), 64.0f);
+    EXPECT_EQ(camera->getPosition().getZ(), -960.0f);
+    session->drawFrame(0.0f);
+    const std::vector<unsigned char> atStart = readWindowPixels();
+    session->placeEye(kSampleInRoomB, 90, 10.0f);
+    session->drawFrame(0.0f);
+    EXPECT_EQ(readWindowPixels(), atStart);
+    EXPECT_NE(sessionFrameAt(*session, kSampleInRoomB, 0), atStart);
 }
