@@ -40,6 +40,11 @@ struct ViewerConfig {
     // eye starts at the first player spawn rather than at start.
     std::vector<std::string> dataFolders;
     bool levelInDataFolders = false;
+    // The one search path for all the level needs, the winning folder last: the data folders, or
+    // the datapath alone when the configuration gives no folders.
+    std::vector<std::string> searchPath() const {
+        return dataFolders.empty() ? std::vector<std::string>{dataPath} : dataFolders;
+    }
     bool startAtFirstSpawn = false;
     // Given on the command line (--at): the eye starts there, turned and pitched so; start is
     // its position.

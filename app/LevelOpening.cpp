@@ -228,10 +228,7 @@ ViewerConfig levelConfigForUser(const LaunchRequest& request) {
 }
 
 std::unique_ptr<LazyAssetStore> storeFor(const ViewerConfig& config, std::ostream& log) {
-    if (config.dataFolders.empty()) {
-        return std::make_unique<LazyAssetStore>(config.dataPath, log);
-    }
-    return std::make_unique<LazyAssetStore>(config.dataFolders, log);
+    return std::make_unique<LazyAssetStore>(config.searchPath(), log);
 }
 
 std::optional<LevelSource> findLevel(const ViewerConfig& config, const std::string& levelFile,
