@@ -53,13 +53,19 @@ FrameCostLine frameCostLine(const FrameCost& cost) {
 }
 
 void FrameCostCounter::add(const Face& face, FrameCost& cost) {
+    if (leftOutFlags != nullptr && face.texture >= 0 &&
+        std::size_t(face.texture) < leftOutFlags->size() &&
+        isUndrawnSurface((*leftOutFlags)[std::size_t(face.texture)])) {
+        return;
+    }
     cost.triangles += trianglesOf(face);
     cost.materials += firstMark(textureMarks, face.texture, serial) ? 1 : 0;
     cost.lightmapPages += firstMark(pageMarks, face.lightmap, serial) ? 1 : 0;
 }
 
 FrameCost FrameCostCounter::count(const BSPMap& level, std::span<const std::uint32_t> worldFaces,
-                                  const BrushEntities* brushes) {
+                                  const BrushEntities* brushes, bool undrawnLeftOut) {
+    leftOutFlags = undrawnLeftOut ? &level.getTextureFlags() : nullptr;
     const std::size_t pages = level.getLightmapBytes().size() / kLightmapPageBytes;
     if (textureMarks.size() != level.getTextureCount() || pageMarks.size() != pages) {
         textureMarks.assign(level.getTextureCount(), 0);

@@ -40,12 +40,15 @@ FrameCostLine frameCostLine(const FrameCost& cost);
 class FrameCostCounter {
 public:
     // faces, triangles, materials and pages of worldFaces and of the entities brushes gathered
-    // last (null: none drawn); draws, fragments and time are left for the caller.
+    // last (null: none drawn); draws, fragments and time are left for the caller. With
+    // undrawnLeftOut (the views that leave sky and no-draw faces out) such faces are counted
+    // as gathered but add no triangles, materials or pages.
     FrameCost count(const BSPMap& level, std::span<const std::uint32_t> worldFaces,
-                    const BrushEntities* brushes);
+                    const BrushEntities* brushes, bool undrawnLeftOut = false);
 
 private:
     void add(const Face& face, FrameCost& cost);
+    const std::vector<std::int32_t>* leftOutFlags = nullptr;
     // One serial per count: an entry equal to it is a texture or page already counted.
     std::vector<std::uint32_t> textureMarks;
     std::vector<std::uint32_t> pageMarks;

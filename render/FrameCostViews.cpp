@@ -246,7 +246,7 @@ void FrameCostViews::drawLines(const BSPMap& level, std::span<const std::uint32_
     float y = OnScreenDisplay::kOverlayY;
     if (options.showStats) {
         const std::optional<double> fragments = cost.fragmentsPerPixel;
-        cost = counter.count(level, worldFaces, brushes);
+        cost = counter.count(level, worldFaces, brushes, options.litView);
         cost.draws = level.getLastDrawCount();
         cost.fragmentsPerPixel = queryState == 1 ? fragments : std::nullopt;
         cost.milliseconds = milliseconds;

@@ -40,6 +40,21 @@ TEST(FrameCostCounterTest, countsTrianglesAtThePatchLevelAndEachMaterialOnce) {
     EXPECT_EQ(cost.materials, 0u);
 }
 
+TEST(FrameCostCounterTest, viewsThatLeaveTheSkyOutCountNoneOfItsTriangles) {
+    // The patch's texture record made sky: the lit views gather it but draw nothing of it.
+    LevelDescription description = tinyLevel();
+    description.textures[1].flags = 0x4;
+    std::unique_ptr<BSPMap> level = loadLevelBytes(writeLevel(description));
+    ASSERT_TRUE(level->isSound());
+    FrameCostCounter counter;
+    const std::vector<std::uint32_t> faces = {0, 1};
+    EXPECT_EQ(counter.count(*level, faces, nullptr).triangles, 2u + 200u);
+    const FrameCost lit = counter.count(*level, faces, nullptr, true);
+    EXPECT_EQ(lit.faces, 2u);
+    EXPECT_EQ(lit.triangles, 2u);
+    EXPECT_EQ(lit.materials, 1u);
+}
+
 TEST(FrameCostLineTest, showsEveryFigureAndADashWithoutFragments) {
     FrameCost cost;
     cost.faces = 120;
