@@ -112,7 +112,11 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     BrushEntities* brushEntities = nullptr;
     if (options.litView || options.showEntities) {
         brushEntities = &resources.brushEntities(std::cerr);
-        brushEntities->gather(*this, lastCameraCluster, gatheringFrustum);
+        // The gathering keeps each entity's faces in drawing order, so that order comes first.
+        if (materialView) {
+            brushEntities->sortByMaterials(*resources.getMaterials(), *this);
+        }
+        brushEntities->gather(*this, lastCameraCluster, gatheringFrustum, options.clockSeconds);
     }
     const auto drawBrushes = [&](FaceStyle& style, BrushEntities::Part part) {
         return brushEntities == nullptr ? std::size_t{0}
@@ -202,7 +206,6 @@ void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
     // Brush entities were not laid.
     style.shadeOverLaidDepth(false);
     if (brushEntities != nullptr) {
-        brushEntities->sortByMaterials(*resources.getMaterials(), *this);
         lastDrawCount += brushEntities->draw(*this, style, sources, clockSeconds,
                                              BrushEntities::Part::opaque, resources.runCorners());
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <tuple>
 
 #include "level/BSPMap.h"
@@ -41,32 +42,117 @@ bool seenFrom(const BSPMap& level, std::int32_t cameraCluster, const BrushEntity
     });
 }
 
+// A box that every frustum meets, for a face whose drawn vertices its own do not bound.
+constexpr BrushBox kEverywhere = {{-kFarthest, -kFarthest, -kFarthest},
+                                  {kFarthest, kFarthest, kFarthest}};
+
+// The box of a face's vertices: a patch's control points bound its surface, and the other
+// kinds' vertices are the ones drawn. A face with none (or none in the lump) is never ruled out.
+BrushBox faceBoxOf(const Face& face, const std::vector<Vertex>& vertices) {
+    const std::int64_t first = face.firstVertex;
+    const std::int64_t end = first + face.numVertices;
+    if (face.numVertices <= 0 || first < 0 || end > std::int64_t(vertices.size())) {
+        return kEverywhere;
+    }
+    BrushBox box;
+    box.low.fill(std::numeric_limits<float>::max());
+    box.high.fill(std::numeric_limits<float>::lowest());
+    for (std::int64_t v = first; v < end; ++v) {
+        const float* coordinates = vertices[std::size_t(v)].position;
+        for (int k = 0; k < 3; ++k) {
+            box.low[k] = std::min(box.low[k], coordinates[k]);
+            box.high[k] = std::max(box.high[k], coordinates[k]);
+        }
+    }
+    return box;
+}
+
+// The box about box's eight corners moved by placement.
+BrushBox placed(const BrushBox& box, const BrushTransform& m) {
+    BrushBox out;
+    out.low.fill(std::numeric_limits<float>::max());
+    out.high.fill(std::numeric_limits<float>::lowest());
+    for (int corner = 0; corner < 8; ++corner) {
+        const float x = (corner & 1) != 0 ? box.high[0] : box.low[0];
+        const float y = (corner & 2) != 0 ? box.high[1] : box.low[1];
+        const float z = (corner & 4) != 0 ? box.high[2] : box.low[2];
+        for (int k = 0; k < 3; ++k) {
+            const float moved = m[k] * x + m[4 + k] * y + m[8 + k] * z + m[12 + k];
+            out.low[k] = std::min(out.low[k], moved);
+            out.high[k] = std::max(out.high[k], moved);
+        }
+    }
+    return out;
+}
+
+bool isIdentity(const BrushTransform& m) {
+    for (int k = 0; k < 16; ++k) {
+        if (m[k] != (k % 5 == 0 ? 1.0f : 0.0f)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 BrushEntities::BrushEntities(const BSPMap& level, std::ostream& log) : brushModels(level, log) {
+    const std::vector<Face>& faces = level.getFaces();
     for (const BrushEntity& brush : brushModels.entities()) {
         std::vector<std::uint32_t> order(std::size_t(brush.numFaces));
+        std::vector<BrushBox> boxes(order.size());
         for (std::size_t k = 0; k < order.size(); ++k) {
             order[k] = static_cast<std::uint32_t>(std::size_t(brush.firstFace) + k);
+            boxes[k] = faceBoxOf(faces[order[k]], level.getVertices());
         }
         faceOrders.push_back(std::move(order));
+        faceBoxes.push_back(std::move(boxes));
         opaqueCounts.push_back(std::size_t(brush.numFaces));
     }
     gatheredEntities.reserve(faceOrders.size());
+    keptRuns.reserve(faceOrders.size());
+    keptFaces.reserve(brushModels.faceCount());
 }
 
-void BrushEntities::gather(const BSPMap& level, std::int32_t cameraCluster,
-                           const Frustum& frustum) {
+void BrushEntities::gather(const BSPMap& level, std::int32_t cameraCluster, const Frustum& frustum,
+                           double clockSeconds) {
     gatheredEntities.clear();
+    keptRuns.clear();
+    keptFaces.clear();
     gatheredFaces = 0;
     const std::vector<BrushEntity>& all = brushModels.entities();
     for (std::size_t i = 0; i < all.size(); ++i) {
-        if (seenFrom(level, cameraCluster, all[i]) &&
-            frustum.leafInFrustum(leafBoxOf(all[i].reach)) != 0) {
-            gatheredEntities.push_back(i);
-            gatheredFaces += std::size_t(all[i].numFaces);
+        if (!seenFrom(level, cameraCluster, all[i]) ||
+            frustum.leafInFrustum(leafBoxOf(all[i].reach)) == 0) {
+            continue;
         }
+        const BrushTransform placement = BrushModels::transformAt(all[i], clockSeconds);
+        // Most entities stand where compiled, and their boxes need no moving.
+        const bool still = isIdentity(placement);
+        const std::vector<BrushBox>& boxes = faceBoxes[i];
+        const auto firstFace = static_cast<std::uint32_t>(all[i].firstFace);
+        KeptRun run{keptFaces.size(), 0, 0};
+        const std::vector<std::uint32_t>& order = faceOrders[i];
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            const BrushBox& box = boxes[order[k] - firstFace];
+            if (frustum.leafInFrustum(leafBoxOf(still ? box : placed(box, placement))) == 0) {
+                continue;
+            }
+            keptFaces.push_back(order[k]);
+            run.opaque += k < opaqueCounts[i] ? 1 : 0;
+        }
+        run.count = keptFaces.size() - run.first;
+        if (run.count == 0) {
+            continue;
+        }
+        gatheredEntities.push_back(i);
+        keptRuns.push_back(run);
+        gatheredFaces += run.count;
     }
+}
+
+std::span<const std::uint32_t> BrushEntities::gatheredFacesOf(std::size_t k) const {
+    return std::span<const std::uint32_t>(keptFaces).subspan(keptRuns[k].first, keptRuns[k].count);
 }
 
 void BrushEntities::sortByMaterials(const LevelMaterials& materials, const BSPMap& level) {
@@ -74,6 +160,11 @@ void BrushEntities::sortByMaterials(const LevelMaterials& materials, const BSPMa
         return;
     }
     sorted = true;
+    // The kept lists follow the old order; the next gathering makes them again.
+    gatheredEntities.clear();
+    keptRuns.clear();
+    keptFaces.clear();
+    gatheredFaces = 0;
     const std::vector<Face>& faces = level.getFaces();
     // Sort, then texture record and page, so faces of one material draw as one run; stable, so
     // equal faces keep the submodel's order.
@@ -90,6 +181,14 @@ void BrushEntities::sortByMaterials(const LevelMaterials& materials, const BSPMa
             std::count_if(order.begin(), order.end(), [&](std::uint32_t face) {
                 return materials.of(faces[face].texture).sort <= MaterialSort::kOpaque;
             }));
+        // A deform draws vertices away from the face's own, so its box rules nothing out.
+        const auto firstFace = static_cast<std::uint32_t>(brushModels.entities()[i].firstFace);
+        for (const std::uint32_t face : order) {
+            const Material* material = materials.of(faces[face].texture).material;
+            if (material != nullptr && !material->deforms.empty()) {
+                faceBoxes[i][face - firstFace] = kEverywhere;
+            }
+        }
     }
 }
 
@@ -104,12 +203,13 @@ std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, VertexSou
                                 double clockSeconds, Part part,
                                 std::vector<std::uint32_t>& runCorners) const {
     std::size_t draws = 0;
-    for (const std::size_t i : gatheredEntities) {
-        std::span<const std::uint32_t> faces = faceOrders[i];
+    for (std::size_t k = 0; k < gatheredEntities.size(); ++k) {
+        const std::size_t i = gatheredEntities[k];
+        std::span<const std::uint32_t> faces = gatheredFacesOf(k);
         if (part == Part::opaque) {
-            faces = faces.first(opaqueCounts[i]);
+            faces = faces.first(keptRuns[k].opaque);
         } else if (part == Part::translucent) {
-            faces = faces.subspan(opaqueCounts[i]);
+            faces = faces.subspan(keptRuns[k].opaque);
         }
         if (faces.empty()) {
             continue;

@@ -1,5 +1,5 @@
 // BrushEntities: the brush entities of one level as a frame draws them: those seen from the eye's
-// cluster and inside the frustum, their faces drawn at their places through the one face loop.
+// cluster and inside the frustum, and of those the faces inside it, drawn through the face loop.
 #pragma once
 
 #include <cstdint>
@@ -23,12 +23,18 @@ public:
 
     const BrushModels& models() const { return brushModels; }
     // Keeps the entities whose reach lies in a cluster seen from cameraCluster and meets
-    // frustum. Allocates nothing once the list has grown.
-    void gather(const BSPMap& level, std::int32_t cameraCluster, const Frustum& frustum);
+    // frustum, and of each the faces whose box, at its place at clockSeconds, meets frustum,
+    // in their drawing order. Allocates nothing.
+    void gather(const BSPMap& level, std::int32_t cameraCluster, const Frustum& frustum,
+                double clockSeconds);
     // Indices into models().entities() of the last gathering.
     std::span<const std::size_t> gathered() const { return gatheredEntities; }
+    // The kept faces of gathered()[k].
+    std::span<const std::uint32_t> gatheredFacesOf(std::size_t k) const;
+    // Every kept face of the last gathering: the faces a frame draws.
     std::size_t gatheredFaceCount() const { return gatheredFaces; }
-    // Puts each entity's faces in the material view's order, opaque ones first; once.
+    // Puts each entity's faces in the material view's order, opaque ones first; once, before
+    // gathering (it drops the last gathering, whose order it would break).
     void sortByMaterials(const LevelMaterials& materials, const BSPMap& level);
 
     enum class Part { all, opaque, translucent };
@@ -57,7 +63,17 @@ private:
     // Per entity: its faces, opaque ones first once sorted, and how many are opaque.
     std::vector<std::vector<std::uint32_t>> faceOrders;
     std::vector<std::size_t> opaqueCounts;
+    // Per entity, per face from its first: the face's box in the entity's own axes.
+    std::vector<std::vector<BrushBox>> faceBoxes;
     bool sorted = false;
     std::vector<std::size_t> gatheredEntities;
+    // Per gathered entity, where its kept faces lie in keptFaces; reserved for every face.
+    struct KeptRun {
+        std::size_t first = 0;
+        std::size_t count = 0;
+        std::size_t opaque = 0;
+    };
+    std::vector<KeptRun> keptRuns;
+    std::vector<std::uint32_t> keptFaces;
     std::size_t gatheredFaces = 0;
 };

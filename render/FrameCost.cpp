@@ -89,12 +89,10 @@ FrameCost FrameCostCounter::count(const BSPMap& level, std::span<const std::uint
     if (brushes == nullptr) {
         return cost;
     }
-    const std::vector<BrushEntity>& entities = brushes->models().entities();
-    for (const std::size_t which : brushes->gathered()) {
-        const BrushEntity& entity = entities[which];
+    for (std::size_t k = 0; k < brushes->gathered().size(); ++k) {
         // The brush models keep only entities whose faces lie inside the faces lump.
-        for (std::int32_t k = 0; k < entity.numFaces; ++k) {
-            add(faces[std::size_t(entity.firstFace + k)], cost);
+        for (const std::uint32_t face : brushes->gatheredFacesOf(k)) {
+            add(faces[face], cost);
         }
     }
     cost.brushFaces = brushes->gatheredFaceCount();

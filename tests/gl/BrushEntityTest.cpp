@@ -115,6 +115,28 @@ TEST_F(BrushEntityTest, doorHidesTheWallAndPlatformStandsLoweredInTheLitView) {
               "not drawn");
 }
 
+TEST_F(BrushEntityTest, onlyTheFacesInsideTheViewOfAPartlySeenEntityAreDrawn) {
+    // A still piece of two faces: one above the door, in view, and one far to the right.
+    LevelDescription description = brushLevel(true);
+    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
+    addQuad(description, {300, 310, 12, 16, kPieceY, kNoLightmap, 0, white});
+    description.models.push_back({{-5, kPieceY, 12}, {310, kPieceY, 16}, 4, 2, 0, 0});
+    description.entityText += "{ \"classname\" \"func_static\" \"model\" \"*6\" }\n";
+    std::ostringstream transcript;
+    TestLevel level("no-data/", "brush.bsp", writeLevel(description), display.get(), lighting.get(),
+                    transcript);
+    ASSERT_TRUE(level.isSound());
+    level.setCamera(camera.get());
+    testing::internal::CaptureStderr();
+    std::string overlay;
+    const auto pixels = renderFrame(level, litAt(0.0), overlay);
+    testing::internal::GetCapturedStderr();
+    expectColour(pixels, pixelOf(0, kPieceY, 14), kPlatColour, "the piece's face in view");
+    expectColour(pixels, pixelOf(0, kPieceY, 0), kDoorColour, "the door");
+    // The door, the plat, the bobbing piece and one face of the two.
+    EXPECT_EQ(overlay, "  Number of visible faces 1  brush faces 4  lightmaps");
+}
+
 TEST_F(BrushEntityTest, bobbingPieceMovesWithTheClock) {
     auto level = open(true);
     std::string overlay;
