@@ -28,6 +28,7 @@ class Skybox;
 class TextureManager;
 class LazyAssetStore;
 class LevelViews;
+class VertexBuffers;
 class BrushEntities;
 struct ViewOptions;
 
@@ -104,6 +105,9 @@ public:
     std::size_t getLastDrawCount() const { return lastDrawCount; }
     // The memory that holds every patch's vertices, sized for the highest level so far.
     std::size_t getPatchStoreBytes() const { return patchTessellator.storeBytes(); }
+    // Every patch's grid at the current level, and that level.
+    std::span<const Vertex> getPatchGrids() const { return patchTessellator.grids(); }
+    int getPatchLevel() const { return patchTessellator.level(); }
 
     const std::vector<DirectoryEntry>& getDirectory() const { return directory; }
     const std::vector<Plane>& getPlanes() const { return planes; }
@@ -152,7 +156,8 @@ private:
     // The opaque faces by their materials, the level's sky behind them, the entities when shown,
     // then the rest in sort order, so that translucent faces blend over the entities behind them.
     // Brush entities (null: none shown) are drawn with the faces of their kind.
-    void drawMaterialView(LevelViews& resources, const ViewOptions& options, const Frustum& frustum,
+    void drawMaterialView(LevelViews& resources, const VertexBuffers* buffers,
+                          const ViewOptions& options, const Frustum& frustum,
                           BrushEntities* brushEntities);
     // The entities in the look of the view (render/EntityView).
     void drawEntities(LevelViews& resources, const ViewOptions& options, bool materialView,

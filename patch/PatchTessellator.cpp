@@ -20,4 +20,13 @@ void PatchTessellator::tessellate(int level) {
     for (std::size_t p = 0; p < patches.size(); ++p) {
         patches[p]->tessellateInto(level, store.data() + p * slot);
     }
+    gridLevel = level;
+}
+
+std::span<const Vertex> PatchTessellator::grids() const {
+    if (gridLevel == 0) {
+        return {};
+    }
+    return std::span<const Vertex>(store).first(patches.size() *
+                                                BezierPatch::gridVertexCount(gridLevel));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 #include "level/Vertex.h"
@@ -24,10 +25,15 @@ public:
 
     // The bytes the store holds: the grids of every patch at the highest level so far.
     std::size_t storeBytes() const { return store.size() * sizeof(Vertex); }
+    // The level of the last tessellate (0 before the first) and the grids it made, patch after
+    // patch in the attached order.
+    int level() const { return gridLevel; }
+    std::span<const Vertex> grids() const;
 
 private:
     std::vector<BezierPatch*> patches;
     // Room for the top level is reserved by attach, so no level change allocates; the size only
     // grows, to the highest level so far.
     std::vector<Vertex> store;
+    int gridLevel = 0;
 };

@@ -89,6 +89,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     const Frustum& gatheringFrustum = locateForFrame(options.cullingFrozen);
 
     LevelViews& resources = views();
+    const VertexBuffers* buffers = resources.vertexBuffers();
     const LevelView view = chooseView(options, texturesEnabled, resources);
     const bool materialView = view == LevelView::materials;
     const FaceTextures* faceImages = texturesEnabled ? resources.getFaceTextures() : nullptr;
@@ -119,9 +120,10 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
         brushEntities->gather(*this, lastCameraCluster, gatheringFrustum, options.clockSeconds);
     }
     const auto drawBrushes = [&](FaceStyle& style, BrushEntities::Part part) {
-        return brushEntities == nullptr ? std::size_t{0}
-                                        : brushEntities->draw(*this, style, options.clockSeconds,
-                                                              part, resources.runCorners());
+        return brushEntities == nullptr
+                   ? std::size_t{0}
+                   : brushEntities->draw(*this, style, buffers, options.clockSeconds, part,
+                                         resources.runCorners());
     };
 
     FrameCostViews& cost = resources.frameCost();
@@ -130,17 +132,17 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     switch (view) {
         case LevelView::clusters: {
             ClusterFaceStyle style(*this);
-            lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
+            lastDrawCount = drawFaces(*this, faceDrawList, style, buffers, resources.runCorners());
             lastDrawCount += drawBrushes(style, BrushEntities::Part::all);
             break;
         }
         case LevelView::materials:
-            drawMaterialView(resources, options, gatheringFrustum, brushEntities);
+            drawMaterialView(resources, buffers, options, gatheringFrustum, brushEntities);
             break;
         case LevelView::lit: {
             LitFaceStyle style(resources.getLightmaps(), textureFlags,
                                resources.getLitVertexColours());
-            lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
+            lastDrawCount = drawFaces(*this, faceDrawList, style, buffers, resources.runCorners());
             lastDrawCount += drawBrushes(style, BrushEntities::Part::all);
             break;
         }
@@ -148,7 +150,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
             // The faces are drawn in the texture state the sky leaves behind.
             PlainFaceStyle style(*textureManager, faceImages, texturesEnabled, lightingEnabled,
                                  lighting);
-            lastDrawCount = drawFaces(*this, faceDrawList, style, resources.runCorners());
+            lastDrawCount = drawFaces(*this, faceDrawList, style, buffers, resources.runCorners());
             lastDrawCount += drawBrushes(style, BrushEntities::Part::all);
             break;
         }
@@ -181,8 +183,9 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
     cost.drawLines(*this, faceDrawList, brushEntities, options, timeStep * 1000.0, *display);
 }
 
-void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
-                              const Frustum& frustum, BrushEntities* brushEntities) {
+void BSPMap::drawMaterialView(LevelViews& resources, const VertexBuffers* buffers,
+                              const ViewOptions& options, const Frustum& frustum,
+                              BrushEntities* brushEntities) {
     const double clockSeconds = options.clockSeconds;
     const FaceEffectSources faceEffects = resources.faceEffects();
     MaterialFaceStyle style(*resources.getMaterials(), resources.getLightmaps(),
@@ -190,14 +193,15 @@ void BSPMap::drawMaterialView(LevelViews& resources, const ViewOptions& options,
     MaterialVertexSources sources(*resources.getMaterials(), faceEffects.vertices,
                                   faceEffects.meshVertices, eyeOfCurrentModelview(),
                                   faceEffects.scratch.sprite, clockSeconds,
-                                  faceEffects.scratch.deformed);
+                                  faceEffects.scratch.deformed, buffers);
     const std::span<const std::uint32_t> order =
         resources.inMaterialOrder(faceDrawList, faces, camera->getPosition());
     const std::size_t opaque = resources.opaqueFaceCount();
     std::size_t depthDraws = 0;
     if (resources.depthPassOn()) {
         DepthFaceStyle depthStyle(*resources.getMaterials());
-        depthDraws = drawFaces(*this, order.first(opaque), depthStyle, resources.runCorners());
+        depthDraws =
+            drawFaces(*this, order.first(opaque), depthStyle, buffers, resources.runCorners());
         style.shadeOverLaidDepth(true);
     }
     resources.countDepthPassDraws(depthDraws);

@@ -192,9 +192,10 @@ void BrushEntities::sortByMaterials(const LevelMaterials& materials, const BSPMa
     }
 }
 
-std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, double clockSeconds,
-                                Part part, std::vector<std::uint32_t>& runCorners) const {
-    LevelVertexSource levelArrays(level.getVertices(), level.getMeshVertices());
+std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, const VertexBuffers* buffers,
+                                double clockSeconds, Part part,
+                                std::vector<std::uint32_t>& runCorners) const {
+    LevelVertexSource levelArrays(level.getVertices(), level.getMeshVertices(), buffers);
     LevelVertexSources sources(levelArrays);
     return draw(level, style, sources, clockSeconds, part, runCorners);
 }

@@ -11,6 +11,7 @@
 #include "level/FacePick.h"
 
 class BSPMap;
+class VertexBuffers;
 class FaceStyle;
 class Frustum;
 class LevelMaterials;
@@ -41,8 +42,9 @@ public:
     // Draws the part of every gathered entity's faces in style, each entity with the modelview
     // multiplied by its placement at clockSeconds. Needs what drawFaces needs. Returns the
     // number of draw calls.
-    std::size_t draw(const BSPMap& level, FaceStyle& style, double clockSeconds, Part part,
-                     std::vector<std::uint32_t>& runCorners) const;
+    // The level's records are read from buffers where they hold them (buffers may be null).
+    std::size_t draw(const BSPMap& level, FaceStyle& style, const VertexBuffers* buffers,
+                     double clockSeconds, Part part, std::vector<std::uint32_t>& runCorners) const;
     // The same with each face's vertices from sources (the material view's deformed and sprite
     // copies), which are made in the entity's own axes and so move with it.
     std::size_t draw(const BSPMap& level, FaceStyle& style, VertexSources& sources,

@@ -4,12 +4,17 @@
 
 #include "level/BSPMap.h"
 #include "render/FaceStyle.h"
+#include "render/VertexBuffers.h"
 
 namespace {
 
-void pointAtPositions(const Vertex& first) {
-    glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, first.position);
-    glNormalPointer(GL_FLOAT, kVertexStrideBytes, first.normal);
+void pointAtPositions(const FaceVertices& vertices) {
+    pointAtRecords(vertices, vertices.first->position, [](const void* address) {
+        glVertexPointer(3, GL_FLOAT, kVertexStrideBytes, address);
+    });
+    pointAtRecords(vertices, vertices.first->normal, [](const void* address) {
+        glNormalPointer(GL_FLOAT, kVertexStrideBytes, address);
+    });
 }
 
 // Each returns the number of draw calls it made.
@@ -20,7 +25,7 @@ std::size_t drawPolygonFace(const Face& face, std::uint32_t faceIndex, FaceStyle
         return 0;
     }
     const FaceVertices vertices = source.ofFace(face);
-    pointAtPositions(*vertices.first);
+    pointAtPositions(vertices);
     const std::size_t passes = style.passCount(face);
     for (std::size_t pass = 0; pass < passes; ++pass) {
         style.beginPass(face, pass);
@@ -35,7 +40,7 @@ std::size_t drawPolygonFace(const Face& face, std::uint32_t faceIndex, FaceStyle
 // The triangles of a patch grid, from wherever its vertices are, in one call.
 std::size_t drawGrid(const BezierPatch& patch, const FaceVertices& vertices) {
     glFrontFace(GL_CCW);
-    pointAtPositions(*vertices.first);
+    pointAtPositions(vertices);
     const std::vector<std::uint32_t>& triangles = patch.getTriangles();
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangles.size()), GL_UNSIGNED_INT,
                    triangles.data());
@@ -72,7 +77,7 @@ bool isPolygonOrMesh(const Face& face) {
 
 // Draws the faces of run, which share one key and are drawn in place, as one call per pass.
 std::size_t drawRun(const BSPMap& level, std::span<const std::uint32_t> run, FaceStyle& style,
-                    std::vector<std::uint32_t>& corners) {
+                    const LevelVertexSource& source, std::vector<std::uint32_t>& corners) {
     const std::vector<Face>& faces = level.getFaces();
     const std::vector<std::int32_t>& meshVertices = level.getMeshVertices();
     corners.clear();
@@ -90,9 +95,8 @@ std::size_t drawRun(const BSPMap& level, std::span<const std::uint32_t> run, Fac
     if (!style.beginFace(first, run.front())) {
         return 0;
     }
-    FaceVertices whole;
-    whole.first = &level.getVertices().front();
-    pointAtPositions(*whole.first);
+    const FaceVertices whole = source.wholeLevel();
+    pointAtPositions(whole);
     const std::size_t passes = style.passCount(first);
     for (std::size_t pass = 0; pass < passes; ++pass) {
         style.beginPass(first, pass);
@@ -143,7 +147,8 @@ std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order,
         const Face& face = faces[faceIndex];
         const std::size_t length = runLength(faces, order, at, style, sources);
         if (length > 1) {
-            draws += drawRun(level, order.subspan(at, length), style, runCorners);
+            draws +=
+                drawRun(level, order.subspan(at, length), style, sources.levelArrays(), runCorners);
             at += length;
             continue;
         }
@@ -166,8 +171,8 @@ std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order,
 }
 
 std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
-                      std::vector<std::uint32_t>& runCorners) {
-    LevelVertexSource levelArrays(level.getVertices(), level.getMeshVertices());
+                      const VertexBuffers* buffers, std::vector<std::uint32_t>& runCorners) {
+    LevelVertexSource levelArrays(level.getVertices(), level.getMeshVertices(), buffers);
     LevelVertexSources sources(levelArrays);
     return drawFaces(level, order, style, sources, runCorners);
 }

@@ -66,6 +66,7 @@ std::uint64_t textureAndPageKey(const Face& face);
 // the number of draw calls made.
 std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
                       VertexSources& sources, std::vector<std::uint32_t>& runCorners);
-// Every face from the level's own arrays.
+// Every face from the level's own arrays, read from buffers where they hold them (buffers may be
+// null).
 std::size_t drawFaces(const BSPMap& level, std::span<const std::uint32_t> order, FaceStyle& style,
-                      std::vector<std::uint32_t>& runCorners);
+                      const VertexBuffers* buffers, std::vector<std::uint32_t>& runCorners);

@@ -6,6 +6,7 @@
 #include "render/ClusterColours.h"
 #include "render/PassBinder.h"
 #include "render/TextureUnits.h"
+#include "render/VertexBuffers.h"
 #include "texture/FaceTextures.h"
 #include "texture/LightmapSet.h"
 #include "texture/TextureManager.h"
@@ -62,7 +63,9 @@ bool PlainFaceStyle::beginFace(const Face& face, std::uint32_t) {
 void PlainFaceStyle::pointAt(const Face& face, const FaceVertices& vertices) {
     const float* texCoord = vertices.first->texCoord;
     if (faceImages != nullptr) {
-        glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, texCoord);
+        pointAtRecords(vertices, texCoord, [](const void* address) {
+            glTexCoordPointer(2, GL_FLOAT, kVertexStrideBytes, address);
+        });
     } else if (texturesEnabled) {
         textureManager.setTexCoordPointer(face.texture, kVertexStrideBytes, texCoord);
     }
@@ -106,8 +109,8 @@ bool LitFaceStyle::beginFace(const Face& face, std::uint32_t) {
 
 void LitFaceStyle::pointAt(const Face& face, const FaceVertices& vertices) {
     const Vertex& first = *vertices.first;
-    texCoordArray(GL_TEXTURE0_ARB, first.texCoord);
-    texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
+    texCoordsAtRecords(GL_TEXTURE0_ARB, vertices, first.texCoord);
+    texCoordsAtRecords(GL_TEXTURE1_ARB, vertices, first.lightmapCoord);
     if (face.lightmap != kVertexLitLightmap) {
         return;
     }

@@ -233,10 +233,12 @@ void FrameCostViews::drawWireframe(const BSPMap& level, std::span<const std::uin
     }
     // The lit and material views leave sky and no-draw faces out, so their edges are not drawn.
     WireFaceStyle world(level.getTextureFlags(), options.litView, false);
-    drawFaces(level, worldFaces, world, runCorners);
+    // Client arrays: the wireframe is a look at the geometry, not a view whose speed counts.
+    drawFaces(level, worldFaces, world, nullptr, runCorners);
     if (brushes != nullptr) {
         WireFaceStyle brush(level.getTextureFlags(), options.litView, true);
-        brushes->draw(level, brush, options.clockSeconds, BrushEntities::Part::all, runCorners);
+        brushes->draw(level, brush, nullptr, options.clockSeconds, BrushEntities::Part::all,
+                      runCorners);
     }
 }
 

@@ -66,6 +66,11 @@ LevelViews::LevelViews(const BSPMap& levelValue, LazyAssetStore& assetsValue,
 
 LevelViews::~LevelViews() = default;
 
+const VertexBuffers* LevelViews::vertexBuffers() {
+    buffers.update(level.getVertices(), level.getPatchGrids(), level.getPatchLevel());
+    return &buffers;
+}
+
 void LevelViews::uploadLightmaps() {
     lightmaps.upload(level.getLightmapBytes());
 }

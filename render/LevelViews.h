@@ -20,6 +20,7 @@
 #include "render/LevelMaterials.h"
 #include "render/LevelSky.h"
 #include "render/MaterialFaceStyle.h"
+#include "render/VertexBuffers.h"
 #include "texture/FaceTextures.h"
 #include "texture/LightmapSet.h"
 
@@ -110,7 +111,10 @@ public:
     void countDepthPassDraws(std::size_t draws) { depthPassDraws = draws; }
     std::size_t lastDepthPassDraws() const { return depthPassDraws; }
     // The bytes the level's buffer objects hold.
-    std::size_t bufferBytes() const { return 0; }
+    std::size_t bufferBytes() const { return buffers.bytes(); }
+    // The level's records and patch grids in buffer objects, made anew when the grids changed
+    // since the last call. Needs GL.
+    const VertexBuffers* vertexBuffers();
 
 private:
     // The fog volumes of the level's effects, and the fog colour array when there are any.
@@ -135,6 +139,7 @@ private:
     std::unique_ptr<EntityView> entityView;
     std::unique_ptr<BrushEntities> brushes;
     FrameCostViews costViews;
+    VertexBuffers buffers;
     // Sort key, then the face's place in the draw list.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> sortKeys;
     std::vector<std::uint32_t> runCornerScratch;

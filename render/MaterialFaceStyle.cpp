@@ -10,6 +10,7 @@
 #include "render/MaterialVertexSources.h"
 #include "render/StageState.h"
 #include "render/TextureUnits.h"
+#include "render/VertexBuffers.h"
 #include "render/ViewChoice.h"
 #include "texture/LightmapSet.h"
 #include "material/MaterialMotion.h"
@@ -273,14 +274,17 @@ void MaterialFaceStyle::pointAtCoords(const FaceVertices& vertices) {
             fillTurbCoords(vertices, *stageCoords, fromLightmapCoords, effects.scratch.stageTurb),
             kTurbCoordStride);
     } else {
-        texCoordArray(GL_TEXTURE0_ARB, fromLightmapCoords ? first.lightmapCoord : first.texCoord);
+        texCoordsAtRecords(GL_TEXTURE0_ARB, vertices,
+                           fromLightmapCoords ? first.lightmapCoord : first.texCoord);
     }
-    texCoordArray(GL_TEXTURE1_ARB, first.lightmapCoord);
+    texCoordsAtRecords(GL_TEXTURE1_ARB, vertices, first.lightmapCoord);
     if (turbs && overlayCoords) {
         pointOverlayAt(fillTurbCoords(vertices, *overlayCoords, false, effects.scratch.overlayTurb),
                        kTurbCoordStride);
     } else {
-        pointOverlayAt(first.texCoord, kVertexStrideBytes);
+        pointAtRecords(vertices, first.texCoord, [this](const void* address) {
+            pointOverlayAt(static_cast<const float*>(address), kVertexStrideBytes);
+        });
     }
 }
 

@@ -71,6 +71,7 @@ FaceVertices SpriteVertexSource::ofFace(const Face& face) {
     if (turn(face)) {
         // The copy stands for the face's own four vertices, in their order.
         faceVertices.first = quad.data();
+        faceVertices.place = {};
     }
     return faceVertices;
 }
@@ -154,6 +155,7 @@ FaceVertices DeformVertexSource::ofFace(const Face& face) {
         deformCopy(face, std::span<const Vertex>(faceVertices.first, faceVertices.ownCount))) {
         // The copy stands for the face's own vertices, in their order.
         faceVertices.first = copy.data();
+        faceVertices.place = {};
     }
     return faceVertices;
 }
@@ -162,6 +164,7 @@ FaceVertices DeformVertexSource::ofPatch(const Face& face, const BezierPatch& pa
     FaceVertices faceVertices = level.ofPatch(face, patch);
     if (deformCopy(face, patch.getVertices())) {
         faceVertices.first = copy.data();
+        faceVertices.place = {};
     }
     return faceVertices;
 }
@@ -199,8 +202,9 @@ MaterialVertexSources::MaterialVertexSources(const LevelMaterials& materials,
                                              std::span<const Vertex> vertices,
                                              std::span<const std::int32_t> meshVertices,
                                              const EyeFrame& eye, std::array<Vertex, 4>& spriteQuad,
-                                             double seconds, std::vector<Vertex>& deformCopy)
-    : level(vertices, meshVertices),
+                                             double seconds, std::vector<Vertex>& deformCopy,
+                                             const VertexBuffers* buffers)
+    : level(vertices, meshVertices, buffers),
       sprite(materials, level, vertices, meshVertices, eye, spriteQuad),
       deform(materials, level, vertices, meshVertices, seconds, deformCopy) {}
 

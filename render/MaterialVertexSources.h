@@ -89,11 +89,12 @@ std::size_t deformScratchSize(const LevelMaterials& materials, std::span<const F
 
 class MaterialVertexSources : public VertexSources {
 public:
-    // seconds: the animation clock; deformCopy: see DeformVertexSource.
+    // seconds: the animation clock; deformCopy: see DeformVertexSource; buffers: where the
+    // level's records are held on the GL side (may be null).
     MaterialVertexSources(const LevelMaterials& materials, std::span<const Vertex> vertices,
                           std::span<const std::int32_t> meshVertices, const EyeFrame& eye,
                           std::array<Vertex, 4>& spriteQuad, double seconds,
-                          std::vector<Vertex>& deformCopy);
+                          std::vector<Vertex>& deformCopy, const VertexBuffers* buffers);
 
     MaterialVertexSources(const MaterialVertexSources&) = delete;
     MaterialVertexSources& operator=(const MaterialVertexSources&) = delete;
@@ -104,6 +105,7 @@ public:
         return !sprite.takes(face) && !deform.takes(face);
     }
     void modelviewChanged() override { sprite.readEyeAgain(); }
+    const LevelVertexSource& levelArrays() const override { return level; }
 
 private:
     LevelVertexSource level;

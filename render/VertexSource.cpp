@@ -2,6 +2,7 @@
 #include "render/VertexSource.h"
 
 #include "level/Face.h"
+#include "render/VertexBuffers.h"
 
 FaceVertices LevelVertexSource::ofFace(const Face& face) {
     // The validator guarantees both ranges.
@@ -11,6 +12,7 @@ FaceVertices LevelVertexSource::ofFace(const Face& face) {
     faceVertices.ownCount = static_cast<std::size_t>(face.numVertices);
     faceVertices.corners = meshVertices.subspan(static_cast<std::size_t>(face.firstMeshVertex),
                                                 static_cast<std::size_t>(face.numMeshVertices));
+    faceVertices.place = placeOf(faceVertices.first);
     return faceVertices;
 }
 
@@ -20,5 +22,18 @@ FaceVertices LevelVertexSource::ofPatch(const Face&, const BezierPatch& patch) {
     faceVertices.first = grid.data();
     faceVertices.patchGrid = true;
     faceVertices.ownCount = grid.size();
+    faceVertices.place = placeOf(faceVertices.first);
     return faceVertices;
+}
+
+FaceVertices LevelVertexSource::wholeLevel() const {
+    FaceVertices whole;
+    whole.first = vertices.data();
+    whole.ownCount = vertices.size();
+    whole.place = placeOf(whole.first);
+    return whole;
+}
+
+BufferPlace LevelVertexSource::placeOf(const Vertex* first) const {
+    return buffers == nullptr || first == nullptr ? BufferPlace{} : buffers->place(first);
 }

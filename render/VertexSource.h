@@ -11,6 +11,14 @@
 
 class BezierPatch;
 class Face;
+class VertexBuffers;
+
+// Where a face's records are held in a buffer object: buffer 0 when they are in client memory
+// only; offset is the byte offset of the first record in the buffer.
+struct BufferPlace {
+    unsigned buffer = 0;
+    std::size_t offset = 0;
+};
 
 // The vertices one face (or one patch of a patch face) is drawn from. Polygon and mesh corners
 // count from first; a patch's strips index its grid from first.
@@ -28,6 +36,8 @@ struct FaceVertices {
     std::size_t ownCount = 0;
     // The corners, counted from first; empty for a patch.
     std::span<const std::int32_t> corners;
+    // Where first is held on the GL side, if anywhere (see pointAtRecords).
+    BufferPlace place;
 };
 
 // Calls visit(entry, vertex) for every vertex the face's corners (or its grid) reach: entry is
@@ -56,19 +66,25 @@ public:
 };
 
 // The level's arrays in place: polygon and mesh faces from the level's vertices, patches from
-// their tessellated grids.
+// their tessellated grids; read from buffers where buffers (which may be null) hold them.
 class LevelVertexSource : public VertexSource {
 public:
     LevelVertexSource(std::span<const Vertex> levelVertices,
-                      std::span<const std::int32_t> levelMeshVertices)
-        : vertices(levelVertices), meshVertices(levelMeshVertices) {}
+                      std::span<const std::int32_t> levelMeshVertices,
+                      const VertexBuffers* heldIn = nullptr)
+        : vertices(levelVertices), meshVertices(levelMeshVertices), buffers(heldIn) {}
 
     FaceVertices ofFace(const Face& face) override;
     FaceVertices ofPatch(const Face& face, const BezierPatch& patch) override;
+    // The level's vertices from the first: what a run's joined corners index.
+    FaceVertices wholeLevel() const;
 
 private:
+    BufferPlace placeOf(const Vertex* first) const;
+
     std::span<const Vertex> vertices;
     std::span<const std::int32_t> meshVertices;
+    const VertexBuffers* buffers;
 };
 
 // Which source each face of a frame is drawn from.
@@ -81,6 +97,8 @@ public:
     // The modelview matrix changed (a brush entity's placement pushed or popped): a source that
     // turns copies toward the eye reads it again.
     virtual void modelviewChanged() {}
+    // The source of the faces drawn in place.
+    virtual const LevelVertexSource& levelArrays() const = 0;
 };
 
 // Every face from the level's arrays.
@@ -89,6 +107,7 @@ public:
     explicit LevelVertexSources(LevelVertexSource& levelSource) : level(levelSource) {}
     VertexSource& of(const Face&) override { return level; }
     bool inPlace(const Face&) const override { return true; }
+    const LevelVertexSource& levelArrays() const override { return level; }
 
 private:
     LevelVertexSource& level;

@@ -22,6 +22,7 @@
 #include "geometry/Camera.h"
 #include "level/BSPMap.h"
 #include "render/Frustum.h"
+#include "render/LevelViews.h"
 #include "support/LevelFixtures.h"
 
 namespace {
@@ -230,7 +231,9 @@ TEST_F(RenderPictureTest, overlayStartsAt35Pixels) {
     EXPECT_GE(drawn.minY, 35);
 }
 
-TEST_F(RenderPictureTest, lowerPatchLevelChangesTheArchPixels) {
+// The arches are drawn from buffer objects holding the grids of one level: each change must
+// replace them, or a frame would draw the old grids through the new level's triangles.
+TEST_F(RenderPictureTest, eachPatchLevelChangeRedrawsTheArchesAtTheNewLevel) {
     const Frame fine = renderAt(kSampleInRoomA, 0);
     level->setPatchLevel(2);
     const Frame coarse = renderAt(kSampleInRoomA, 0);
@@ -238,6 +241,18 @@ TEST_F(RenderPictureTest, lowerPatchLevelChangesTheArchPixels) {
     const Frame fineAgain = renderAt(kSampleInRoomA, 0);
     EXPECT_GT(differingPixels(fine, coarse, 0, kGlTestWindowHeight - 1), 20);
     EXPECT_EQ(differingPixels(fine, fineAgain, 0, kGlTestWindowHeight - 1), 0);
+
+    level->setPatchLevel(4);
+    const Frame four = renderAt(kSampleInRoomA, 0);
+    level->setPatchLevel(kTopPatchLevel);
+    const Frame top = renderAt(kSampleInRoomA, 0);
+    EXPECT_EQ(level->views().bufferBytes(),
+              (level->getVertices().size() + level->getPatchGrids().size()) * sizeof(Vertex));
+    level->setPatchLevel(4);
+    const Frame fourAgain = renderAt(kSampleInRoomA, 0);
+    level->setPatchLevel(kInitialPatchLevel);
+    EXPECT_GT(differingPixels(four, top, 0, kGlTestWindowHeight - 1), 20);
+    EXPECT_EQ(differingPixels(four, fourAgain, 0, kGlTestWindowHeight - 1), 0);
 }
 
 TEST_F(RenderPictureTest, frameLeavesTheStateItsEndPromises) {
