@@ -67,7 +67,11 @@ LevelViews::LevelViews(const BSPMap& levelValue, LazyAssetStore& assetsValue,
 LevelViews::~LevelViews() = default;
 
 const VertexBuffers* LevelViews::vertexBuffers() {
-    buffers.update(level.getVertices(), level.getPatchGrids(), level.getPatchLevel());
+    // What GL holds stays within twice the vertex lumps.
+    const std::size_t lumpBytes = level.getVertices().size() * sizeof(Vertex) +
+                                  level.getMeshVertices().size() * sizeof(std::int32_t);
+    buffers.update(level.getVertices(), level.getPatchGrids(), level.getPatchLevel(),
+                   2 * lumpBytes);
     return &buffers;
 }
 

@@ -22,7 +22,8 @@ void VertexBuffers::fill(Held& held, std::span<const Vertex> records) {
 }
 
 void VertexBuffers::update(std::span<const Vertex> levelVertices,
-                           std::span<const Vertex> patchGrids, int patchLevel) {
+                           std::span<const Vertex> patchGrids, int patchLevel,
+                           std::size_t mostBytes) {
     if (!checked) {
         checked = true;
         available = epoxy_gl_version() >= 15;
@@ -34,14 +35,23 @@ void VertexBuffers::update(std::span<const Vertex> levelVertices,
         fill(level, levelVertices);
         levelBytes = levelVertices.size_bytes();
     }
-    const bool sameGrids = grids.begin == patchGrids.data() &&
-                           grids.end == patchGrids.data() + patchGrids.size() &&
-                           gridLevel == patchLevel;
-    if (!sameGrids && !patchGrids.empty()) {
-        fill(grids, patchGrids);
-        gridBytes = patchGrids.size_bytes();
-        gridLevel = patchLevel;
+    if (gridLevel == patchLevel && seenGrids.data() == patchGrids.data() &&
+        seenGrids.size() == patchGrids.size()) {
+        return;
     }
+    gridLevel = patchLevel;
+    seenGrids = patchGrids;
+    if (patchGrids.empty() || levelBytes + patchGrids.size_bytes() > mostBytes) {
+        grids.begin = grids.end = nullptr;
+        gridBytes = 0;
+        if (grids.buffer != 0) {
+            glDeleteBuffers(1, &grids.buffer);
+            grids.buffer = 0;
+        }
+        return;
+    }
+    fill(grids, patchGrids);
+    gridBytes = patchGrids.size_bytes();
 }
 
 BufferPlace VertexBuffers::placeIn(const Held& held, const Vertex* first) {

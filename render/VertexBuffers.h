@@ -19,10 +19,12 @@ public:
     VertexBuffers& operator=(const VertexBuffers&) = delete;
 
     // Makes the level's buffer at the first call, and the grids' buffer anew whenever the grids
-    // are not the ones it holds (another patch level, or another store). Needs GL; without buffer
-    // objects it makes nothing and every place is in client memory.
+    // are not the ones it holds (another patch level, or another store). Grids that would take
+    // both buffers past mostBytes stay in client memory, so that high patch levels do not
+    // multiply what GL holds. Needs GL; without buffer objects it makes nothing and every place
+    // is in client memory.
     void update(std::span<const Vertex> levelVertices, std::span<const Vertex> patchGrids,
-                int patchLevel);
+                int patchLevel, std::size_t mostBytes);
     // Where the record at first is held: in neither buffer, a place with buffer 0.
     BufferPlace place(const Vertex* first) const;
     // What both buffers hold.
@@ -41,6 +43,8 @@ private:
     bool checked = false;
     Held level;
     Held grids;
+    // The grids and their level at the last update, whether the buffer took them or not.
+    std::span<const Vertex> seenGrids;
     int gridLevel = -1;
     std::size_t levelBytes = 0;
     std::size_t gridBytes = 0;
