@@ -194,8 +194,14 @@ void BSPMap::drawMaterialView(LevelViews& resources, const VertexBuffers* buffer
                                   faceEffects.meshVertices, eyeOfCurrentModelview(),
                                   faceEffects.scratch.sprite, clockSeconds,
                                   faceEffects.scratch.deformed, buffers);
+    // Brush entities standing where they were compiled are drawn as world faces.
+    std::vector<std::uint32_t>& drawn = resources.materialDrawList();
+    drawn.assign(faceDrawList.begin(), faceDrawList.end());
+    if (brushEntities != nullptr) {
+        brushEntities->appendStillFaces(clockSeconds, drawn);
+    }
     const std::span<const std::uint32_t> order =
-        resources.inMaterialOrder(faceDrawList, faces, camera->getPosition());
+        resources.inMaterialOrder(drawn, faces, camera->getPosition());
     const std::size_t opaque = resources.opaqueFaceCount();
     std::size_t depthDraws = 0;
     if (resources.depthPassOn()) {
@@ -207,11 +213,12 @@ void BSPMap::drawMaterialView(LevelViews& resources, const VertexBuffers* buffer
     resources.countDepthPassDraws(depthDraws);
     beginShadingQuery(resources);
     lastDrawCount = drawFaces(*this, order.first(opaque), style, sources, resources.runCorners());
-    // Brush entities were not laid.
+    // The moving brush entities were not laid.
     style.shadeOverLaidDepth(false);
     if (brushEntities != nullptr) {
-        lastDrawCount += brushEntities->draw(*this, style, sources, clockSeconds,
-                                             BrushEntities::Part::opaque, resources.runCorners());
+        lastDrawCount +=
+            brushEntities->draw(*this, style, sources, clockSeconds, BrushEntities::Part::opaque,
+                                resources.runCorners(), false);
     }
     resources.getSky()->draw(clockSeconds, skyTexture);
     if (options.showEntities) {
@@ -225,7 +232,7 @@ void BSPMap::drawMaterialView(LevelViews& resources, const VertexBuffers* buffer
     if (brushEntities != nullptr) {
         lastDrawCount +=
             brushEntities->draw(*this, style, sources, clockSeconds,
-                                BrushEntities::Part::translucent, resources.runCorners());
+                                BrushEntities::Part::translucent, resources.runCorners(), false);
     }
 }
 

@@ -200,9 +200,28 @@ std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, const Ver
     return draw(level, style, sources, clockSeconds, part, runCorners);
 }
 
+namespace {
+
+bool standsAsCompiled(const BrushTransform& placement) {
+    constexpr BrushTransform kIdentity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    return placement == kIdentity;
+}
+
+}  // namespace
+
+void BrushEntities::appendStillFaces(double clockSeconds, std::vector<std::uint32_t>& faces) const {
+    for (std::size_t k = 0; k < gatheredEntities.size(); ++k) {
+        const BrushEntity& entity = brushModels.entities()[gatheredEntities[k]];
+        if (standsAsCompiled(BrushModels::transformAt(entity, clockSeconds))) {
+            const std::span<const std::uint32_t> kept = gatheredFacesOf(k);
+            faces.insert(faces.end(), kept.begin(), kept.end());
+        }
+    }
+}
+
 std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, VertexSources& sources,
                                 double clockSeconds, Part part,
-                                std::vector<std::uint32_t>& runCorners) const {
+                                std::vector<std::uint32_t>& runCorners, bool stillOnesToo) const {
     std::size_t draws = 0;
     for (std::size_t k = 0; k < gatheredEntities.size(); ++k) {
         const std::size_t i = gatheredEntities[k];
@@ -217,6 +236,9 @@ std::size_t BrushEntities::draw(const BSPMap& level, FaceStyle& style, VertexSou
         }
         const BrushTransform placement =
             BrushModels::transformAt(brushModels.entities()[i], clockSeconds);
+        if (!stillOnesToo && standsAsCompiled(placement)) {
+            continue;
+        }
         glPushMatrix();
         glMultMatrixf(placement.data());
         sources.modelviewChanged();

@@ -46,9 +46,15 @@ public:
     std::size_t draw(const BSPMap& level, FaceStyle& style, const VertexBuffers* buffers,
                      double clockSeconds, Part part, std::vector<std::uint32_t>& runCorners) const;
     // The same with each face's vertices from sources (the material view's deformed and sprite
-    // copies), which are made in the entity's own axes and so move with it.
+    // copies), which are made in the entity's own axes and so move with it. With stillOnesToo
+    // false, the entities standing where they were compiled are left out.
     std::size_t draw(const BSPMap& level, FaceStyle& style, VertexSources& sources,
-                     double clockSeconds, Part part, std::vector<std::uint32_t>& runCorners) const;
+                     double clockSeconds, Part part, std::vector<std::uint32_t>& runCorners,
+                     bool stillOnesToo = true) const;
+    // Appends to faces the kept faces of the gathered entities that stand, at clockSeconds,
+    // where they were compiled: they can be drawn among the world's faces, in its order and its
+    // runs. faces never grows past the level's face count.
+    void appendStillFaces(double clockSeconds, std::vector<std::uint32_t>& faces) const;
 
     // The nearest face of the last gathering's entities, at their places at clockSeconds, that a
     // ray from eye along direction meets, and its entity (null when none is met);

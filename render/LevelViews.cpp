@@ -62,7 +62,9 @@ LevelViews::LevelViews(const BSPMap& levelValue, LazyAssetStore& assetsValue,
       storedVertexColours(colourArray(levelValue.getVertices(), VertexRgb::asStored, false)),
       storedVertexColoursWithAlpha(
           colourArray(levelValue.getVertices(), VertexRgb::asStored, true)),
-      whiteWithVertexAlpha(colourArray(levelValue.getVertices(), VertexRgb::white, true)) {}
+      whiteWithVertexAlpha(colourArray(levelValue.getVertices(), VertexRgb::white, true)) {
+    materialDrawn.reserve(levelValue.getFaces().size());
+}
 
 LevelViews::~LevelViews() = default;
 

@@ -94,6 +94,9 @@ public:
     BrushEntities& brushEntities(std::ostream& log);
     // The shader scripts; null until loadFaceTextures.
     const MaterialFinder* getScripts() const;
+    // The faces the material view sorts: the gathered world faces and the still brush faces;
+    // room for every face of the level is reserved.
+    std::vector<std::uint32_t>& materialDrawList() { return materialDrawn; }
     // Where the face loop joins the triangle corners of a run of faces.
     std::vector<std::uint32_t>& runCorners() { return runCornerScratch; }
     // The frame-cost line, the wireframe and the overdraw view.
@@ -143,6 +146,7 @@ private:
     // Sort key, then the face's place in the draw list.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> sortKeys;
     std::vector<std::uint32_t> runCornerScratch;
+    std::vector<std::uint32_t> materialDrawn;
     std::vector<std::uint32_t> sortedFaces;
     std::size_t opaqueFaces = 0;
     unsigned shadingQuery = 0;

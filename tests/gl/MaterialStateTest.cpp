@@ -208,6 +208,37 @@ TEST_F(MaterialStateTest, facesOfOneMaterialAndPageAreOneDraw) {
     EXPECT_EQ(session->getLevel().getLastDrawCount(), 2u) << "one for each material";
 }
 
+// A brush entity standing where it was compiled joins the world's draw; one moved by the clock
+// is drawn apart, in its own place.
+TEST_F(MaterialStateTest, stillBrushEntitiesShareTheWorldsDrawAndMovingOnesDoNot) {
+    LevelDescription level = stateLevel();
+    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
+    level.faces.clear();
+    level.vertices.clear();
+    level.meshVertices.clear();
+    addQuad(level, {-60, -30, -30, 30, kFrontY, kNoLightmap, 1, white});
+    addQuad(level, {-20, 10, -30, 30, kFrontY, kNoLightmap, 1, white});
+    addQuad(level, {20, 50, -30, 30, kFrontY, kNoLightmap, 1, white});
+    level.leaves[0].numLeafFaces = 1;
+    level.leafFaces = {0};
+    level.models = {{{-60, kFrontY, -30}, {-30, kFrontY, 30}, 0, 1, 0, 0},
+                    {{-20, kFrontY, -30}, {10, kFrontY, 30}, 1, 1, 0, 0},
+                    {{20, kFrontY, -30}, {50, kFrontY, 30}, 2, 1, 0, 0}};
+    level.entityText =
+        "{ \"classname\" \"worldspawn\" }\n"
+        "{ \"classname\" \"func_static\" \"model\" \"*1\" }\n"
+        "{ \"classname\" \"func_bobbing\" \"model\" \"*2\" \"height\" \"10\" }\n";
+    open("", level);
+    // At 0 s the bobbing piece is at rest too; a second later it is at the top of its swing.
+    frameAt(0.0);
+    EXPECT_EQ(session->getLevel().getLastDrawCount(), 1u) << "all three at rest";
+    const auto pixels = frameAt(1.0);
+    EXPECT_EQ(session->getLevel().getLastDrawCount(), 2u) << "the moved piece apart";
+    for (const int column : {190, 306, 421}) {
+        expectRgbNear(pixelAt(pixels, column, kRow), kBlue, kTolerance, "each wall");
+    }
+}
+
 // A decal on the very quad of a wall, drawn before it (its record comes first): pulled toward the
 // eye by polygonOffset it stays in front; without it the wall, equally deep, would cover it.
 TEST_F(MaterialStateTest, aPolygonOffsetDecalShowsOverItsCoplanarWall) {
