@@ -40,6 +40,15 @@ PassBlend blendOf(const MaterialPass& pass) {
             pass.depthWrite, pass.depthEqual, pass.alphaTest};
 }
 
+PassBlend blendOf(const MaterialStage& stage) {
+    return {stage.blends,
+            glBlendFactor(stage.source),
+            glBlendFactor(stage.destination),
+            stage.depthWrite,
+            stage.depthEqual,
+            stage.alphaTest};
+}
+
 bool readsVertexColour(const MaterialStage& stage) {
     return stage.colourGen == ColourGen::vertex || stage.colourGen == ColourGen::exactVertex ||
            stage.colourGen == ColourGen::oneMinusVertex;

@@ -23,6 +23,8 @@ struct PassBlend {
 };
 
 PassBlend blendOf(const MaterialPass& pass);
+// As the stage's own script has it, before any fold.
+PassBlend blendOf(const MaterialStage& stage);
 
 // Which of a stage's colours come from the vertices (a level's lit colours, a model's light).
 bool readsVertexColour(const MaterialStage& stage);
