@@ -67,7 +67,7 @@ void foldLightmapPasses(std::vector<MaterialPass>& passes) {
     }
 }
 
-// The combine on the third unit that gives what blending the pass over the one below gives.
+// The combine on an overlay unit that gives what blending the pass over the one below gives.
 OverlayCombine overlayCombineOf(const MaterialPass& pass) {
     if (!pass.blend) {
         return OverlayCombine::none;

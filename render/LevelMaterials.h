@@ -1,7 +1,7 @@
 // LevelMaterials: every texture record of a level resolved to the material it is drawn with (its
 // shader script's, or the implicit image times lightmap), each stage's images uploaded, and a
 // lightmap stage folded into the image stage it filters, so that the pair is one two-unit pass, and
-// up to two filtering, doubling or additive stages over an opaque one folded onto the units above.
+// up to two filtering, doubling or additive stages over an opaque one folded onto units 2 and 3.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -17,8 +17,8 @@
 class FaceTextures;
 class MaterialFinder;
 
-// How a stage folded over a pass on a unit above the lightmap's combines with what the units below
-// made: the same as the blend it replaces, drawn in the same pass.
+// How a stage folded over a pass on unit 2 or 3 combines with what the units below made: the same
+// as the blend it replaces, drawn in the same pass.
 enum class OverlayCombine : std::uint8_t {
     none,
     modulate,       // blendFunc filter
@@ -99,8 +99,7 @@ public:
     const Material* sky() const { return skyMaterial; }
     // The depth a polygonOffset material is pulled toward the eye by, in the depth buffer's units.
     GLfloat polygonOffsetUnits() const { return offsetUnits; }
-    // How many overlays a pass may carry on this GL: one per unit above the lightmap's, at most
-    // kMaxOverlays.
+    // How many overlays a pass may carry on this GL: units 2 and 3, as far as it has them.
     std::size_t overlaySlots() const { return slots; }
 
 private:
