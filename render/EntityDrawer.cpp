@@ -310,14 +310,29 @@ void EntityDrawer::drawSurface(GLsizei indexCount, const std::uint32_t* indices,
 void EntityDrawer::drawPass(GLsizei indexCount, const std::uint32_t* indices,
                             const MaterialPass& pass, const EntityDrawSettings& settings) {
     // A model has no lightmap page for a lightmap stage to show.
-    if (pass.unit0IsLightmap || pass.frameCount == 0) {
+    if (!pass.unit0IsLightmap && pass.frameCount > 0) {
+        drawStage(indexCount, indices, pass.stage, {pass.frames.data(), pass.frameCount},
+                  blendOf(pass), litByGrid(pass), settings);
+    }
+    // Nor does it point the overlay units at coordinates: the stages folded over the pass are
+    // blended over it one by one, as their scripts say.
+    for (std::size_t slot = 0; slot < pass.overlayCount; ++slot) {
+        const PassOverlay& overlay = pass.overlays[slot];
+        drawStage(indexCount, indices, overlay.stage, {overlay.frames.data(), overlay.frameCount},
+                  blendOf(*overlay.stage), false, settings);
+    }
+}
+
+void EntityDrawer::drawStage(GLsizei indexCount, const std::uint32_t* indices,
+                             const MaterialStage* stage, std::span<const GLuint> frames,
+                             const PassBlend& blend, bool lit, const EntityDrawSettings& settings) {
+    if (frames.empty()) {
         return;
     }
-    const MaterialStage* stage = pass.stage;
-    binder.setBlend(blendOf(pass));
+    binder.setBlend(blend);
     const std::size_t frame =
-        stage == nullptr ? 0 : animationFrame(*stage, settings.clockSeconds) % pass.frameCount;
-    binder.setImage(pass.frames[frame]);
+        stage == nullptr ? 0 : animationFrame(*stage, settings.clockSeconds) % frames.size();
+    binder.setImage(frames[frame]);
     const bool moves = stage != nullptr && !stage->texCoordMods.empty();
     TexCoordMatrix matrix;
     if (moves) {
@@ -325,7 +340,6 @@ void EntityDrawer::drawPass(GLsizei indexCount, const std::uint32_t* indices,
     }
     binder.setMatrix(moves ? &matrix : nullptr,
                      stage != nullptr && stage->texCoordGen == TexCoordGen::environment);
-    const bool lit = litByGrid(pass);
     binder.setColourArray(lit);
     if (!lit) {
         const std::array<float, 4> colour = stageColour(*stage, settings.clockSeconds);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "model/EntityModelSet.h"
@@ -92,6 +93,10 @@ private:
                      const EntityDrawSettings& settings);
     void drawPass(GLsizei indexCount, const std::uint32_t* indices, const MaterialPass& pass,
                   const EntityDrawSettings& settings);
+    // One stage on unit 0: its frame at the clock, its matrix, its colour or, lit, the model's.
+    void drawStage(GLsizei indexCount, const std::uint32_t* indices, const MaterialStage* stage,
+                   std::span<const GLuint> frames, const PassBlend& blend, bool lit,
+                   const EntityDrawSettings& settings);
     // Untextured for image 0, colours from the lit colour array.
     void bindPlain(const PassBlend& blend, GLuint image);
     void buildMarkers();

@@ -40,6 +40,18 @@ constexpr WireColour kMeshWire = {0.0f, 0.7f, 1.0f};
 constexpr WireColour kPatchWire = {1.0f, 0.2f, 1.0f};
 constexpr WireColour kBrushWire = {1.0f, 0.55f, 0.0f};
 
+// Every unit a view draws with off, unit 0 left active.
+void disableTexturing() {
+    for (std::size_t slot = overlayUnitCount(); slot-- > 0;) {
+        glActiveTextureARB(kOverlayUnits[slot]);
+        glDisable(GL_TEXTURE_2D);
+    }
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    glDisable(GL_TEXTURE_2D);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glDisable(GL_TEXTURE_2D);
+}
+
 // Lines in one colour per face type, untextured and unlit, over what the frame drew.
 class WireFaceStyle : public FaceStyle {
 public:
@@ -50,10 +62,7 @@ public:
         glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_DEPTH_BUFFER_BIT | GL_CURRENT_BIT |
                      GL_COLOR_BUFFER_BIT);
         glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-        for (const GLenum unit : {kOverlayUnit, GLenum{GL_TEXTURE1_ARB}, GLenum{GL_TEXTURE0_ARB}}) {
-            glActiveTextureARB(unit);
-            glDisable(GL_TEXTURE_2D);
-        }
+        disableTexturing();
         glDisableClientState(GL_COLOR_ARRAY);
         glDisable(GL_LIGHTING);
         glDisable(GL_FOG);
@@ -193,10 +202,7 @@ void FrameCostViews::showOverdraw(const ViewOptions& options) const {
     }
     glPushAttrib(GL_ENABLE_BIT | GL_STENCIL_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_CURRENT_BIT |
                  GL_TRANSFORM_BIT | GL_COLOR_BUFFER_BIT);
-    for (const GLenum unit : {kOverlayUnit, GLenum{GL_TEXTURE1_ARB}, GLenum{GL_TEXTURE0_ARB}}) {
-        glActiveTextureARB(unit);
-        glDisable(GL_TEXTURE_2D);
-    }
+    disableTexturing();
     for (const GLenum off :
          {GL_DEPTH_TEST, GL_LIGHTING, GL_FOG, GL_BLEND, GL_ALPHA_TEST, GL_CULL_FACE}) {
         glDisable(off);

@@ -10,6 +10,9 @@
 #include "material/MaterialMotion.h"
 #include "material/Material.h"
 #include "material/MaterialFinder.h"
+#include "render/TextureUnits.h"
+
+static_assert(kOverlayUnits.size() == kMaxOverlays, "one unit for each overlay a pass carries");
 
 namespace {
 
@@ -64,7 +67,7 @@ void foldLightmapPasses(std::vector<MaterialPass>& passes) {
     }
 }
 
-// The combine on the third unit that gives what blending the pass over the one below gives.
+// The combine on an overlay unit that gives what blending the pass over the one below gives.
 OverlayCombine overlayCombineOf(const MaterialPass& pass) {
     if (!pass.blend) {
         return OverlayCombine::none;
@@ -84,23 +87,25 @@ OverlayCombine overlayCombineOf(const MaterialPass& pass) {
 
 // An opaque pass that writes every fragment it draws (no blend, no alpha test, depth written)
 // leaves exactly its own colour where the next pass of the same geometry lands, so a stage that
-// only combines with that colour may join it on unit 2.
-void foldOverlayPasses(std::vector<MaterialPass>& passes) {
-    for (std::size_t i = 0; i + 1 < passes.size(); ++i) {
+// only combines with that colour may join it on the next free overlay unit. The pass stays opaque
+// with the stage on it, so the stage after may join too: the units combine in stage order, each
+// clamping as its blend did.
+void foldOverlayPasses(std::vector<MaterialPass>& passes, std::size_t slots) {
+    std::size_t i = 0;
+    while (i + 1 < passes.size()) {
         MaterialPass& below = passes[i];
         const MaterialPass& above = passes[i + 1];
         const OverlayCombine combine = overlayCombineOf(above);
         if (below.blend || !below.depthWrite || below.alphaTest != AlphaTest::none ||
-            below.overlay != OverlayCombine::none || combine == OverlayCombine::none ||
+            below.overlayCount >= slots || combine == OverlayCombine::none ||
             above.stage == nullptr || above.unit0IsLightmap || above.lightmapOnUnit1 ||
             above.stage->texCoordGen != TexCoordGen::base || !plainlyColoured(above) ||
             above.depthEqual) {
+            ++i;
             continue;
         }
-        below.overlay = combine;
-        below.overlayStage = above.stage;
-        below.overlayFrames = above.frames;
-        below.overlayFrameCount = above.frameCount;
+        below.overlays[below.overlayCount++] = {combine, above.stage, above.frames,
+                                                above.frameCount};
         passes.erase(passes.begin() + std::ptrdiff_t(i) + 1);
     }
 }
@@ -188,9 +193,7 @@ LevelMaterials::LevelMaterials(const std::vector<std::string>& textureNames,
                                const std::vector<std::int32_t>& textureFlags,
                                const MaterialFinder& scripts, FaceTextures& faceImages,
                                GLuint white) {
-    GLint units = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
-    overlayUnit = units >= 3;
+    slots = std::min(overlayUnitCount(), kMaxOverlays);
     // Scripts mean two steps of a 24-bit depth buffer. The steps of a deeper one are finer than
     // the rasteriser's interpolated depth (llvmpipe gives a 32-bit buffer), where two of them
     // would leave a decal under its wall: the same distance is asked for in its own steps.
@@ -257,12 +260,13 @@ LevelMaterial LevelMaterials::resolve(const Material& material, std::int32_t tex
     }
     resolved.ownStages = true;
     foldLightmapPasses(resolved.passes);
-    if (overlayUnit) {
-        foldOverlayPasses(resolved.passes);
-    }
+    foldOverlayPasses(resolved.passes, slots);
     for (const MaterialPass& pass : resolved.passes) {
         resolved.stageTurb = resolved.stageTurb || turbsPerVertex(pass.stage);
-        resolved.overlayTurb = resolved.overlayTurb || turbsPerVertex(pass.overlayStage);
+        for (std::size_t slot = 0; slot < pass.overlayCount; ++slot) {
+            resolved.overlayTurb =
+                resolved.overlayTurb || turbsPerVertex(pass.overlays[slot].stage);
+        }
     }
     return resolved;
 }

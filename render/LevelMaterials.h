@@ -1,7 +1,7 @@
 // LevelMaterials: every texture record of a level resolved to the material it is drawn with (its
 // shader script's, or the implicit image times lightmap), each stage's images uploaded, and a
 // lightmap stage folded into the image stage it filters, so that the pair is one two-unit pass, and
-// a filtering or additive stage over an opaque one folded onto a third unit.
+// up to two filtering, doubling or additive stages over an opaque one folded onto units 2 and 3.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -17,14 +17,26 @@
 class FaceTextures;
 class MaterialFinder;
 
-// How a stage folded over a pass on the third unit combines with what the units below made: the
-// same as the blend it replaces, drawn in the same pass.
+// How a stage folded over a pass on unit 2 or 3 combines with what the units below made: the same
+// as the blend it replaces, drawn in the same pass.
 enum class OverlayCombine : std::uint8_t {
     none,
     modulate,       // blendFunc filter
     modulateTwice,  // blendFunc GL_DST_COLOR GL_SRC_COLOR
     add,            // blendFunc add
 };
+
+// A plainly coloured stage that blended over an opaque pass, drawn in that pass on an overlay unit
+// with the face's image coordinates: one fill of the window instead of two.
+struct PassOverlay {
+    OverlayCombine combine = OverlayCombine::none;
+    const MaterialStage* stage = nullptr;
+    std::array<GLuint, kMaxAnimationFrames> frames{};
+    std::size_t frameCount = 0;
+};
+
+// Overlays a pass may carry, combined in order on units 2 and 3.
+inline constexpr std::size_t kMaxOverlays = 2;
 
 // One draw of a face's geometry.
 struct MaterialPass {
@@ -42,12 +54,10 @@ struct MaterialPass {
     bool depthWrite = true;
     bool depthEqual = false;
     AlphaTest alphaTest = AlphaTest::none;
-    // A plainly coloured stage that blended over this opaque one, now on unit 2 with the face's
-    // image coordinates: one fill of the window instead of two.
-    OverlayCombine overlay = OverlayCombine::none;
-    const MaterialStage* overlayStage = nullptr;
-    std::array<GLuint, kMaxAnimationFrames> overlayFrames{};
-    std::size_t overlayFrameCount = 0;
+    // The stages that blended over this opaque one, in stage order; the first overlayCount are
+    // used.
+    std::array<PassOverlay, kMaxOverlays> overlays{};
+    std::size_t overlayCount = 0;
 };
 
 struct LevelMaterial {
@@ -65,7 +75,7 @@ struct LevelMaterial {
     float sort = MaterialSort::kOpaque;
     CullMode cull = CullMode::front;
     bool polygonOffset = false;
-    // Some pass's stage, or some pass's overlay stage, has turbsPerVertex.
+    // Some pass's stage, or some pass's overlay stage (in any slot), has turbsPerVertex.
     bool stageTurb = false;
     bool overlayTurb = false;
 };
@@ -89,13 +99,14 @@ public:
     const Material* sky() const { return skyMaterial; }
     // The depth a polygonOffset material is pulled toward the eye by, in the depth buffer's units.
     GLfloat polygonOffsetUnits() const { return offsetUnits; }
+    // How many overlays a pass may carry on this GL: units 2 and 3, as far as it has them.
+    std::size_t overlaySlots() const { return slots; }
 
 private:
     LevelMaterial resolve(const Material& material, std::int32_t textureIndex,
                           FaceTextures& faceImages, GLuint white) const;
 
-    // At least three texture units: a blended stage can fold onto the third.
-    bool overlayUnit = false;
+    std::size_t slots = 0;
     GLfloat offsetUnits = -2.0f;
 
     std::vector<LevelMaterial> materials;  // one per texture record

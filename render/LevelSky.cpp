@@ -169,13 +169,13 @@ void LevelSky::drawClouds(double seconds) const {
         }
         glBindTexture(GL_TEXTURE_2D,
                       pass.frames[animationFrame(*pass.stage, seconds) % pass.frameCount]);
-        const bool overlay = pass.overlay != OverlayCombine::none && pass.overlayFrameCount > 0;
-        if (overlay) {
-            bindOverlay(pass, seconds);
+        // A layer that filters, doubles or adds to the one below rides on its overlay units.
+        std::array<TexCoordMatrix, kMaxOverlays> overlayMatrices{};
+        for (std::size_t slot = 0; slot < pass.overlayCount; ++slot) {
+            bindOverlay(slot, pass.overlays[slot], seconds);
+            overlayMatrices[slot] = wholeStageTexCoordMatrix(*pass.overlays[slot].stage, seconds);
         }
         const TexCoordMatrix matrix = wholeStageTexCoordMatrix(*pass.stage, seconds);
-        const TexCoordMatrix overlayMatrix =
-            overlay ? wholeStageTexCoordMatrix(*pass.overlayStage, seconds) : TexCoordMatrix();
         const std::array<float, 4> colour = stageColour(*pass.stage, seconds);
         glColor4f(colour[0], colour[1], colour[2], colour[3]);
         for (int ring = 0; ring < kDomeRings; ++ring) {
@@ -188,9 +188,9 @@ void LevelSky::drawClouds(double seconds) const {
                     const auto y = static_cast<float>(std::sin(elevation));
                     const auto z = static_cast<float>(std::cos(elevation) * std::sin(around));
                     const auto [s, t] = cloudCoordinates(x, y, z, cloudHeight);
-                    if (overlay) {
-                        const auto over = overlayMatrix.apply(s, t);
-                        glMultiTexCoord2fARB(kOverlayUnit, over[0], over[1]);
+                    for (std::size_t slot = 0; slot < pass.overlayCount; ++slot) {
+                        const auto over = overlayMatrices[slot].apply(s, t);
+                        glMultiTexCoord2fARB(kOverlayUnits[slot], over[0], over[1]);
                     }
                     const auto moved = matrix.apply(s, t);
                     glTexCoord2f(moved[0], moved[1]);
@@ -199,22 +199,24 @@ void LevelSky::drawClouds(double seconds) const {
             }
             glEnd();
         }
-        if (overlay) {
-            glActiveTextureARB(kOverlayUnit);
+        for (std::size_t slot = 0; slot < pass.overlayCount; ++slot) {
+            glActiveTextureARB(kOverlayUnits[slot]);
             glDisable(GL_TEXTURE_2D);
             glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-            glActiveTextureARB(GL_TEXTURE0_ARB);
         }
+        glActiveTextureARB(GL_TEXTURE0_ARB);
     }
 }
 
-void LevelSky::bindOverlay(const MaterialPass& pass, double seconds) {
-    glActiveTextureARB(kOverlayUnit);
-    glEnable(GL_TEXTURE_2D);
-    setOverlayCombine(pass.overlay);
-    glBindTexture(
-        GL_TEXTURE_2D,
-        pass.overlayFrames[animationFrame(*pass.overlayStage, seconds) % pass.overlayFrameCount]);
+void LevelSky::bindOverlay(std::size_t slot, const PassOverlay& overlay, double seconds) {
+    glActiveTextureARB(kOverlayUnits[slot]);
+    // A stage with no frame passes on what the units below made.
+    overlay.frameCount > 0 ? glEnable(GL_TEXTURE_2D) : glDisable(GL_TEXTURE_2D);
+    setOverlayCombine(overlay.combine);
+    if (overlay.frameCount > 0) {
+        glBindTexture(GL_TEXTURE_2D,
+                      overlay.frames[animationFrame(*overlay.stage, seconds) % overlay.frameCount]);
+    }
     // The layer's coordinates are moved here, per vertex.
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();

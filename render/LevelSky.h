@@ -28,8 +28,8 @@ private:
     // Without its top and the upper part of its sides when the clouds cover them.
     void drawBox(const std::array<GLuint, 6>& sides) const;
     void drawClouds(double seconds) const;
-    // A cloud layer folded over the pass below it, on the overlay unit.
-    static void bindOverlay(const MaterialPass& pass, double seconds);
+    // A cloud layer folded over the pass below it, on the overlay unit of slot.
+    static void bindOverlay(std::size_t slot, const PassOverlay& overlay, double seconds);
 
     // rt, bk, lf, ft, up, dn; 0 where an image is missing.
     std::array<GLuint, 6> farBox{};

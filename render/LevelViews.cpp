@@ -129,8 +129,8 @@ void LevelViews::sizeTurbScratch() {
     if (stageTurb) {
         effectScratch.stageTurb.level.assign(entries, 0.0f);
     }
-    if (overlayTurb) {
-        effectScratch.overlayTurb.level.assign(entries, 0.0f);
+    for (TurbCoordScratch& slot : effectScratch.overlayTurb) {
+        slot.level.assign(overlayTurb ? entries : 0, 0.0f);
     }
 }
 

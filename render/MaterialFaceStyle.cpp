@@ -68,6 +68,7 @@ MaterialFaceStyle::MaterialFaceStyle(const LevelMaterials& levelMaterials,
       lightmaps(lightmapSet),
       colours(vertexColours),
       seconds(clockSeconds),
+      overlaySlots(levelMaterials.overlaySlots()),
       effects(faceEffects) {}
 
 void MaterialFaceStyle::begin() {
@@ -157,7 +158,9 @@ void MaterialFaceStyle::beginFogPass() {
     // leave the depth buffer as it was, so its fog is tested as the surface itself.
     binder.setBlend(
         {true, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, false, !fogSurfaceFace, AlphaTest::none});
-    binder.setOverlay(OverlayCombine::none, 0, nullptr);
+    for (std::size_t slot = 0; slot < overlaySlots; ++slot) {
+        binder.setOverlay(slot, OverlayCombine::none, 0, nullptr);
+    }
     binder.setPage(false, 0);
     binder.setImage(0);
     binder.setMatrix(nullptr);
@@ -182,24 +185,27 @@ void MaterialFaceStyle::bindUnits(const MaterialPass& current) {
     binder.setMatrix(
         moves ? &matrix : nullptr,
         current.stage != nullptr && current.stage->texCoordGen == TexCoordGen::environment);
-    bindOverlay(current);
+    bindOverlays(current);
 }
 
-void MaterialFaceStyle::bindOverlay(const MaterialPass& current) {
-    const bool overlay = current.overlay != OverlayCombine::none;
-    overlayCoords =
-        overlay ? perVertexCoords(current.overlayStage, effects.scratch.overlayTurb) : std::nullopt;
-    const bool moves = overlay && !overlayCoords && !current.overlayStage->texCoordMods.empty();
-    GLuint image = 0;
-    if (overlay && current.overlayFrameCount > 0) {
-        const std::size_t frame = animationFrame(*current.overlayStage, seconds);
-        image = current.overlayFrames[frame % current.overlayFrameCount];
+void MaterialFaceStyle::bindOverlays(const MaterialPass& current) {
+    for (std::size_t slot = 0; slot < overlaySlots; ++slot) {
+        const PassOverlay& overlay = current.overlays[slot];
+        const bool used = slot < current.overlayCount;
+        overlayCoords[slot] =
+            used ? perVertexCoords(overlay.stage, effects.scratch.overlayTurb[slot]) : std::nullopt;
+        const bool moves = used && !overlayCoords[slot] && !overlay.stage->texCoordMods.empty();
+        GLuint image = 0;
+        if (used && overlay.frameCount > 0) {
+            image = overlay.frames[animationFrame(*overlay.stage, seconds) % overlay.frameCount];
+        }
+        TexCoordMatrix matrix;
+        if (moves) {
+            matrix = wholeStageTexCoordMatrix(*overlay.stage, seconds);
+        }
+        binder.setOverlay(slot, used ? overlay.combine : OverlayCombine::none, image,
+                          moves ? &matrix : nullptr);
     }
-    TexCoordMatrix matrix;
-    if (moves) {
-        matrix = wholeStageTexCoordMatrix(*current.overlayStage, seconds);
-    }
-    binder.setOverlay(current.overlay, image, moves ? &matrix : nullptr);
 }
 
 std::optional<StageTexCoords> MaterialFaceStyle::perVertexCoords(
@@ -210,9 +216,9 @@ std::optional<StageTexCoords> MaterialFaceStyle::perVertexCoords(
     return StageTexCoords(*stage, seconds);
 }
 
-void MaterialFaceStyle::pointOverlayAt(const float* coords, GLsizei stride) {
-    glClientActiveTextureARB(kOverlayUnit);
-    if (!inFogPass() && pass->overlay != OverlayCombine::none) {
+void MaterialFaceStyle::pointOverlayAt(std::size_t slot, const float* coords, GLsizei stride) {
+    glClientActiveTextureARB(kOverlayUnits[slot]);
+    if (!inFogPass() && slot < pass->overlayCount) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, stride, coords);
     } else {
@@ -278,13 +284,17 @@ void MaterialFaceStyle::pointAtCoords(const FaceVertices& vertices) {
                            fromLightmapCoords ? first.lightmapCoord : first.texCoord);
     }
     texCoordsAtRecords(GL_TEXTURE1_ARB, vertices, first.lightmapCoord);
-    if (turbs && overlayCoords) {
-        pointOverlayAt(fillTurbCoords(vertices, *overlayCoords, false, effects.scratch.overlayTurb),
-                       kTurbCoordStride);
-    } else {
-        pointAtRecords(vertices, first.texCoord, [this](const void* address) {
-            pointOverlayAt(static_cast<const float*>(address), kVertexStrideBytes);
-        });
+    for (std::size_t slot = 0; slot < overlaySlots; ++slot) {
+        if (turbs && overlayCoords[slot]) {
+            pointOverlayAt(slot,
+                           fillTurbCoords(vertices, *overlayCoords[slot], false,
+                                          effects.scratch.overlayTurb[slot]),
+                           kTurbCoordStride);
+        } else {
+            pointAtRecords(vertices, first.texCoord, [this, slot](const void* address) {
+                pointOverlayAt(slot, static_cast<const float*>(address), kVertexStrideBytes);
+            });
+        }
     }
 }
 

@@ -59,9 +59,9 @@ struct FaceEffectScratch {
     // One face's (or patch's) vertices deformed at the clock; sized at load to the most any
     // deformed face of the level needs.
     std::vector<Vertex> deformed;
-    // For unit 0's stage and for the overlay's.
+    // For unit 0's stage and for each overlay slot's.
     TurbCoordScratch stageTurb;
-    TurbCoordScratch overlayTurb;
+    std::array<TurbCoordScratch, kMaxOverlays> overlayTurb;
 };
 
 struct FaceEffectSources {
@@ -105,12 +105,12 @@ public:
 
 private:
     void bindUnits(const MaterialPass& pass);
-    void bindOverlay(const MaterialPass& pass);
-    // Points unit 2's coordinates at coords (with stride bytes between vertices), when the pass
-    // has an overlay.
-    void pointOverlayAt(const float* coords, GLsizei stride);
-    // Points units 0, 1 and 2 at the pass's coordinates: fields of the vertices, or, for a stage
-    // that turbs per vertex, coordinates worked out from them.
+    void bindOverlays(const MaterialPass& pass);
+    // Points the coordinates of slot's overlay unit at coords (with stride bytes between
+    // vertices) when the pass has an overlay there, else turns its array off.
+    void pointOverlayAt(std::size_t slot, const float* coords, GLsizei stride);
+    // Points units 0 to 3 at the pass's coordinates: fields of the vertices, or, for a stage that
+    // turbs per vertex, coordinates worked out from them.
     void pointAtCoords(const FaceVertices& vertices);
     // The stage's tcMods at the clock when its turbs go per vertex and the scratch is there.
     std::optional<StageTexCoords> perVertexCoords(const MaterialStage* stage,
@@ -139,10 +139,12 @@ private:
     bool cullingChanged = false;
     // The colour array the pass reads, or null for one colour.
     const std::vector<std::uint8_t>* colourArray = nullptr;
-    // The tcMods of the pass's stage and of its overlay when they turb per vertex; empty when the
-    // texture matrix carries them.
+    // The tcMods of the pass's stage and of each of its overlays when they turb per vertex; empty
+    // when the texture matrix carries them.
     std::optional<StageTexCoords> stageCoords;
-    std::optional<StageTexCoords> overlayCoords;
+    std::array<std::optional<StageTexCoords>, kMaxOverlays> overlayCoords;
+    // The overlay units this GL has (LevelMaterials folds no more stages than that).
+    std::size_t overlaySlots = 0;
 
     PassBinder binder;
     FaceEffectSources effects;

@@ -19,11 +19,34 @@ void setTexturing(bool on) {
     on ? glEnable(GL_TEXTURE_2D) : glDisable(GL_TEXTURE_2D);
 }
 
+// Unit 0's texturing is left as it was; every other unit is turned off.
+void setPlainUnit(GLenum unit) {
+    glActiveTextureARB(unit);
+    if (unit != GL_TEXTURE0_ARB) {
+        glDisable(GL_TEXTURE_2D);
+    }
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glClientActiveTextureARB(unit);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
 }  // namespace
 
 PassBlend blendOf(const MaterialPass& pass) {
     return {pass.blend,      pass.source,     pass.destination,
             pass.depthWrite, pass.depthEqual, pass.alphaTest};
+}
+
+PassBlend blendOf(const MaterialStage& stage) {
+    return {stage.blends,
+            glBlendFactor(stage.source),
+            glBlendFactor(stage.destination),
+            stage.depthWrite,
+            stage.depthEqual,
+            stage.alphaTest};
 }
 
 bool readsVertexColour(const MaterialStage& stage) {
@@ -43,18 +66,11 @@ void setPlainState() {
     glDepthMask(GL_TRUE);
     glDepthFunc(GL_LEQUAL);
     glDisableClientState(GL_COLOR_ARRAY);
-    for (const GLenum unit : {kOverlayUnit, GLenum{GL_TEXTURE1_ARB}, GLenum{GL_TEXTURE0_ARB}}) {
-        glActiveTextureARB(unit);
-        if (unit != GL_TEXTURE0_ARB) {
-            glDisable(GL_TEXTURE_2D);
-        }
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glMatrixMode(GL_TEXTURE);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glClientActiveTextureARB(unit);
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    for (std::size_t slot = overlayUnitCount(); slot-- > 0;) {
+        setPlainUnit(kOverlayUnits[slot]);
     }
+    setPlainUnit(GL_TEXTURE1_ARB);
+    setPlainUnit(GL_TEXTURE0_ARB);
     setStageEnvironmentMapping(false);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
@@ -112,33 +128,35 @@ void PassBinder::setMatrix(const TexCoordMatrix* moving, bool environment) {
     known.identityMatrix = 0;
 }
 
-void PassBinder::setOverlay(OverlayCombine combine, GLuint image, const TexCoordMatrix* moving) {
-    const int overlay = int(combine);
-    if (overlay != 0 && image == 0) {
-        image = known.overlayImage;
-    }
-    if (known.overlay == overlay &&
-        (overlay == 0 ||
-         (image == known.overlayImage && moving == nullptr && known.overlayIdentityMatrix == 1))) {
+void PassBinder::setOverlay(std::size_t slot, OverlayCombine combine, GLuint image,
+                            const TexCoordMatrix* moving) {
+    if (slot >= kMaxOverlays) {
         return;
     }
-    glActiveTextureARB(kOverlayUnit);
-    if (known.overlay != overlay) {
+    KnownOverlay& unit = known.overlays[slot];
+    const int overlay = int(combine);
+    if (overlay != 0 && image == 0) {
+        image = unit.image;
+    }
+    if (unit.combine == overlay &&
+        (overlay == 0 || (image == unit.image && moving == nullptr && unit.identityMatrix == 1))) {
+        return;
+    }
+    glActiveTextureARB(kOverlayUnits[slot]);
+    if (unit.combine != overlay) {
         setTexturing(overlay != 0);
         if (overlay != 0) {
             setOverlayCombine(combine);
         }
-        known.overlay = overlay;
+        unit.combine = overlay;
     }
     if (overlay != 0) {
-        setOnce(known.overlayImage, image,
-                [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
+        setOnce(unit.image, image, [](GLuint texture) { glBindTexture(GL_TEXTURE_2D, texture); });
         if (moving != nullptr) {
             loadStageTexCoordMatrix(*moving);
-            known.overlayIdentityMatrix = 0;
+            unit.identityMatrix = 0;
         } else {
-            setOnce(known.overlayIdentityMatrix, 1,
-                    [](int) { loadStageTexCoordMatrix(TexCoordMatrix()); });
+            setOnce(unit.identityMatrix, 1, [](int) { loadStageTexCoordMatrix(TexCoordMatrix()); });
         }
     }
     glActiveTextureARB(GL_TEXTURE0_ARB);

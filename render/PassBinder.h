@@ -1,5 +1,5 @@
 // PassBinder: the one place the GL state of a pass over material surfaces is set (blend, depth,
-// alpha test, the images and texture matrices of units 0 to 2, sphere mapping, the colour array),
+// alpha test, the images and texture matrices of units 0 to 3, sphere mapping, the colour array),
 // for level faces and entity models alike; and the plain state every view's drawing starts from.
 #pragma once
 
@@ -23,12 +23,14 @@ struct PassBlend {
 };
 
 PassBlend blendOf(const MaterialPass& pass);
+// As the stage's own script has it, before any fold.
+PassBlend blendOf(const MaterialStage& stage);
 
 // Which of a stage's colours come from the vertices (a level's lit colours, a model's light).
 bool readsVertexColour(const MaterialStage& stage);
 bool readsVertexAlpha(const MaterialStage& stage);
 
-// Blending, the alpha test, units 1 and 2, texture generation and every array but the vertex and
+// Blending, the alpha test, units 1 to 3, texture generation and every array but the vertex and
 // normal ones off, each unit modulating with the identity matrix, depth written and tested
 // less-or-equal, the colour white, unit 0 active: where every view's drawing starts and where a
 // frame leaves GL for the clear, the overlay line and the next frame. Unit 0's texture is not
@@ -53,14 +55,22 @@ public:
     void setMatrix(const TexCoordMatrix* moving, bool environment = false);
     // The eye environment coordinates are reflected for: the start of each drawing sets it.
     void setEye(const EyeFrame& eye) { environmentMatrix = environmentTexCoordMatrix(eye); }
-    // Unit 2 combining image (0: keep the one bound) with moving as its matrix, or off.
-    void setOverlay(OverlayCombine combine, GLuint image, const TexCoordMatrix* moving);
+    // The overlay unit of slot (below overlayUnitCount) combining image (0: keep the one bound)
+    // with moving as its matrix, or off.
+    void setOverlay(std::size_t slot, OverlayCombine combine, GLuint image,
+                    const TexCoordMatrix* moving);
     // Colours from the colour array, else the current colour.
     void setColourArray(bool on);
 
 private:
     static constexpr GLuint kUnknown = ~GLuint{0};
     // -1 and kUnknown: not known.
+    // An overlay unit's combine (0 for off), its image and whether its matrix is the identity.
+    struct KnownOverlay {
+        int combine = -1;
+        GLuint image = kUnknown;
+        int identityMatrix = -1;
+    };
     struct Known {
         int blend = -1;
         GLenum source = kUnknown;
@@ -74,10 +84,7 @@ private:
         GLuint page = kUnknown;
         int identityMatrix = -1;
         int environmentMapping = -1;
-        // The overlay's combine (0 for off), its image and whether its matrix is the identity.
-        int overlay = -1;
-        GLuint overlayImage = kUnknown;
-        int overlayIdentityMatrix = -1;
+        std::array<KnownOverlay, kMaxOverlays> overlays{};
         int colourArray = -1;
     };
     Known known;

@@ -4,10 +4,25 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
 #include "level/Vertex.h"
 
-// The unit of a material pass's overlay (a blended stage folded into the pass below it).
+// The units of a material pass's overlays (blended stages folded into the pass below them), in
+// the order they combine.
 inline constexpr GLenum kOverlayUnit = GL_TEXTURE2_ARB;
+inline constexpr GLenum kSecondOverlayUnit = GL_TEXTURE3_ARB;
+inline constexpr std::array<GLenum, 2> kOverlayUnits = {kOverlayUnit, kSecondOverlayUnit};
+
+// The overlay units this GL has. Naming a unit it lacks would turn the next calls onto whichever
+// unit was active before.
+inline std::size_t overlayUnitCount() {
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    return std::size_t(std::clamp(units - 2, 0, int(kOverlayUnits.size())));
+}
 
 // The unit modulates, its texture matrix is the identity and its coordinate array is on; the
 // unit is left active (and the client unit with it). Its GL_TEXTURE_2D is not touched.

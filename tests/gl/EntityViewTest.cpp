@@ -2,8 +2,8 @@
 // at its origin in the known colour in both views and follows the clock's turn; a model whose
 // counts are broken, and one that is missing, are markers of the item colour; a spawn is a green
 // marker; with entities off, or markers off, the wall shows through; the launcher bobs by the
-// clock; in the material view an additive glow in front
-// of the model adds to it.
+// clock; in the material view an additive glow in front of the model adds to it, and so does a
+// glow stage of the model's own material.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -235,6 +235,42 @@ TEST_F(EntityViewTest, aModelsBlendedSurfaceIsDrawnOverItsOpaqueOneInTheMaterial
     }
     expectRgbNear(pixelAt(frame(true, true, 0.0, true), kLauncherX, kLauncherY), seenThrough,
                   kTolerance, "launcher through its own sphere");
+}
+
+// A model surface whose glow is added over its opaque image: the level folds such a stage onto an
+// overlay unit, which a model's drawing has no coordinates for, so it is blended over the model on
+// its own and still shows.
+TEST_F(EntityViewTest, aStageFoldedOverAModelsOpaqueStageStillShows) {
+    constexpr char kScript[] =
+        "models/test/body\n{\n{\nmap models/weapons2/rocketl/rocketl.tga\n}\n"
+        "{\nmap models/test/glowimage.tga\nblendFunc add\n}\n}\n";
+    constexpr std::array<std::uint8_t, 3> kGlow{30, 60, 20};
+    writeBytes(data.path() / "scripts/test.shader",
+               std::vector<std::uint8_t>(kScript, kScript + sizeof kScript - 1));
+    writeBytes(data.path() / "models/test/glowimage.tga",
+               solidTga(8, 8, {kGlow.begin(), kGlow.end()}));
+    writeBytes(data.path() / "models/weapons2/rocketl/rocketl.tga",
+               solidTga(8, 8, {255, 255, 255}));
+    RawModelSurface body;
+    body.shader = "models/test/body";
+    body.vertices = {{{-12, 0, -12}, 64, 192, {0, 0}},
+                     {{12, 0, -12}, 64, 192, {1, 0}},
+                     {{0, 0, 12}, 64, 192, {0.5f, 1}}};
+    body.indices = {0, 1, 2};
+    ModelDescription launcher;
+    launcher.surfaces = {body};
+    writeBytes(data.path() / "models/weapons2/rocketl/rocketl.md3", writeModel(launcher));
+    std::ostringstream log;
+    level = std::make_unique<TestLevel>(data.dataPath(), "entities.bsp", entityLevelBytes(),
+                                        display.get(), lighting.get(), log);
+    level->setCamera(camera.get());
+    level->views().loadFaceTextures(log);
+    Rgb glowing;
+    for (int c = 0; c < 3; ++c) {
+        glowing[c] = kLitFacingColour[c] + kGlow[c];
+    }
+    expectRgbNear(pixelAt(frame(true, true, 0.0, true), kLauncherX, kLauncherY), glowing,
+                  kTolerance, "the lit image plus the glow");
 }
 
 // The i key's question with entities shown: the spawn's marker and the launcher's model answer

@@ -17,6 +17,7 @@
 #include "app/ViewerSession.h"
 #include "generators/AssetFiles.h"
 #include "geometry/Point.h"
+#include "level/BSPMap.h"
 
 namespace {
 
@@ -372,4 +373,75 @@ textures/test/scroll
     const auto moved = frameAt(2.0);
     expectRgbNear(pixelAt(moved, kEighthColumn, kMiddleRow), {255, 255, 255}, kTolerance, "at 2 s");
     expectRgbNear(pixelAt(moved, kThreeEighthsColumn, kMiddleRow), {0, 0, 0}, kTolerance, "at 2 s");
+}
+
+// Two colours side by side: the left half first, the right half second.
+std::vector<std::uint8_t> halves(const Rgb& left, const Rgb& right) {
+    std::vector<std::uint8_t> pixels;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const Rgb& colour = x < 32 ? left : right;
+            pixels.insert(pixels.end(), {std::uint8_t(colour[0]), std::uint8_t(colour[1]),
+                                         std::uint8_t(colour[2])});
+        }
+    }
+    return makeTga(64, 64, 3, pixels);
+}
+
+// The walls' lightmap, a detail doubled over it and the image filtering both, as the level
+// oacmpdm3 draws nearly every wall; the detail scaled, the image animated and scrolled. With
+// stageColour "rgbGen const ( 1 1 1 )" in the two upper stages, the same colours no longer count
+// as plain, so nothing folds and each stage is blended on its own.
+std::string threeStageWall(const std::string& stageColour) {
+    return "textures/test/glow\n{\n{\nmap $lightmap\nrgbGen identity\ntcGen lightmap\n}\n"
+           "{\nmap textures/test/detail.tga\nblendFunc GL_DST_COLOR GL_SRC_COLOR\n"
+           "tcMod scale 3 1\n" +
+           stageColour +
+           "}\n"
+           "{\nanimMap 1 textures/test/dark.tga textures/test/wallimage.tga\n"
+           "blendFunc filter\ntcMod scroll 0.3 0\n" +
+           stageColour + "}\n}\n";
+}
+
+// Over an opaque lightmap, a doubled detail and the image filtering both ride in its one pass on
+// units 2 and 3: the picture is the three stages blended one by one, each overlay with its own
+// matrix and frame, the doubling clamped before the image multiplies (the lightmap's red doubled
+// by the detail's is over 1).
+TEST_F(MaterialViewTest, aDoubledDetailAndAFilteringImageFoldIntoTheLightmapsPass) {
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    if (units < 4) {
+        GTEST_SKIP() << "two overlays need four texture units";
+    }
+    LevelDescription level = materialLevel();
+    level.vertices.clear();
+    level.faces.clear();
+    level.meshVertices.clear();
+    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
+    addQuad(level, {-100, 100, -30, 30, kWallY, 0, 0, white});
+    level.leaves[0].numLeafFaces = 1;
+    level.leafFaces = {0};
+    level.models[0].numFaces = 1;
+    writeBytes(data.path() / "maps/walls.bsp", writeLevel(level));
+    writeBytes(data.path() / "textures/test/detail.tga", halves({255, 128, 64}, {128, 255, 200}));
+    writeBytes(data.path() / "textures/test/dark.tga", solidTga(8, 8, {10, 10, 10}));
+    writeBytes(data.path() / "textures/test/wallimage.tga",
+               halves({128, 200, 250}, {250, 128, 200}));
+
+    restartWith(threeStageWall(""));
+    const auto folded = frameAt(1.0);
+    EXPECT_EQ(session->getLevel().getLastDrawCount(), 1u) << "one pass";
+    restartWith(threeStageWall("rgbGen const ( 1 1 1 )\n"));
+    const auto blended = frameAt(1.0);
+    EXPECT_EQ(session->getLevel().getLastDrawCount(), 3u) << "the stages one by one";
+
+    // The wall spans columns 30 to 610.
+    int bright = 0;
+    for (int column = 40; column < 600; ++column) {
+        const Rgb seen = pixelAt(folded, column, kMiddleRow);
+        expectRgbNear(seen, pixelAt(blended, column, kMiddleRow), 1,
+                      ("column " + std::to_string(column)).c_str());
+        bright += seen[0] > 60 ? 1 : 0;
+    }
+    EXPECT_GT(bright, 400) << "the image's second frame, not the dark first";
 }
