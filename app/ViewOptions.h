@@ -41,6 +41,9 @@ struct ViewOptions {
     bool showEntities = false;
     // With the entities shown, the markers too (key x); off, items alone, as in the game.
     bool showMarkers = true;
+    // Doors, platforms and the other brush entities where the view draws them; off only in the
+    // benchmark, to measure what they cost.
+    bool brushEntities = true;
     // The frame-cost line above the overlay line (key v).
     bool showStats = false;
     // Every drawn triangle's edges over the picture (key y).

@@ -111,7 +111,7 @@ void BSPMap::render(std::ostringstream& overlayText, float timeStep, bool textur
 
     // The default view with the entities hidden shows the world's faces alone.
     BrushEntities* brushEntities = nullptr;
-    if (options.litView || options.showEntities) {
+    if ((options.litView || options.showEntities) && options.brushEntities) {
         brushEntities = &resources.brushEntities(std::cerr);
         // The gathering keeps each entity's faces in drawing order, so that order comes first.
         if (materialView) {

@@ -37,7 +37,7 @@ namespace {
 constexpr int kBadArgumentStatus = 2;
 constexpr char kUsage[] =
     "usage: velmora-bench CONFIG [--spots N] [--both-views] [--time SECONDS] [--json FILE] "
-    "[--entities]";
+    "[--entities] [--brush-entities]";
 constexpr int kDefaultSpots = 8;
 // A full circle in 2 degree steps at every spot.
 constexpr int kTurnStepDegrees = 2;
@@ -72,6 +72,7 @@ struct Options {
     std::string jsonPath;
     bool bothViews = false;
     bool entities = false;
+    bool brushEntities = false;
     bool depthPass = false;
     double clockSeconds = 0.0;
 };
@@ -123,6 +124,9 @@ bool parseOptions(int argc, char** argv, Options& options, int& exitStatus) {
                  "draw the material view with a depth-only pass first, to measure what it buys");
     app.add_flag("--entities", options.entities,
                  "fly the last view's route once more, each pose with and without the entities");
+    app.add_flag("--brush-entities", options.brushEntities,
+                 "fly the last view's route once more, each pose with and without the brush "
+                 "entities");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -286,9 +290,10 @@ double processCpuMs() {
     return 1e3 * static_cast<double>(now.tv_sec) + 1e-6 * static_cast<double>(now.tv_nsec);
 }
 
-EntityRouteFigures flyEntityRoute(ViewerSession& session, const std::vector<Point>& spots) {
+// shown: the switch of what is drawn with and without.
+EntityRouteFigures flyEntityRoute(ViewerSession& session, const std::vector<Point>& spots,
+                                  bool& shown) {
     EntityRouteFigures figures;
-    bool& shown = session.getOptions().showEntities;
     for (const Point& spot : spots) {
         for (int step = 0; step < kStepsPerCircle; ++step) {
             session.placeEye(spot, step * kTurnStepDegrees);
@@ -402,6 +407,9 @@ struct Figures {
     // With --entities: the last route flown again with them shown, and their loading.
     bool entityRouteFlown = false;
     EntityRouteFigures entityRoute;
+    // With --brush-entities: the last route flown again with and without them.
+    bool brushRouteFlown = false;
+    EntityRouteFigures brushRoute;
     std::size_t entityModels = 0;
     double entityModelMs = 0.0;
     double entityLookMs = 0.0;
@@ -505,6 +513,15 @@ nlohmann::ordered_json toJson(const Figures& figures) {
         json["entity_model_load_ms"] = figures.entityModelMs;
         json["entity_surface_look_ms"] = figures.entityLookMs;
     }
+    if (figures.brushRouteFlown) {
+        const EntityRouteFigures& brush = figures.brushRoute;
+        const double withMedian = median(brush.withMs);
+        const double withoutMedian = median(brush.withoutMs);
+        json["brush_frame_ms"] = {{"median", withMedian}, {"without_median", withoutMedian}};
+        json["brush_cpu_ms"] = {{"median", median(brush.withCpuMs)},
+                                {"without_median", median(brush.withoutCpuMs)}};
+        json["brush_to_plain_frame_ratio"] = withoutMedian > 0.0 ? withMedian / withoutMedian : 0.0;
+    }
     json["empty_frame_ms"] = figures.emptyFrameMs;
     json["reload_ms"] = figures.reloadMs;
     json["reload_load_ms"] = figures.reloadParts.loadMs;
@@ -594,6 +611,16 @@ void printTable(const Figures& figures, std::ostream& out) {
         row("processor ms with / without")
             << withCpu << " / " << withoutCpu << " ("
             << (withoutCpu > 0.0 ? withCpu / withoutCpu : 0.0) << ")\n";
+    }
+    if (figures.brushRouteFlown) {
+        const EntityRouteFigures& brush = figures.brushRoute;
+        const double withMedian = median(brush.withMs);
+        const double withoutMedian = median(brush.withoutMs);
+        row("brush entities with / without")
+            << withMedian << " / " << withoutMedian << " ms ("
+            << (withoutMedian > 0.0 ? withMedian / withoutMedian : 0.0) << ")\n";
+        row("processor ms with / without")
+            << median(brush.withCpuMs) << " / " << median(brush.withoutCpuMs) << "\n";
     }
     row("draws median / max") << median(route.draws) << " / " << percentile(route.draws, 100)
                               << "\n";
@@ -714,8 +741,13 @@ int main(int argc, char** argv) {
         figures.entityModels = entityView.modelCount();
         figures.entityModelMs = entityView.modelLoadMs();
         figures.entityLookMs = entityView.surfaceLookMs();
-        figures.entityRoute = flyEntityRoute(session, spots);
+        figures.entityRoute = flyEntityRoute(session, spots, session.getOptions().showEntities);
         figures.entityRouteFlown = true;
+    }
+    if (options.brushEntities) {
+        figures.brushRoute = flyEntityRoute(session, spots, session.getOptions().brushEntities);
+        session.getOptions().brushEntities = true;
+        figures.brushRouteFlown = true;
     }
     figures.peakRssMb = peakResidentMegabytes();
     figures.bufferBytes = views.bufferBytes();

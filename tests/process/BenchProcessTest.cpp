@@ -20,7 +20,7 @@ const std::string kSampleDir = VELMORA_BINARY_DIR "/sample/";
 const std::string kSampleLevel = VELMORA_BINARY_DIR "/sample/maps/sample.bsp";
 constexpr char kUsage[] =
     "usage: velmora-bench CONFIG [--spots N] [--both-views] [--time SECONDS] [--json FILE] "
-    "[--entities]\n";
+    "[--entities] [--brush-entities]\n";
 
 void expectUsageError(const std::vector<std::string>& argv) {
     const ChildOutcome outcome = runProgram(argv, 20s);
