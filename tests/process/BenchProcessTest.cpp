@@ -53,8 +53,8 @@ TEST(BenchProcessTest, sampleRunPrintsItsTableAndWritesEveryFigure) {
                               << "\nlevel = " << kSampleLevel
                               << "\nlights = lights.txt\nstart_vec = 256 64 -128\n";
 
-    const ChildOutcome outcome =
-        runProgram({kBench, configPath, "--spots", "1", "--json", jsonPath}, 120s);
+    const ChildOutcome outcome = runProgram(
+        {kBench, configPath, "--spots", "1", "--brush-entities", "--json", jsonPath}, 120s);
     ASSERT_FALSE(outcome.timedOut);
     ASSERT_EQ(outcome.exitStatus, 0) << outcome.err;
     EXPECT_NE(outcome.out.find("frames per second"), std::string::npos) << outcome.out;
@@ -82,9 +82,9 @@ TEST(BenchProcessTest, sampleRunPrintsItsTableAndWritesEveryFigure) {
     EXPECT_GT(figures["visible_faces"]["max"].get<double>(), 0.0);
     EXPECT_LE(figures["visible_faces"]["median"].get<double>(),
               figures["visible_faces"]["max"].get<double>());
-    for (const char* figure :
-         {"read_ms", "load_ms", "sky_ms", "fps", "empty_frame_ms", "peak_rss_at_start_mb",
-          "peak_rss_mb", "reload_ms", "reload_load_ms", "reload_show_ms"}) {
+    for (const char* figure : {"read_ms", "load_ms", "sky_ms", "fps", "empty_frame_ms",
+                               "peak_rss_at_start_mb", "peak_rss_mb", "reload_ms", "reload_load_ms",
+                               "reload_show_ms", "brush_to_plain_frame_ratio"}) {
         EXPECT_GT(figures[figure].get<double>(), 0.0) << figure;
     }
     // The reload is its two parts and the line that says so.
