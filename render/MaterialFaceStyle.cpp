@@ -69,7 +69,8 @@ MaterialFaceStyle::MaterialFaceStyle(const LevelMaterials& levelMaterials,
       colours(vertexColours),
       seconds(clockSeconds),
       overlaySlots(levelMaterials.overlaySlots()),
-      effects(faceEffects) {}
+      effects(faceEffects),
+      fogUnit(faceEffects.fog != nullptr && hasFogUnit()) {}
 
 void MaterialFaceStyle::begin() {
     setPlainState();
@@ -111,6 +112,7 @@ bool MaterialFaceStyle::beginFace(const Face& face, std::uint32_t) {
     faceLaid = overLaidDepth && depthLaidSides(face, *material) != PickSides::none;
     facePage = lightmaps.pageOrWhite(face.lightmap);
     vertexLit = face.lightmap == kVertexLitLightmap;
+    fogFolded = faceFog != nullptr && !fogSurface && foldsFog();
     setCulling(face);
     if (material->polygonOffset) {
         glEnable(GL_POLYGON_OFFSET_FILL);
@@ -132,8 +134,25 @@ void MaterialFaceStyle::setCulling(const Face& face) {
     }
 }
 
+bool MaterialFaceStyle::foldsFog() const {
+    if (!fogUnit || material->passes.size() != 1 || vertexLit) {
+        return false;
+    }
+    const MaterialPass& only = material->passes.front();
+    if (only.blend || !only.depthWrite || only.alphaTest != AlphaTest::none) {
+        return false;
+    }
+    if (only.stage == nullptr) {
+        return true;
+    }
+    const MaterialStage& stage = *only.stage;
+    const std::array<float, 4> colour = stageColour(stage, seconds);
+    return !readsVertexColour(stage) && !readsVertexAlpha(stage) && colour[0] == 1.0f &&
+           colour[1] == 1.0f && colour[2] == 1.0f;
+}
+
 std::size_t MaterialFaceStyle::passCount(const Face&) const {
-    return faceFog == nullptr ? material->passes.size() : fogPass + 1;
+    return faceFog == nullptr || fogFolded ? material->passes.size() : fogPass + 1;
 }
 
 void MaterialFaceStyle::beginPass(const Face&, std::size_t index) {
@@ -151,6 +170,9 @@ void MaterialFaceStyle::beginPass(const Face&, std::size_t index) {
     binder.setBlend(blend);
     bindUnits(*pass);
     chooseColours(*pass);
+    if (fogUnit) {
+        binder.setFog(fogFolded, lightmaps.white());
+    }
 }
 
 void MaterialFaceStyle::beginFogPass() {
@@ -164,6 +186,9 @@ void MaterialFaceStyle::beginFogPass() {
     binder.setPage(false, 0);
     binder.setImage(0);
     binder.setMatrix(nullptr);
+    if (fogUnit) {
+        binder.setFog(false, 0);
+    }
 }
 
 void MaterialFaceStyle::bindUnits(const MaterialPass& current) {
@@ -304,7 +329,7 @@ void MaterialFaceStyle::pointAt(const Face&, const FaceVertices& vertices) {
 }
 
 void MaterialFaceStyle::pointAtColours(const FaceVertices& vertices) {
-    if (inFogPass()) {
+    if (inFogPass() || fogFolded) {
         binder.setColourArray(true);
         glColorPointer(4, GL_UNSIGNED_BYTE, 0, fillFogColours(vertices));
     } else if (colourArray == nullptr) {
@@ -338,6 +363,13 @@ const std::uint8_t* MaterialFaceStyle::fillFogColours(const FaceVertices& vertic
         writeFogColour(&(*out)[4 * entry], *faceFog, eye.position, vertex.position);
     });
     return out->data() + first;
+}
+
+void MaterialFaceStyle::end() {
+    // What is drawn next with the material state (the sky, models) knows nothing of this unit.
+    if (fogUnit) {
+        binder.setFog(false, 0);
+    }
 }
 
 void MaterialFaceStyle::endFace(const Face&) {

@@ -87,6 +87,7 @@ public:
     void beginPass(const Face& face, std::size_t pass) override;
     void pointAt(const Face& face, const FaceVertices& vertices) override;
     void endFace(const Face& face) override;
+    void end() override;
     std::uint64_t runKey(const Face& face) const override;
     // While on, the faces the depth pass lays (depthLaidSides) are shaded over the depth it laid:
     // depth tested equal and not written.
@@ -124,7 +125,10 @@ private:
     void beginFogPass();
     // Fills the fog colours of the vertices; returns first's entry.
     const std::uint8_t* fillFogColours(const FaceVertices& vertices);
-    bool inFogPass() const { return faceFog != nullptr && passIndex == fogPass; }
+    bool inFogPass() const { return faceFog != nullptr && !fogFolded && passIndex == fogPass; }
+    // The face's fog can be mixed into its material's one pass on the fog unit: an opaque pass
+    // that writes every fragment it draws, in one plain colour of full brightness.
+    bool foldsFog() const;
     bool lightmapCoordsOnUnit0() const;
 
     const LevelMaterials& materials;
@@ -155,6 +159,9 @@ private:
     std::size_t fogPass = 0;
     std::size_t passIndex = 0;
     bool fogSurfaceFace = false;
+    // This GL has the fog unit; the face's fog is mixed in its one pass there.
+    bool fogUnit = false;
+    bool fogFolded = false;
     bool overLaidDepth = false;
     // The face being drawn was laid by the depth pass.
     bool faceLaid = false;

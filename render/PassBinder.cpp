@@ -69,6 +69,9 @@ void setPlainState() {
     for (std::size_t slot = overlayUnitCount(); slot-- > 0;) {
         setPlainUnit(kOverlayUnits[slot]);
     }
+    if (hasFogUnit()) {
+        setPlainUnit(kFogUnit);
+    }
     setPlainUnit(GL_TEXTURE1_ARB);
     setPlainUnit(GL_TEXTURE0_ARB);
     setStageEnvironmentMapping(false);
@@ -160,6 +163,33 @@ void PassBinder::setOverlay(std::size_t slot, OverlayCombine combine, GLuint ima
         }
     }
     glActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
+void PassBinder::setFog(bool on, GLuint white) {
+    setOnce(known.fog, int(on), [white](int mix) {
+        if (mix != 0) {
+            glActiveTextureARB(kFogUnit);
+            glBindTexture(GL_TEXTURE_2D, white);
+            glEnable(GL_TEXTURE_2D);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_PRIMARY_COLOR);
+            glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
+            glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_PRIMARY_COLOR);
+            glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
+            glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
+            glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_PREVIOUS);
+            glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
+        } else {
+            glActiveTextureARB(kFogUnit);
+            glDisable(GL_TEXTURE_2D);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        }
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mix != 0 ? GL_REPLACE : GL_MODULATE);
+    });
 }
 
 void PassBinder::setColourArray(bool on) {

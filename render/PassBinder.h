@@ -61,6 +61,11 @@ public:
                     const TexCoordMatrix* moving);
     // Colours from the colour array, else the current colour.
     void setColourArray(bool on);
+    // On: the fog unit (which must exist) mixes the primary colour's RGB into what the units
+    // below made, by the primary colour's alpha, with white bound so that it runs; and unit 0
+    // replaces instead of modulating, so that the primary colour (the fog's colour and amount)
+    // reaches the fog unit alone. Off: the fog unit off and unit 0 modulating.
+    void setFog(bool on, GLuint white);
 
 private:
     static constexpr GLuint kUnknown = ~GLuint{0};
@@ -86,6 +91,7 @@ private:
         int environmentMapping = -1;
         std::array<KnownOverlay, kMaxOverlays> overlays{};
         int colourArray = -1;
+        int fog = -1;
     };
     Known known;
     std::array<GLfloat, 16> environmentMatrix = environmentTexCoordMatrix(EyeFrame());

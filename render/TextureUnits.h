@@ -24,6 +24,16 @@ inline std::size_t overlayUnitCount() {
     return std::size_t(std::clamp(units - 2, 0, int(kOverlayUnits.size())));
 }
 
+// The unit that mixes a face's fog into its one pass, after every overlay unit.
+inline constexpr GLenum kFogUnit = GL_TEXTURE4_ARB;
+
+// Whether this GL has the fog unit.
+inline bool hasFogUnit() {
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    return units > 4;
+}
+
 // The unit modulates, its texture matrix is the identity and its coordinate array is on; the
 // unit is left active (and the client unit with it). Its GL_TEXTURE_2D is not touched.
 inline void setUpModulatedUnit(GLenum unit) {

@@ -18,6 +18,7 @@
 #include "app/ViewerSession.h"
 #include "generators/AssetFiles.h"
 #include "geometry/Point.h"
+#include "level/BSPMap.h"
 
 namespace {
 
@@ -89,6 +90,9 @@ TEST_F(FogAndSpriteTest, aWallBeyondFogIsBlendedByTheDepthOfFogBetween) {
     // The fog's own near side is drawn as fog alone, and the eye sees none of the fog up to it.
     expectRgbNear(pixelAt(pixels, columnAt(25), rowAt(25)), background(pixels), kTolerance,
                   "the fog's near side over the background");
+    // The fog is mixed into each fogged wall's own pass, on a unit of its own: five draws, where
+    // a fog pass of each fogged wall's own would make seven.
+    EXPECT_EQ(session->getLevel().getLastDrawCount(), 5u);
 }
 
 TEST_F(FogAndSpriteTest, aFogSurfaceWithAStageShowsItUnderTheFog) {
