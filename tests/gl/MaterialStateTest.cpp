@@ -57,6 +57,23 @@ LevelDescription stateLevel() {
     return level;
 }
 
+// Three walls of the back's material side by side where the front wall stood (x from -60 to 50),
+// the first listed by the leaf and the world model.
+LevelDescription threeBackWalls() {
+    LevelDescription level = stateLevel();
+    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
+    level.faces.clear();
+    level.vertices.clear();
+    level.meshVertices.clear();
+    addQuad(level, {-60, -30, -30, 30, kFrontY, kNoLightmap, 1, white});
+    addQuad(level, {-20, 10, -30, 30, kFrontY, kNoLightmap, 1, white});
+    addQuad(level, {20, 50, -30, 30, kFrontY, kNoLightmap, 1, white});
+    level.leaves[0].numLeafFaces = 1;
+    level.leafFaces = {0};
+    level.models[0].numFaces = 1;
+    return level;
+}
+
 // Red, in four bands from left to right with alpha 0, 100, 200 and 255.
 std::vector<std::uint8_t> alphaBands() {
     std::vector<std::uint8_t> pixels;
@@ -182,14 +199,7 @@ TEST_F(MaterialStateTest, theClockPicksTheAnimMapFrameAndTheWavesColour) {
 TEST_F(MaterialStateTest, facesOfOneMaterialAndPageAreOneDraw) {
     // Three walls of the back's material: one draw; the middle one of another material: one draw
     // for each.
-    LevelDescription level = stateLevel();
-    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
-    level.faces.clear();
-    level.vertices.clear();
-    level.meshVertices.clear();
-    addQuad(level, {-60, -30, -30, 30, kFrontY, kNoLightmap, 1, white});
-    addQuad(level, {-20, 10, -30, 30, kFrontY, kNoLightmap, 1, white});
-    addQuad(level, {20, 50, -30, 30, kFrontY, kNoLightmap, 1, white});
+    LevelDescription level = threeBackWalls();
     level.leaves[0].numLeafFaces = 3;
     level.leafFaces = {0, 1, 2};
     level.models[0].numFaces = 3;
@@ -211,16 +221,7 @@ TEST_F(MaterialStateTest, facesOfOneMaterialAndPageAreOneDraw) {
 // A brush entity standing where it was compiled joins the world's draw; one moved by the clock
 // is drawn apart, in its own place.
 TEST_F(MaterialStateTest, stillBrushEntitiesShareTheWorldsDrawAndMovingOnesDoNot) {
-    LevelDescription level = stateLevel();
-    const std::array<std::uint8_t, 4> white = {255, 255, 255, 255};
-    level.faces.clear();
-    level.vertices.clear();
-    level.meshVertices.clear();
-    addQuad(level, {-60, -30, -30, 30, kFrontY, kNoLightmap, 1, white});
-    addQuad(level, {-20, 10, -30, 30, kFrontY, kNoLightmap, 1, white});
-    addQuad(level, {20, 50, -30, 30, kFrontY, kNoLightmap, 1, white});
-    level.leaves[0].numLeafFaces = 1;
-    level.leafFaces = {0};
+    LevelDescription level = threeBackWalls();
     level.models = {{{-60, kFrontY, -30}, {-30, kFrontY, 30}, 0, 1, 0, 0},
                     {{-20, kFrontY, -30}, {10, kFrontY, 30}, 1, 1, 0, 0},
                     {{20, kFrontY, -30}, {50, kFrontY, 30}, 2, 1, 0, 0}};
