@@ -84,6 +84,40 @@ protected:
         return readWindowPixels();
     }
 
+    // Writes script as the data path's only shader script, launcher as the rocket launcher's
+    // model (its image white) and the glow image; then opens the level again with its face images
+    // and materials. Returns the launcher's lit colour plus the glow.
+    Rgb openWithLauncher(const std::string& script, const ModelDescription& launcher,
+                         const char* glowImage, const std::array<std::uint8_t, 3>& glow) {
+        writeBytes(data.path() / "scripts/test.shader",
+                   std::vector<std::uint8_t>(script.begin(), script.end()));
+        writeBytes(data.path() / glowImage, solidTga(8, 8, {glow.begin(), glow.end()}));
+        writeBytes(data.path() / "models/weapons2/rocketl/rocketl.tga",
+                   solidTga(8, 8, {255, 255, 255}));
+        writeBytes(data.path() / "models/weapons2/rocketl/rocketl.md3", writeModel(launcher));
+        std::ostringstream log;
+        level = std::make_unique<TestLevel>(data.dataPath(), "entities.bsp", entityLevelBytes(),
+                                            display.get(), lighting.get(), log);
+        level->setCamera(camera.get());
+        level->views().loadFaceTextures(log);
+        Rgb glowing;
+        for (int c = 0; c < 3; ++c) {
+            glowing[c] = kLitFacingColour[c] + glow[c];
+        }
+        return glowing;
+    }
+
+    // The launcher's body: a triangle about its origin, facing the camera.
+    static RawModelSurface launcherBody(const char* shader) {
+        RawModelSurface body;
+        body.shader = shader;
+        body.vertices = {{{-12, 0, -12}, 64, 192, {0, 0}},
+                         {{12, 0, -12}, 64, 192, {1, 0}},
+                         {{0, 0, 12}, 64, 192, {0.5f, 1}}};
+        body.indices = {0, 1, 2};
+        return body;
+    }
+
     ScratchFolder data{"entity-view"};
     Frustum frustum;
     std::unique_ptr<LightingModule> lighting;
@@ -198,16 +232,6 @@ TEST_F(EntityViewTest, theLauncherBehindAGlowShowsThroughItInTheMaterialView) {
 // opaque one but first in the file. Drawn in file order the opaque surface behind would cover
 // the glow (a blended stage writes no depth); drawn after it, the glow adds to it.
 TEST_F(EntityViewTest, aModelsBlendedSurfaceIsDrawnOverItsOpaqueOneInTheMaterialView) {
-    constexpr char kScript[] =
-        "models/test/sphere\n{\n{\nmap models/test/sphereimage.tga\n"
-        "blendFunc add\n}\n}\n";
-    constexpr std::array<std::uint8_t, 3> kGlow{40, 50, 60};
-    writeBytes(data.path() / "scripts/test.shader",
-               std::vector<std::uint8_t>(kScript, kScript + sizeof kScript - 1));
-    writeBytes(data.path() / "models/test/sphereimage.tga",
-               solidTga(8, 8, {kGlow.begin(), kGlow.end()}));
-    writeBytes(data.path() / "models/weapons2/rocketl/rocketl.tga",
-               solidTga(8, 8, {255, 255, 255}));
     RawModelSurface sphere;
     sphere.shader = "models/test/sphere";
     // 20 units nearer the camera than the opaque triangle, and larger.
@@ -215,24 +239,11 @@ TEST_F(EntityViewTest, aModelsBlendedSurfaceIsDrawnOverItsOpaqueOneInTheMaterial
                        {{16, -20, -16}, 64, 192, {1, 0}},
                        {{0, -20, 16}, 64, 192, {0.5f, 1}}};
     sphere.indices = {0, 1, 2};
-    RawModelSurface body;
-    body.shader = "models/weapons2/rocketl/rocketl.tga";
-    body.vertices = {{{-12, 0, -12}, 64, 192, {0, 0}},
-                     {{12, 0, -12}, 64, 192, {1, 0}},
-                     {{0, 0, 12}, 64, 192, {0.5f, 1}}};
-    body.indices = {0, 1, 2};
     ModelDescription launcher;
-    launcher.surfaces = {sphere, body};
-    writeBytes(data.path() / "models/weapons2/rocketl/rocketl.md3", writeModel(launcher));
-    std::ostringstream log;
-    level = std::make_unique<TestLevel>(data.dataPath(), "entities.bsp", entityLevelBytes(),
-                                        display.get(), lighting.get(), log);
-    level->setCamera(camera.get());
-    level->views().loadFaceTextures(log);
-    Rgb seenThrough;
-    for (int c = 0; c < 3; ++c) {
-        seenThrough[c] = kLitFacingColour[c] + kGlow[c];
-    }
+    launcher.surfaces = {sphere, launcherBody("models/weapons2/rocketl/rocketl.tga")};
+    const Rgb seenThrough = openWithLauncher(
+        "models/test/sphere\n{\n{\nmap models/test/sphereimage.tga\nblendFunc add\n}\n}\n",
+        launcher, "models/test/sphereimage.tga", {40, 50, 60});
     expectRgbNear(pixelAt(frame(true, true, 0.0, true), kLauncherX, kLauncherY), seenThrough,
                   kTolerance, "launcher through its own sphere");
 }
@@ -241,34 +252,12 @@ TEST_F(EntityViewTest, aModelsBlendedSurfaceIsDrawnOverItsOpaqueOneInTheMaterial
 // overlay unit, which a model's drawing has no coordinates for, so it is blended over the model on
 // its own and still shows.
 TEST_F(EntityViewTest, aStageFoldedOverAModelsOpaqueStageStillShows) {
-    constexpr char kScript[] =
-        "models/test/body\n{\n{\nmap models/weapons2/rocketl/rocketl.tga\n}\n"
-        "{\nmap models/test/glowimage.tga\nblendFunc add\n}\n}\n";
-    constexpr std::array<std::uint8_t, 3> kGlow{30, 60, 20};
-    writeBytes(data.path() / "scripts/test.shader",
-               std::vector<std::uint8_t>(kScript, kScript + sizeof kScript - 1));
-    writeBytes(data.path() / "models/test/glowimage.tga",
-               solidTga(8, 8, {kGlow.begin(), kGlow.end()}));
-    writeBytes(data.path() / "models/weapons2/rocketl/rocketl.tga",
-               solidTga(8, 8, {255, 255, 255}));
-    RawModelSurface body;
-    body.shader = "models/test/body";
-    body.vertices = {{{-12, 0, -12}, 64, 192, {0, 0}},
-                     {{12, 0, -12}, 64, 192, {1, 0}},
-                     {{0, 0, 12}, 64, 192, {0.5f, 1}}};
-    body.indices = {0, 1, 2};
     ModelDescription launcher;
-    launcher.surfaces = {body};
-    writeBytes(data.path() / "models/weapons2/rocketl/rocketl.md3", writeModel(launcher));
-    std::ostringstream log;
-    level = std::make_unique<TestLevel>(data.dataPath(), "entities.bsp", entityLevelBytes(),
-                                        display.get(), lighting.get(), log);
-    level->setCamera(camera.get());
-    level->views().loadFaceTextures(log);
-    Rgb glowing;
-    for (int c = 0; c < 3; ++c) {
-        glowing[c] = kLitFacingColour[c] + kGlow[c];
-    }
+    launcher.surfaces = {launcherBody("models/test/body")};
+    const Rgb glowing = openWithLauncher(
+        "models/test/body\n{\n{\nmap models/weapons2/rocketl/rocketl.tga\n}\n"
+        "{\nmap models/test/glowimage.tga\nblendFunc add\n}\n}\n",
+        launcher, "models/test/glowimage.tga", {30, 60, 20});
     expectRgbNear(pixelAt(frame(true, true, 0.0, true), kLauncherX, kLauncherY), glowing,
                   kTolerance, "the lit image plus the glow");
 }
